@@ -1,0 +1,12 @@
+/*
+ * libcvstvshareint: the shared services of the tooling-design applications.
+ * This umbrella header includes every public header of the library.
+ */
+#ifndef CVSTVSHARE_H
+#define CVSTVSHARE_H
+
+#include "cvstvshare_export.h"
+#include "startup.h"
+#include "util.h"
+
+#endif

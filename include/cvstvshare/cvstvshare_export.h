@@ -1,0 +1,29 @@
+/*
+ * Export and linkage macros of the libcvstvshareint public API.
+ *
+ * Every exported declaration is written as `CVSTV_API type name(args);`
+ * between CVSTV_BEGIN_DECLS and CVSTV_END_DECLS. The library is built with
+ * hidden visibility, so a function that is not marked CVSTV_API never leaves
+ * the shared object.
+ */
+#ifndef CVSTVSHARE_EXPORT_H
+#define CVSTVSHARE_EXPORT_H
+
+#if defined(CVSTV_BUILDING_LIBRARY)
+#define CVSTV_API __attribute__((visibility("default")))
+#else
+#define CVSTV_API
+#endif
+
+#ifdef __cplusplus
+#define CVSTV_BEGIN_DECLS extern "C" {
+#define CVSTV_END_DECLS }
+#else
+#define CVSTV_BEGIN_DECLS
+#define CVSTV_END_DECLS
+#endif
+
+/* A host object identifier; 0 is the null tag. */
+typedef unsigned int tag_t;
+
+#endif

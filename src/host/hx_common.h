@@ -1,0 +1,47 @@
+/*
+ * Common linkage for the host programming interface.
+ *
+ * The library reaches the host CAD system only through the C functions
+ * declared in the hx_*.h headers of this folder. A real host provides these
+ * symbols in its process; the headless host (hostsim) provides them for the
+ * tests, the command-line front end and the demos. Host calls return 0 on
+ * success and a non-zero host status otherwise.
+ */
+#ifndef CVSTV_HOST_HX_COMMON_H
+#define CVSTV_HOST_HX_COMMON_H
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+#define HX_BEGIN_DECLS extern "C" {
+#define HX_END_DECLS }
+#else
+#define HX_BEGIN_DECLS
+#define HX_END_DECLS
+#endif
+
+#if defined(HX_BUILDING_HOST)
+#define HX_API __attribute__((visibility("default")))
+#else
+#define HX_API
+#endif
+
+#if defined(__GNUC__)
+#define HX_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define HX_PRINTF(fmt, args)
+#endif
+
+/* Host status codes that callers may test for. */
+enum {
+    HX_OK = 0,
+    HX_ERR_NO_MEMORY = 1101,   /* the allocator could not serve a request */
+    HX_ERR_BAD_ARGUMENT = 1102,/* a null or malformed argument */
+    HX_ERR_NOT_FOUND = 1103,   /* no such variable, file, entry or object */
+    HX_ERR_IO = 1104,          /* a file could not be read or written */
+    HX_ERR_LOAD = 1105,        /* a library could not be loaded */
+    HX_ERR_NO_ENTRY = 1106,    /* a loaded library lacks the named entry */
+    HX_ERR_TOO_LONG = 1107     /* a result does not fit the caller's buffer */
+};
+
+#endif

@@ -1,0 +1,53 @@
+/*
+ * Host environment and file services.
+ *
+ * Paths passed to the host are in its native form with '\' separators. The
+ * one place that turns such a path into a path of the local file system is
+ * HX_local_path; the library uses it wherever it opens, renames or removes a
+ * file itself.
+ */
+#ifndef CVSTV_HOST_HX_FILES_H
+#define CVSTV_HOST_HX_FILES_H
+
+#include "hx_common.h"
+
+/* File types of HX_file_exists. */
+enum {
+    HX_FILE_TYPE_ANY = 0,      /* any file */
+    HX_FILE_TYPE_PART = 1,     /* a part file */
+    HX_FILE_TYPE_DIRECTORY = 2 /* a directory */
+};
+
+/* Existence codes written by HX_file_exists. */
+enum {
+    HX_FILE_EXISTS = 0,
+    HX_FILE_MISSING = 1,
+    HX_FILE_WRONG_TYPE = 2
+};
+
+/* Longest name HX_unique_file_name writes, without terminator. */
+#define HX_UNIQUE_NAME_SIZE 32
+
+HX_BEGIN_DECLS
+
+/* Value of an environment variable: 0 and a host-owned value (null when
+ * the variable is unset), or a non-zero status. */
+HX_API int HX_translate_variable(const char *name, char **value);
+/* Existence of a file of a type: *code is HX_FILE_EXISTS, HX_FILE_MISSING or
+ * HX_FILE_WRONG_TYPE. Returns 0 when the test could be made. */
+HX_API int HX_file_exists(const char *path, int file_type, int *code);
+/* Join a directory and a name into result (capacity bytes). */
+HX_API int HX_merge_dir_and_name(const char *directory, const char *name,
+                                 char *result, size_t capacity);
+/* The host's temporary directory, host-owned. */
+HX_API int HX_ask_temp_dir(const char **directory);
+/* A new unique bare file name (no directory) of at most
+ * HX_UNIQUE_NAME_SIZE characters; nothing is created. */
+HX_API int HX_unique_file_name(char name[HX_UNIQUE_NAME_SIZE + 1]);
+/* The local file-system path of a host path, into result (capacity bytes).
+ * HX_ERR_TOO_LONG when it does not fit; result is then empty. */
+HX_API int HX_local_path(const char *host_path, char *result, size_t capacity);
+
+HX_END_DECLS
+
+#endif

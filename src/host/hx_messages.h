@@ -1,0 +1,61 @@
+/*
+ * Host messages: translation, message box, message dialog, status texts,
+ * listing window, system log, cue and status line.
+ */
+#ifndef CVSTV_HOST_HX_MESSAGES_H
+#define CVSTV_HOST_HX_MESSAGES_H
+
+#include "hx_common.h"
+
+/* Severities of HX_message_box. */
+enum {
+    HX_SEVERITY_INFO = 0,
+    HX_SEVERITY_ERROR = 1,
+    HX_SEVERITY_WARNING = 2
+};
+
+/* Kinds of HX_message_dialog. */
+enum {
+    HX_DIALOG_ERROR = 1,
+    HX_DIALOG_WARNING = 2,
+    HX_DIALOG_INFORMATION = 3,
+    HX_DIALOG_QUESTION = 4
+};
+
+/* Answers of HX_message_dialog: the button pressed, counted from 1. */
+enum {
+    HX_DIALOG_BUTTON_1 = 1,
+    HX_DIALOG_BUTTON_2 = 2,
+    HX_DIALOG_BUTTON_3 = 3
+};
+
+/* Longest status text HX_get_fail_message writes, without terminator. */
+#define HX_FAIL_MESSAGE_SIZE 132
+
+HX_BEGIN_DECLS
+
+/* The text in the user's language; host-owned, valid until the next call.
+ * Returns the text itself when there is no translation. */
+HX_API const char *HX_TEXT(const char *text);
+/* Show text in the message box with a severity. */
+HX_API int HX_message_box(int severity, const char *text);
+/* Show a message dialog with up to three buttons (null labels are absent)
+ * and wait for the answer; *response receives the button (1-3). */
+HX_API int HX_message_dialog(const char *title, int kind, const char *text,
+                             const char *button1, const char *button2,
+                             const char *button3, int *response);
+/* The text of a host status, at most HX_FAIL_MESSAGE_SIZE characters. */
+HX_API int HX_get_fail_message(int status, char message[HX_FAIL_MESSAGE_SIZE + 1]);
+/* Listing window: is it open, open it, write text (no line feed added). */
+HX_API int HX_listing_window_is_open(int *is_open);
+HX_API int HX_listing_window_open(void);
+HX_API int HX_listing_window_write(const char *text);
+/* One line to the host's system log. */
+HX_API int HX_syslog_write(const char *text);
+/* Prompt (cue) and status line. */
+HX_API int HX_set_cue(const char *text);
+HX_API int HX_set_status(const char *text);
+
+HX_END_DECLS
+
+#endif
