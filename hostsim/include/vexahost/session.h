@@ -73,6 +73,20 @@ VEXAHOST_API void set_listing_open(bool open);
 // Everything written to the listing window since the last reset.
 VEXAHOST_API std::string listing_text();
 
+// ---- Spreadsheets -------------------------------------------------------------
+
+// The default spreadsheet application: true for the separate spreadsheet
+// program (.xls through ports), false for the host's own (XESS, .xs4).
+VEXAHOST_API void set_default_spreadsheet_excel(bool excel);
+// Registry values answered by HX_CV_read_register (empty by default).
+VEXAHOST_API void set_registry_value(const std::string &key, const std::string &value_name,
+                                     const std::string &value);
+VEXAHOST_API void clear_registry();
+// Make HX_SS_create_port fail with a host status (0: succeed again).
+VEXAHOST_API void fail_port_creation(int status);
+// Host paths of the workbooks open in a port, in opening order.
+VEXAHOST_API std::vector<std::string> open_workbooks(int port);
+
 } // namespace vexa::sim
 
 #endif
