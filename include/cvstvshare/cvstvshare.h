@@ -6,6 +6,7 @@
 #define CVSTVSHARE_H
 
 #include "cvstvshare_export.h"
+#include "sheet.h"
 #include "startup.h"
 #include "util.h"
 

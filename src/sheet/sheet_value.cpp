@@ -1,0 +1,300 @@
+// Values in cells: their types, the numbers they denote, and how a cell
+// compares with a condition value.
+//
+// The type of a text decides how it compares: two numbers compare as
+// numbers with a tolerance of 0.0001 (for =, > and <; >= and <= have none),
+// anything else compares as text, byte by byte. A cell holding a number list
+// (6,8,10) satisfies a numeric condition when one of its numbers does, and a
+// range cell (10~20) when the condition's number lies in the interval the
+// operator chooses.
+//
+// Numbers are read without the C locale's help (a host may run with a
+// decimal comma), by std::from_chars.
+#include "sheet/sheet_condition.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+namespace cvstv::sheet {
+
+namespace {
+
+constexpr double tolerance = 0.0001;
+
+// Character classes of the value types.
+enum : std::uint8_t {
+    in_number = 1,    // digits . + - / white space
+    in_list = 2,      // the number set and ','
+    in_text_list = 4, // letters, digits, white space and . , : _ - + * / ' < >
+};
+
+constexpr std::array<std::uint8_t, 256> make_classes()
+{
+    std::array<std::uint8_t, 256> classes{};
+    auto add = [&](unsigned char c, std::uint8_t m) { classes[c] |= m; };
+    for (unsigned char c = '0'; c <= '9'; ++c)
+        add(c, in_number | in_list | in_text_list);
+    for (unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r', '.', '+', '-', '/'})
+        add(c, in_number | in_list | in_text_list);
+    add(',', in_list | in_text_list);
+    for (unsigned char c = 'a'; c <= 'z'; ++c)
+        add(c, in_text_list);
+    for (unsigned char c = 'A'; c <= 'Z'; ++c)
+        add(c, in_text_list);
+    for (unsigned char c : {':', '_', '*', '\'', '<', '>'})
+        add(c, in_text_list);
+    return classes;
+}
+
+constexpr std::array<std::uint8_t, 256> classes = make_classes();
+
+bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// A standard decimal number: leading white space and one sign allowed,
+// reading stops at the first character that does not belong to it; 0 when
+// there is no number.
+double decimal_value(std::string_view text)
+{
+    const char *p = text.data();
+    const char *end = p + text.size();
+    while (p < end && is_space(*p))
+        ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+        if (p < end && (*p == '+' || *p == '-'))
+            return 0.0;
+    }
+    double value = 0.0;
+    auto [stop, ec] = std::from_chars(p, end, value);
+    if (ec == std::errc::invalid_argument)
+        return 0.0;
+    // Out of range: from_chars leaves value unchanged; read it as the
+    // standard reader does, as infinity or zero (a negative exponent, or no
+    // exponent and no significant integer digit, means too small).
+    if (ec == std::errc::result_out_of_range) {
+        bool tiny = true;
+        bool exponent = false;
+        for (const char *q = p; q < stop; ++q) {
+            if (*q == 'e' || *q == 'E') {
+                exponent = true;
+                tiny = q + 1 < stop && q[1] == '-';
+                break;
+            }
+        }
+        if (!exponent)
+            for (const char *q = p; q < stop && *q != '.'; ++q)
+                if (*q >= '1' && *q <= '9')
+                    tiny = false;
+        value = tiny ? 0.0 : HUGE_VAL;
+    }
+    return negative ? -value : value;
+}
+
+// The first max_tokens tokens of text split at any of the delimiters
+// (standard tokenising: runs of delimiters separate, leading and trailing
+// ones produce nothing). Returns the number found.
+template <std::size_t N>
+std::size_t first_tokens(std::string_view text, std::string_view delimiters, std::array<std::string_view, N> &out)
+{
+    std::size_t n = 0;
+    std::size_t pos = 0;
+    while (n < N) {
+        pos = text.find_first_not_of(delimiters, pos);
+        if (pos == std::string_view::npos)
+            break;
+        std::size_t end = text.find_first_of(delimiters, pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        out[n++] = text.substr(pos, end - pos);
+        pos = end;
+    }
+    return n;
+}
+
+bool numbers_hold(double x, int op, double y)
+{
+    switch (op) {
+    case SHEET_OP_EQ: {
+        double d = x - y;
+        return d >= -tolerance && d <= tolerance;
+    }
+    case SHEET_OP_GT: return x > y + tolerance;
+    case SHEET_OP_GE: return x >= y;
+    case SHEET_OP_LT: return x < y - tolerance;
+    case SHEET_OP_LE: return x <= y;
+    default: return false;
+    }
+}
+
+// Text comparison: "=" needs equal texts; ">" and ">=" both accept x after
+// or equal to y, "<" and "<=" both x before or equal to y.
+bool texts_hold(std::string_view x, int op, std::string_view y)
+{
+    int c = x.compare(y);
+    switch (op) {
+    case SHEET_OP_EQ: return c == 0;
+    case SHEET_OP_GT:
+    case SHEET_OP_GE: return c >= 0;
+    case SHEET_OP_LT:
+    case SHEET_OP_LE: return c <= 0;
+    default: return false;
+    }
+}
+
+Operand typed_operand(std::string_view text, int type)
+{
+    Operand o;
+    o.text = text;
+    o.type = type;
+    if (type == SHEET_TYPE_NUMBER)
+        o.number = number_value(text);
+    return o;
+}
+
+// y inside the interval lo~hi that the operator chooses; each bound test is
+// itself a value comparison (y first), so the tolerance rules apply.
+bool range_holds(std::string_view cell, int op, const Operand &y)
+{
+    std::array<std::string_view, 2> bounds;
+    if (first_tokens(cell, "~", bounds) < 2)
+        return false;
+    Operand lo(bounds[0]);
+    Operand hi(bounds[1]);
+    switch (op) {
+    case SHEET_OP_EQ: return value_holds(y, SHEET_OP_GE, lo) && value_holds(y, SHEET_OP_LE, hi);
+    case SHEET_OP_GT:
+    case SHEET_OP_LT: return value_holds(y, SHEET_OP_GT, lo) && value_holds(y, SHEET_OP_LT, hi);
+    case SHEET_OP_GE: return value_holds(y, SHEET_OP_GE, lo) && value_holds(y, SHEET_OP_LT, hi);
+    case SHEET_OP_LE: return value_holds(y, SHEET_OP_GT, lo) && value_holds(y, SHEET_OP_LE, hi);
+    default: return false;
+    }
+}
+
+bool list_holds(std::string_view cell, int op, const Operand &y)
+{
+    std::size_t pos = 0;
+    for (;;) {
+        pos = cell.find_first_not_of(',', pos);
+        if (pos == std::string_view::npos)
+            return false;
+        std::size_t end = cell.find(',', pos);
+        if (end == std::string_view::npos)
+            end = cell.size();
+        if (value_holds(Operand(cell.substr(pos, end - pos)), op, y))
+            return true;
+        pos = end;
+    }
+}
+
+} // namespace
+
+int value_type(std::string_view text)
+{
+    if (text.empty())
+        return SHEET_TYPE_INVALID;
+    std::uint8_t common = in_number | in_list | in_text_list;
+    bool comma = false, colon = false, tilde = false;
+    for (char ch : text) {
+        auto c = static_cast<unsigned char>(ch);
+        common &= classes[c];
+        comma |= c == ',';
+        colon |= c == ':';
+        tilde |= c == '~';
+    }
+    if (common & in_number)
+        return SHEET_TYPE_NUMBER;
+    if (common & in_list)
+        return SHEET_TYPE_NUMBER_LIST;
+    if ((common & in_text_list) && comma)
+        return colon ? SHEET_TYPE_KEYED_LIST : SHEET_TYPE_TEXT_LIST;
+    if (tilde)
+        return SHEET_TYPE_RANGE;
+    return SHEET_TYPE_TEXT;
+}
+
+// A mixed number 1+1/2 is whole + numerator / denominator, 1-1/2 is whole -
+// numerator / denominator, a fraction 3/4 is one token over the next. The
+// pieces are the tokens of the text split at '+', '/' and '-', so a leading
+// sign produces no token: -1/2 reads as 1 - 2/1.
+double number_value(std::string_view text)
+{
+    bool slash = text.find('/') != std::string_view::npos;
+    bool plus = text.find('+') != std::string_view::npos;
+    if (!slash && !plus)
+        return decimal_value(text);
+    std::array<std::string_view, 3> t;
+    std::size_t n = first_tokens(text, "+/-", t);
+    double whole = n > 0 ? decimal_value(t[0]) : 0.0;
+    if (plus || text.find('-') != std::string_view::npos) {
+        double numerator = n > 1 ? decimal_value(t[1]) : 0.0;
+        double denominator = n > 2 ? decimal_value(t[2]) : 1.0;
+        return plus ? whole + numerator / denominator : whole - numerator / denominator;
+    }
+    double denominator = n > 1 ? decimal_value(t[1]) : 1.0;
+    return whole / denominator;
+}
+
+Operand::Operand(std::string_view t) : text(t), type(value_type(t))
+{
+    if (type == SHEET_TYPE_NUMBER)
+        number = number_value(t);
+}
+
+bool value_holds(const Operand &x, int op, const Operand &y)
+{
+    if (x.type == SHEET_TYPE_NUMBER && y.type == SHEET_TYPE_NUMBER)
+        return numbers_hold(x.number, op, y.number);
+    return texts_hold(x.text, op, y.text);
+}
+
+bool field_holds(std::string_view cell, int op, const Operand &y)
+{
+    if (y.text == all_records)
+        return true;
+    int type = value_type(cell);
+    if (y.type == SHEET_TYPE_NUMBER) {
+        if (type == SHEET_TYPE_NUMBER_LIST)
+            return list_holds(cell, op, y);
+        if (type == SHEET_TYPE_RANGE)
+            return range_holds(cell, op, y);
+    }
+    return value_holds(typed_operand(cell, type), op, y);
+}
+
+} // namespace cvstv::sheet
+
+extern "C" {
+
+CVSTV_API int sheet_field_type(const char *text)
+{
+    return text ? cvstv::sheet::value_type(text) : SHEET_TYPE_INVALID;
+}
+
+CVSTV_API double sheet_str_double(const char *text)
+{
+    return text ? cvstv::sheet::number_value(text) : 0.0;
+}
+
+CVSTV_API int sheet_value_compare(const char *value, int op, const char *condition_value)
+{
+    if (!value || !condition_value)
+        return -1;
+    using cvstv::sheet::Operand;
+    return cvstv::sheet::value_holds(Operand(value), op, Operand(condition_value)) ? 0 : -1;
+}
+
+CVSTV_API int sheet_field_compare(const char *cell, int op, const char *condition_value)
+{
+    if (!condition_value)
+        return -1;
+    if (cvstv::sheet::all_records == condition_value)
+        return 0;
+    if (!cell)
+        return -1;
+    return cvstv::sheet::field_holds(cell, op, cvstv::sheet::Operand(condition_value)) ? 0 : -1;
+}
+
+} // extern "C"
