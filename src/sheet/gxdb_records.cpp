@@ -1,0 +1,487 @@
+// Tables, records and catalogue queries of the workbook database.
+//
+// Every statement is built as text (gxdb_sql.cpp) and executed directly on
+// the module's statement handle; a statement that cannot be built within its
+// limits is refused with -1 before it reaches the driver. The functions that
+// change sheets go to the host's tooling utilities instead when automation
+// is chosen and GXDB_Connect_RW_Mode left a workbook handle; the record
+// updates, deletes and queries are ODBC only. Queries that return rows close
+// their cursor on every path, so the next statement starts clean.
+#include "gxdb_internal.h"
+#include "gxdb_sql.h"
+
+#include "cvstvshare/util.h"
+#include "util/str_list.h"
+#include "util/text_buffer.h"
+
+#include "hx_memory.h"
+#include "hx_messages.h"
+#include "hx_spreadsheet.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace cvstv::gxdb {
+
+namespace {
+
+constexpr std::size_t column_text_size = 256;  // a value fetched as text: 255 characters
+constexpr std::size_t query_text_size = 100;   // a text field of GXDB_Query_Record: 99 characters
+constexpr std::size_t quoted_text_limit = 132; // automation text value with its leading "'"
+constexpr int max_record_columns = 83;
+constexpr std::size_t record_text_limit = 5375;
+
+// Closes the statement's cursor when a query ends, on every path.
+class CursorGuard {
+public:
+    explicit CursorGuard(SQLHSTMT stmt) : stmt_(stmt) {}
+    ~CursorGuard()
+    {
+        if (stmt_ != SQL_NULL_HSTMT)
+            SQLFreeStmt(stmt_, SQL_CLOSE);
+    }
+    CursorGuard(const CursorGuard &) = delete;
+    CursorGuard &operator=(const CursorGuard &) = delete;
+
+private:
+    SQLHSTMT stmt_;
+};
+
+// Executes a query, leaving its result open.
+SQLRETURN open_query(SQLHSTMT stmt, const std::string &sql)
+{
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    std::string text = sql;
+    return SQLExecDirect(stmt, reinterpret_cast<SQLCHAR *>(text.data()), SQL_NTS);
+}
+
+// Column `column` of the current row as text; false when it cannot be read.
+// A NULL value reads as the empty text.
+bool column_text(SQLHSTMT stmt, SQLUSMALLINT column, std::string &out, std::size_t capacity = column_text_size)
+{
+    std::vector<char> buffer(capacity, '\0');
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQLGetData(stmt, column, SQL_C_CHAR, buffer.data(), static_cast<SQLLEN>(capacity), &indicator);
+    if (!SQL_SUCCEEDED(rc))
+        return false;
+    out = indicator == SQL_NULL_DATA ? std::string() : std::string(buffer.data(), strnlen(buffer.data(), capacity));
+    return true;
+}
+
+void show_error_text()
+{
+    std::string text = last_error_text();
+    if (!text.empty())
+        HX_message_box(HX_SEVERITY_ERROR, text.c_str());
+}
+
+// The out list is written once, when it is complete.
+int hand_out_list(const std::vector<std::string> &items, char ***names, int *count)
+{
+    char **list = nullptr;
+    if (append_str_list(&list, items) < 0)
+        return -1;
+    *names = list;
+    *count = str_list_count(list);
+    return 0;
+}
+
+bool is_generated_column_name(const std::string &name, int column)
+{
+    return name.rfind('F', 0) == 0 || name.find("F" + std::to_string(column)) != std::string::npos;
+}
+
+// Host cell values for a row of field values; texts point into values.
+std::vector<HX_cell_value> cell_values(int count, const sGXDB_Field_Value *values)
+{
+    std::vector<HX_cell_value> cells(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        HX_cell_value &cell = cells[static_cast<std::size_t>(i)];
+        cell.type = values[i].type;
+        switch (values[i].type) {
+        case GXDB_VALUE_INTEGER: cell.integer = values[i].value.i; break;
+        case GXDB_VALUE_REAL: cell.real = values[i].value.d; break;
+        case GXDB_VALUE_TEXT: cell.text = values[i].value.s; break;
+        default: cell.type = -1; break;
+        }
+    }
+    return cells;
+}
+
+int host_result(int status) { return status == HX_OK ? 0 : -1; }
+
+} // namespace
+
+int odbc_table_names(std::vector<std::string> &tables)
+{
+    SQLHSTMT stmt = connection().stmt;
+    if (stmt == SQL_NULL_HSTMT)
+        return -1;
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    if (!SQL_SUCCEEDED(SQLTables(stmt, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0)))
+        return -1;
+    CursorGuard cursor(stmt);
+    // Sheets are the tables whose names hold "$"; the others are named
+    // ranges.
+    while (SQL_SUCCEEDED(SQLFetch(stmt))) {
+        std::string name;
+        if (column_text(stmt, 3, name) && name.find('$') != std::string::npos)
+            tables.push_back(name);
+    }
+    return 0;
+}
+
+} // namespace cvstv::gxdb
+
+using namespace cvstv::gxdb;
+
+extern "C" {
+
+CVSTV_API int GXDB_Create_Table(char *table, int count, const sGXDB_Field *fields)
+{
+    if (!table || count < 1 || !fields)
+        return -1;
+    if (std::strchr(table, '$'))
+        table[std::strlen(table) - 1] = '\0';
+    if (automation_rw()) {
+        int workbook = connection().workbook_handle;
+        if (HX_TOOL_add_sheet(workbook, table) != HX_OK)
+            return -1;
+        std::vector<std::string> names;
+        for (int i = 0; i < count; ++i) {
+            std::string name(field_name(fields[i]));
+            names.push_back(name == "^" ? std::string() : name);
+        }
+        std::vector<HX_cell_value> cells(names.size());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            cells[i].type = GXDB_VALUE_TEXT;
+            cells[i].text = names[i].c_str();
+        }
+        return host_result(HX_TOOL_append_row(workbook, table, count, cells.data()));
+    }
+    auto sql = create_table_sql(table, count, fields);
+    return sql ? execute(*sql) : -1;
+}
+
+CVSTV_API int GXDB_Delete_Table(const char *table)
+{
+    if (!table)
+        return -1;
+    if (automation_rw())
+        return host_result(HX_TOOL_delete_sheet(connection().workbook_handle, table));
+    auto sql = drop_table_sql(table);
+    return sql ? execute(*sql) : -1;
+}
+
+CVSTV_API int GXDB_Add_Record(const char *table, int count, const sGXDB_Field *fields, sGXDB_Field_Value *values)
+{
+    if (!table || count < 1 || !values)
+        return -1;
+    if (automation_rw()) {
+        // The spreadsheet program takes a leading "'" as "this is text", so
+        // that a text such as "007" stays text.
+        for (int i = 0; i < count; ++i) {
+            if (values[i].type != GXDB_VALUE_TEXT)
+                continue;
+            std::string text(value_string(values[i]));
+            if (text.empty())
+                continue;
+            cvstv::copy_bounded(values[i].value.s, quoted_text_limit + 1, "'" + text);
+        }
+        std::vector<HX_cell_value> cells = cell_values(count, values);
+        return host_result(HX_TOOL_append_row(connection().workbook_handle, table, count, cells.data()));
+    }
+    auto sql = insert_sql(table, count, fields, values);
+    return sql ? execute(*sql) : -1;
+}
+
+CVSTV_API int GXDB_Add_Blank_Record(const char *table, int count)
+{
+    if (!table || count < 1)
+        return -1;
+    if (automation_rw())
+        return HX_TOOL_append_blank_row(connection().workbook_handle, table, count);
+    auto sql = insert_blank_sql(table, count);
+    return sql ? execute_returning_code(*sql) : SQL_ERROR;
+}
+
+CVSTV_API int GXDB_Delete_All_Record(const char *table)
+{
+    if (!table)
+        return -1;
+    if (automation_rw())
+        return host_result(HX_TOOL_delete_all_records(connection().workbook_handle, table));
+    auto sql = delete_all_sql(table);
+    return sql ? execute(*sql) : -1;
+}
+
+CVSTV_API int GXDB_Delete_Record(const char *table, int key, const sGXDB_Field *fields,
+                                 const sGXDB_Field_Value *values)
+{
+    if (!table)
+        return -1;
+    auto sql = delete_record_sql(table, key, fields, values);
+    return sql ? execute(*sql) : -1;
+}
+
+CVSTV_API int GXDB_Update_Record(const char *table, int count, int key, const sGXDB_Field *fields,
+                                 const sGXDB_Field_Value *values)
+{
+    if (!table)
+        return -1;
+    auto sql = update_sql(table, count, key, fields, values);
+    return sql ? execute(*sql) : -1;
+}
+
+CVSTV_API int GXDB_Query_Record(const char *table, int count, int key, const sGXDB_Field *fields,
+                                sGXDB_Field_Value *values)
+{
+    if (!table)
+        return -1;
+    auto sql = select_record_sql(table, count, key, fields, values);
+    SQLHSTMT stmt = connection().stmt;
+    if (!sql || stmt == SQL_NULL_HSTMT)
+        return -1;
+    if (!SQL_SUCCEEDED(open_query(stmt, *sql)))
+        return -1;
+    CursorGuard cursor(stmt);
+    if (SQLFetch(stmt) != SQL_SUCCESS)
+        return -1;
+    SQLUSMALLINT column = 0;
+    for (int i = 0; i < count; ++i) {
+        if (i == key - 1)
+            continue;
+        ++column;
+        sGXDB_Field_Value &v = values[i];
+        SQLLEN indicator = 0;
+        SQLRETURN rc = SQL_SUCCESS;
+        switch (v.type) {
+        case GXDB_VALUE_INTEGER: {
+            SQLINTEGER number = 0;
+            rc = SQLGetData(stmt, column, SQL_C_SLONG, &number, sizeof number, &indicator);
+            v.value.i = indicator == SQL_NULL_DATA ? 0 : number;
+            break;
+        }
+        case GXDB_VALUE_REAL: {
+            SQLDOUBLE number = 0.0;
+            rc = SQLGetData(stmt, column, SQL_C_DOUBLE, &number, sizeof number, &indicator);
+            v.value.d = indicator == SQL_NULL_DATA ? 0.0 : number;
+            break;
+        }
+        case GXDB_VALUE_TEXT: {
+            std::string text;
+            if (!column_text(stmt, column, text, query_text_size))
+                return -1;
+            cvstv::copy_bounded(v.value.s, sizeof v.value.s, text);
+            break;
+        }
+        default: break; // not fetched; its column is counted
+        }
+        if (!SQL_SUCCEEDED(rc))
+            return -1;
+    }
+    return 0;
+}
+
+CVSTV_API int GXDB_Change_Table_Names(const char *old_name, const char *new_name)
+{
+    if (!old_name || !new_name)
+        return -1;
+    if (automation_rw())
+        return HX_TOOL_rename_sheet(connection().workbook_handle, old_name, new_name);
+    auto sql = rename_table_sql(old_name, new_name);
+    SQLRETURN rc = sql ? execute_returning_code(*sql) : SQL_ERROR;
+    if (!SQL_SUCCEEDED(rc))
+        GXDB_Display_Infor("Failed to rename table.\n");
+    return rc;
+}
+
+CVSTV_API int GXDB_Query_Table_Names(int *count, char ***names)
+{
+    if (!count || !names)
+        return -1;
+    *count = 0;
+    *names = nullptr;
+    if (automation()) {
+        const Connection &c = connection();
+        int status = c.workbook_handle != 0
+                         ? HX_TOOL_ask_workbook_sheet_names(c.workbook_handle, names, count)
+                         : HX_TOOL_ask_sheet_names(CVSTVSHARE_get_xls_port(), c.workbook.c_str(), names, count);
+        return host_result(status);
+    }
+    std::vector<std::string> tables;
+    if (odbc_table_names(tables) != 0)
+        return -1;
+    return hand_out_list(tables, names, count);
+}
+
+CVSTV_API int GXDB_Query_Column_Names(const char *table, int *count, char ***names)
+{
+    if (!table || !count || !names)
+        return -1;
+    *count = 0;
+    *names = nullptr;
+    SQLHSTMT stmt = connection().stmt;
+    if (stmt == SQL_NULL_HSTMT)
+        return -1;
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    std::string name_text = table;
+    SQLRETURN rc = SQLColumns(stmt, nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR *>(name_text.data()), SQL_NTS,
+                              nullptr, 0);
+    if (!SQL_SUCCEEDED(rc)) {
+        GXDB_Display_Infor("\nDatabase returned with error code %d\nPlease check if table name exists", rc);
+        return -1;
+    }
+    CursorGuard cursor(stmt);
+    std::vector<std::string> columns;
+    int fetched = 0;
+    for (int column = 1;; ++column) {
+        rc = SQLFetch(stmt);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (rc != SQL_SUCCESS) {
+            HX_message_box(HX_SEVERITY_ERROR, "Failed to fetch column names from database");
+            break;
+        }
+        std::string name;
+        bool readable = column_text(stmt, 4, name);
+        if (readable && name == "NoName") {
+            columns.push_back("^");
+            break;
+        }
+        ++fetched;
+        // An unreadable or NULL name adds nothing but still counts.
+        if (!readable || name.empty())
+            continue;
+        columns.push_back(is_generated_column_name(name, column) ? "^" : name);
+    }
+    if (hand_out_list(columns, names, count) != 0)
+        return -1;
+    *count = fetched;
+    return 0;
+}
+
+CVSTV_API int GXDB_Query_All_Records_In_Table(const char *table, int *rows, int *columns, char ***records)
+{
+    if (!table || !rows || !columns || !records)
+        return -1;
+    *rows = 0;
+    *columns = 0;
+    *records = nullptr;
+    SQLHSTMT stmt = connection().stmt;
+    auto sql = select_all_sql(table);
+    if (!sql || stmt == SQL_NULL_HSTMT)
+        return -1;
+    if (!SQL_SUCCEEDED(open_query(stmt, *sql))) {
+        show_error_text();
+        return -1;
+    }
+    CursorGuard cursor(stmt);
+    std::vector<std::string> listed;
+    int widest = 0;
+    for (;;) {
+        SQLRETURN rc = SQLFetch(stmt);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (rc != SQL_SUCCESS) {
+            show_error_text();
+            break;
+        }
+        std::string record;
+        int row_widest = 0;
+        for (int column = 1; column <= max_record_columns; ++column) {
+            std::string value;
+            if (!column_text(stmt, static_cast<SQLUSMALLINT>(column), value))
+                break;
+            if (value.empty()) {
+                record += "|^";
+            } else {
+                record += "|" + value;
+                row_widest = column;
+            }
+        }
+        if (record.size() > record_text_limit)
+            record.resize(record_text_limit);
+        // Every cell of the record is checked, not only the first ones: a
+        // record whose data lies in its last columns is a record too.
+        if (GXDB_Check_Empty_Row(static_cast<int>(record.size()), record.c_str()))
+            continue;
+        listed.push_back(std::move(record));
+        widest = std::max(widest, row_widest);
+    }
+    if (hand_out_list(listed, records, rows) != 0)
+        return -1;
+    *columns = widest;
+    return 0;
+}
+
+CVSTV_API int GXDB_Ask_Datafile_Name(const char *table, char *path)
+{
+    if (!table || !path)
+        return -1;
+    SQLHSTMT stmt = connection().stmt;
+    if (stmt == SQL_NULL_HSTMT)
+        return -1;
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    std::string name_text = table;
+    SQLRETURN rc = SQLColumns(stmt, nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR *>(name_text.data()), SQL_NTS,
+                              nullptr, 0);
+    if (!SQL_SUCCEEDED(rc)) {
+        GXDB_Display_Err_Msg(stmt);
+        return rc;
+    }
+    CursorGuard cursor(stmt);
+    rc = SQLFetch(stmt);
+    if (!SQL_SUCCEEDED(rc)) {
+        GXDB_Display_Err_Msg(stmt);
+        return rc == SQL_NO_DATA ? -1 : rc;
+    }
+    std::string catalogue;
+    if (!column_text(stmt, 1, catalogue)) {
+        GXDB_Display_Err_Msg(stmt);
+        return -1;
+    }
+    if (!cvstv::copy_bounded(path, GXDB_PATH_SIZE, catalogue + ".xls")) {
+        path[0] = '\0';
+        return -1;
+    }
+    return 0;
+}
+
+CVSTV_API int GXDB_Check_Empty_Row(int length, const char *record)
+{
+    if (!record || length <= 0)
+        return 1;
+    std::size_t n = strnlen(record, static_cast<std::size_t>(length));
+    for (std::size_t i = 1; i < n; i += 2)
+        if (record[i] != '^')
+            return 0;
+    return 1;
+}
+
+CVSTV_API int GXDB_Add_To_Record_List(char ***list, const char *text)
+{
+    if (!list || !text || !*text)
+        return -1;
+    int count = kt_add_str_list(list, text);
+    if (count < 0) {
+        std::printf("Cannot allocate memory in %s %d\n", source_name, __LINE__);
+        std::fflush(stdout);
+    }
+    return count;
+}
+
+CVSTV_API void GXDB_Free_Record_List(char ***list) { kt_free_str_list(list); }
+
+CVSTV_API void GXDB_Free_Field_Value(sGXDB_Field_Value **values)
+{
+    if (!values)
+        return;
+    HX_free(*values);
+    *values = nullptr;
+}
+
+} // extern "C"
