@@ -43,7 +43,8 @@ CVSTV_API int kt_remove_space_string(char *str)
     if (!str)
         return 0;
     std::string_view trimmed = cvstv::trim_blanks_tabs(str);
-    std::memmove(str, trimmed.data(), trimmed.size());
+    if (!trimmed.empty())
+        std::memmove(str, trimmed.data(), trimmed.size());
     str[trimmed.size()] = '\0';
     return 0;
 }
