@@ -61,6 +61,8 @@ Status read_sheet_names(const std::string &path, std::vector<std::string> &names
 // flush, rename). At least one sheet is written (an empty one named "Sheet1"
 // when there is none).
 Status write_workbook(const std::string &path, const Workbook &book);
+// The bytes write_workbook would write, without touching the file system.
+Status encode_xls(const Workbook &book, std::vector<std::uint8_t> &bytes);
 
 } // namespace workbook
 

@@ -1,0 +1,51 @@
+// Files that are not sound .xls workbooks give a failure with a reason,
+// never a crash.
+#include "scratch_dir.h"
+#include "workbook/workbook.h"
+
+#include <gtest/gtest.h>
+
+using workbook::Cell;
+using workbook::Sheet;
+using workbook::Workbook;
+
+TEST(WorkbookBadInput, MissingTruncatedCorruptAndForeignFilesAreRefused)
+{
+    ScratchDir dir;
+    Workbook good;
+    good.sheets.push_back(Sheet{"S", {{Cell::make_text("a"), Cell::make_integer(1)}}});
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(workbook::encode_xls(good, bytes).ok);
+    const std::string image(bytes.begin(), bytes.end());
+
+    std::vector<std::pair<std::string, std::string>> cases = {
+        {"empty", ""},
+        {"text", "NAME;QTY\nbolt;3\n"},
+        {"header only", image.substr(0, 512)},
+        {"cut in the stream", image.substr(0, 1500)},
+        {"no directory", image.substr(0, image.size() - 1024)},
+    };
+    std::string bad_fat = image;
+    for (std::size_t i = 0x4C; i < 0x4C + 4; ++i)
+        bad_fat[i] = '\x7F'; // first FAT sector far outside the file
+    cases.emplace_back("FAT sector out of range", bad_fat);
+    std::string bad_bof = image;
+    bad_bof[512] = 0x00; // the Workbook stream no longer starts with BOF
+    bad_bof[513] = 0x00;
+    cases.emplace_back("no BOF", bad_bof);
+
+    for (const auto &[what, content] : cases) {
+        const std::string path = dir.file("bad.xls");
+        spew(path, content);
+        Workbook book;
+        workbook::Status s = workbook::read_workbook(path, book);
+        EXPECT_FALSE(s.ok) << what;
+        EXPECT_FALSE(s.error.empty()) << what;
+        std::vector<std::string> names;
+        EXPECT_FALSE(workbook::read_sheet_names(path, names).ok) << what;
+    }
+
+    Workbook book;
+    EXPECT_FALSE(workbook::read_workbook(dir.file("missing.xls"), book).ok);
+    EXPECT_FALSE(workbook::read_workbook(dir.path().string(), book).ok) << "a directory";
+}

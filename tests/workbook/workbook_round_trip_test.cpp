@@ -1,0 +1,193 @@
+// What write_workbook writes, read_workbook reads back exactly.
+#include "scratch_dir.h"
+#include "workbook/workbook.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using workbook::Cell;
+using workbook::CellType;
+using workbook::Sheet;
+using workbook::Workbook;
+
+namespace {
+
+void expect_same_cells(const Sheet &expected, const Sheet &actual)
+{
+    ASSERT_EQ(expected.rows.size(), actual.rows.size()) << expected.name;
+    for (std::size_t r = 0; r < expected.rows.size(); ++r) {
+        ASSERT_EQ(expected.rows[r].size(), actual.rows[r].size()) << expected.name << " row " << r;
+        for (std::size_t c = 0; c < expected.rows[r].size(); ++c) {
+            const Cell &e = expected.rows[r][c];
+            const Cell &a = actual.rows[r][c];
+            EXPECT_EQ(e.type, a.type) << "row " << r << " col " << c;
+            EXPECT_EQ(e.integer, a.integer) << "row " << r << " col " << c;
+            EXPECT_EQ(e.real, a.real) << "row " << r << " col " << c;
+            EXPECT_EQ(e.text, a.text) << "row " << r << " col " << c;
+        }
+    }
+}
+
+Workbook read_back(const std::string &path)
+{
+    Workbook book;
+    workbook::Status s = workbook::read_workbook(path, book);
+    EXPECT_TRUE(s.ok) << s.error;
+    return book;
+}
+
+} // namespace
+
+TEST(WorkbookRoundTrip, SheetsCellTypesAndLayoutComeBackExactly)
+{
+    ScratchDir dir;
+    Workbook book;
+    book.sheets.push_back(Sheet{"Parts", {}});
+    book.sheets.push_back(Sheet{"Empty", {}});
+    book.sheets.push_back(Sheet{"Unicode ÄÖ 中文", {}});
+    auto &rows = book.sheets[0].rows;
+    rows.push_back({Cell::make_text("NAME"), Cell::make_text("QTY"), Cell::make_text("SIZE")});
+    rows.push_back({Cell::make_text("bolt"), Cell::make_integer(12), Cell::make_real(2.5)});
+    rows.push_back({});                                                    // empty row inside the sheet
+    rows.push_back({Cell{}, Cell::make_integer(-7), Cell::make_real(0.1)}); // leading empty cell
+    rows.push_back({Cell::make_text(""), Cell::make_text("")});             // empty texts keep the row
+    rows.push_back({Cell::make_integer((1 << 29) - 1), Cell::make_integer(-(1 << 29))});
+    book.sheets[2].rows.push_back({Cell::make_text("Grüße 😀 ✓"), Cell::make_real(-1e300)});
+
+    const std::string path = dir.file("book.xls");
+    ASSERT_TRUE(workbook::write_workbook(path, book).ok);
+    Workbook back = read_back(path);
+    ASSERT_EQ(back.sheets.size(), 3u);
+    book.sheets[0].rows[4].clear(); // empty texts come back as empty cells
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(back.sheets[i].name, book.sheets[i].name);
+        expect_same_cells(book.sheets[i], back.sheets[i]);
+    }
+
+    std::vector<std::string> names;
+    ASSERT_TRUE(workbook::read_sheet_names(path, names).ok);
+    EXPECT_EQ(names, (std::vector<std::string>{"Parts", "Empty", "Unicode ÄÖ 中文"}));
+}
+
+TEST(WorkbookRoundTrip, NumbersOutsideThirtyBitsComeBackAsRealsOfTheSameValue)
+{
+    ScratchDir dir;
+    Workbook book;
+    book.sheets.push_back(Sheet{"N", {{Cell::make_integer(1 << 29), Cell::make_integer(-5000000000LL)}}});
+    ASSERT_TRUE(workbook::write_workbook(dir.file("n.xls"), book).ok);
+    Workbook back = read_back(dir.file("n.xls"));
+    ASSERT_EQ(back.sheets.at(0).rows.at(0).size(), 2u);
+    EXPECT_EQ(back.sheets[0].rows[0][0].type, CellType::real);
+    EXPECT_EQ(back.sheets[0].rows[0][0].real, 536870912.0);
+    EXPECT_EQ(back.sheets[0].rows[0][1].real, -5000000000.0);
+    EXPECT_EQ(back.sheets[0].rows[0][1].as_text(), "-5000000000");
+}
+
+TEST(WorkbookRoundTrip, TrailingEmptyRowsAreKeptButTrailingEmptyCellsAreNot)
+{
+    ScratchDir dir;
+    Workbook book;
+    book.sheets.push_back(Sheet{"T", {{Cell::make_integer(1), Cell{}, Cell{}}, {}, {Cell{}, Cell::make_text("")}}});
+    ASSERT_TRUE(workbook::write_workbook(dir.file("t.xls"), book).ok);
+    Workbook back = read_back(dir.file("t.xls"));
+    ASSERT_EQ(back.sheets.at(0).rows.size(), 3u);
+    EXPECT_EQ(back.sheets[0].rows[0].size(), 1u);
+    EXPECT_TRUE(back.sheets[0].rows[1].empty());
+    EXPECT_TRUE(back.sheets[0].rows[2].empty());
+}
+
+TEST(WorkbookRoundTrip, LongAndManyStringsSpanContinueRecords)
+{
+    ScratchDir dir;
+    Workbook book;
+    Sheet sheet{"Strings", {}};
+    // The longest texts FreeXL can read back: two records' worth.
+    std::string cjk;
+    for (int i = 0; i < 8221; ++i)
+        cjk += "漢";
+    sheet.rows.push_back({Cell::make_text(std::string(16444, 'x')), Cell::make_text(cjk)});
+    sheet.rows.push_back({Cell::make_text(std::string(16000, 'y')), Cell::make_text(std::string(12000, 'w'))});
+    for (int i = 0; i < 4000; ++i)
+        sheet.rows.push_back({Cell::make_text("item " + std::to_string(i)), Cell::make_text(i % 2 ? "é" + std::to_string(i) : "plain")});
+    book.sheets.push_back(sheet);
+    ASSERT_TRUE(workbook::write_workbook(dir.file("s.xls"), book).ok);
+    Workbook back = read_back(dir.file("s.xls"));
+    ASSERT_EQ(back.sheets.size(), 1u);
+    expect_same_cells(sheet, back.sheets[0]);
+}
+
+TEST(WorkbookRoundTrip, LargeSheetBeyondTheHeaderFatSlots)
+{
+    // 60,000 x 10 cells make a stream of about 8 MB, past the 109 FAT sectors
+    // the compound-file header can list, so DIFAT sectors are written.
+    ScratchDir dir;
+    Workbook book;
+    Sheet sheet{"Big", {}};
+    sheet.rows.resize(60000);
+    for (std::size_t r = 0; r < sheet.rows.size(); ++r)
+        for (int c = 0; c < 10; ++c)
+            sheet.rows[r].push_back(c % 2 ? Cell::make_integer(static_cast<std::int64_t>(r * 10 + c))
+                                          : Cell::make_text("r" + std::to_string(r % 100)));
+    book.sheets.push_back(sheet);
+    ASSERT_TRUE(workbook::write_workbook(dir.file("big.xls"), book).ok);
+    EXPECT_GT(std::filesystem::file_size(dir.file("big.xls")), 109u * 128u * 512u);
+    Workbook back = read_back(dir.file("big.xls"));
+    ASSERT_EQ(back.sheets.size(), 1u);
+    expect_same_cells(sheet, back.sheets[0]);
+}
+
+TEST(WorkbookRoundTrip, AnEmptyWorkbookIsWrittenWithOneEmptySheet)
+{
+    ScratchDir dir;
+    ASSERT_TRUE(workbook::write_workbook(dir.file("e.xls"), Workbook{}).ok);
+    Workbook back = read_back(dir.file("e.xls"));
+    ASSERT_EQ(back.sheets.size(), 1u);
+    EXPECT_EQ(back.sheets[0].name, "Sheet1");
+    EXPECT_TRUE(back.sheets[0].rows.empty());
+}
+
+TEST(WorkbookRoundTrip, WhatTheFormatCannotHoldIsRefusedAndNothingIsWritten)
+{
+    ScratchDir dir;
+    auto refused = [&](Workbook book, const char *why) {
+        const std::string path = dir.file("refused.xls");
+        workbook::Status s = workbook::write_workbook(path, book);
+        EXPECT_FALSE(s.ok) << why;
+        EXPECT_FALSE(s.error.empty()) << why;
+        EXPECT_FALSE(std::filesystem::exists(path)) << why;
+    };
+    refused(Workbook{{Sheet{std::string(32, 'a'), {}}}}, "name of 32 characters");
+    refused(Workbook{{Sheet{"", {}}}}, "empty name");
+    refused(Workbook{{Sheet{"a/b", {}}}}, "slash in name");
+    refused(Workbook{{Sheet{"[x]", {}}}}, "brackets in name");
+    refused(Workbook{{Sheet{"Data", {}}, Sheet{"DATA", {}}}}, "names differing in case only");
+    refused(Workbook{{Sheet{"W", {std::vector<Cell>(257, Cell::make_integer(1))}}}}, "257 columns");
+    Sheet tall{"Tall", {}};
+    tall.rows.resize(65537);
+    tall.rows.back().push_back(Cell::make_integer(1));
+    refused(Workbook{{tall}}, "65537 rows");
+    refused(Workbook{{Sheet{"L", {{Cell::make_text(std::string(16445, 'y'))}}}}}, "text of 16445 characters");
+    std::string wide;
+    for (int i = 0; i < 8222; ++i)
+        wide += "Ж";
+    refused(Workbook{{Sheet{"L", {{Cell::make_text(wide)}}}}}, "text of 8222 two-byte characters");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+
+    // 31 characters and 256 columns are the largest allowed.
+    Workbook widest{{Sheet{std::string(31, 'b'), {std::vector<Cell>(256, Cell::make_integer(2))}}}};
+    EXPECT_TRUE(workbook::write_workbook(dir.file("ok.xls"), widest).ok);
+}
+
+TEST(CellText, NumbersPrintInTheirShortestExactForm)
+{
+    EXPECT_EQ(Cell::make_integer(12).as_text(), "12");
+    EXPECT_EQ(Cell::make_integer(-3).as_text(), "-3");
+    EXPECT_EQ(Cell::make_real(2.5).as_text(), "2.5");
+    EXPECT_EQ(Cell::make_real(0.1).as_text(), "0.1");
+    EXPECT_EQ(Cell::make_real(12.0).as_text(), "12");
+    EXPECT_EQ(Cell::make_real(-0.0).as_text(), "0");
+    EXPECT_EQ(Cell::make_real(1e20).as_text(), "1e+20");
+    EXPECT_EQ(Cell::make_text("x").as_text(), "x");
+    EXPECT_EQ(Cell{}.as_text(), "");
+}
