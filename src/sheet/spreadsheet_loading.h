@@ -1,0 +1,42 @@
+// Workbook paths as the spreadsheet readers take them: a file path,
+// optionally followed by "::" and a sheet name. The same path may name the
+// ".xls" workbook or its ".xs4" text export; each reader swaps the extension
+// it needs.
+#ifndef CVSTV_SHEET_SPREADSHEET_LOADING_H
+#define CVSTV_SHEET_SPREADSHEET_LOADING_H
+
+#include <string>
+#include <string_view>
+
+namespace cvstv {
+
+struct WorkbookPath {
+    std::string file;  // the path before the first "::"
+    std::string sheet; // the text after it; empty when there is none
+};
+
+inline WorkbookPath split_workbook_path(std::string_view path)
+{
+    WorkbookPath split;
+    std::size_t cut = path.find("::");
+    split.file = std::string(path.substr(0, cut));
+    if (cut != std::string_view::npos)
+        split.sheet = std::string(path.substr(cut + 2));
+    return split;
+}
+
+// Cuts the path at the first occurrence of from and appends to; a path
+// without from is returned unchanged.
+inline std::string swap_extension(std::string_view path, std::string_view from, std::string_view to)
+{
+    std::size_t at = path.find(from);
+    if (at == std::string_view::npos)
+        return std::string(path);
+    std::string swapped(path.substr(0, at));
+    swapped += to;
+    return swapped;
+}
+
+} // namespace cvstv
+
+#endif
