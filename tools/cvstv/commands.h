@@ -21,6 +21,9 @@ int fail(const char *command, const std::string &message);
 int run_fspec(const std::vector<std::string> &args);
 extern const char *const fspec_usage;
 
+int run_search(const std::vector<std::string> &args);
+extern const char *const search_usage;
+
 } // namespace cvstv_cli
 
 #endif

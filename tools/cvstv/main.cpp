@@ -29,6 +29,7 @@ namespace {
 
 const Command commands[] = {
     {"fspec", "resolve a kit, data or template file path", fspec_usage, run_fspec},
+    {"search", "search the records of a sheet (tab-separated text) with a condition", search_usage, run_search},
 };
 
 void print_usage(std::FILE *out)
