@@ -8,11 +8,23 @@
 
 #include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace vexa::sim {
+
+// A workbook opened in read-write mode through the tooling utilities
+// (spreadsheet_ports.cpp).
+struct OpenWorkbook;
+
+// A spreadsheet port: the workbook files open in the spreadsheet program
+// behind it, in opening order, and the current one.
+struct SpreadsheetPort {
+    std::vector<std::string> open_files;
+    std::string current;
+};
 
 struct Session {
     // Environment overrides: a value, or nullopt for "reported unset".
@@ -32,6 +44,16 @@ struct Session {
 
     std::string temp_dir;
     unsigned long unique_counter = 0;
+
+    // Spreadsheets: the default application, the registry (keys and value
+    // names case-blind, stored lower-cased), ports and read-write workbooks.
+    bool default_spreadsheet_excel = false;
+    std::map<std::pair<std::string, std::string>, std::string> registry;
+    int port_creation_failure = 0;
+    std::map<int, SpreadsheetPort> ports;
+    int next_port = 1;
+    std::map<int, std::shared_ptr<OpenWorkbook>> workbooks;
+    int next_workbook = 1;
 };
 
 Session &session();

@@ -1,0 +1,66 @@
+// Settings of the headless host's spreadsheets: the default spreadsheet
+// application (the host's own XESS unless a test or the CLI chooses the
+// separate spreadsheet program) and the registry that HX_CV_read_register
+// answers from (empty until the session is given values).
+//
+// Registry keys and value names compare without regard to case, as the
+// registry they stand for does; they are stored lower-cased.
+#include "session_state.h"
+
+#include "../src/host/hx_spreadsheet.h"
+
+#include <cctype>
+#include <cstring>
+
+using vexa::sim::session;
+
+namespace {
+
+std::string lower(std::string text)
+{
+    for (char &c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+} // namespace
+
+namespace vexa::sim {
+
+void set_default_spreadsheet_excel(bool excel) { session().default_spreadsheet_excel = excel; }
+
+void set_registry_value(const std::string &key, const std::string &value_name, const std::string &value)
+{
+    session().registry[{lower(key), lower(value_name)}] = value;
+}
+
+void clear_registry() { session().registry.clear(); }
+
+} // namespace vexa::sim
+
+extern "C" {
+
+HX_API int HX_ask_default_spreadsheet(int *application)
+{
+    if (!application)
+        return HX_ERR_BAD_ARGUMENT;
+    *application = session().default_spreadsheet_excel ? HX_SPREADSHEET_EXCEL : HX_SPREADSHEET_XESS;
+    return HX_OK;
+}
+
+HX_API int HX_CV_read_register(const char *key, const char *value_name, char *value, size_t capacity)
+{
+    if (!key || !value_name || !value || capacity == 0)
+        return HX_ERR_BAD_ARGUMENT;
+    value[0] = '\0';
+    const auto &registry = session().registry;
+    auto it = registry.find({lower(key), lower(value_name)});
+    if (it == registry.end())
+        return HX_ERR_NOT_FOUND;
+    if (it->second.size() >= capacity)
+        return HX_ERR_TOO_LONG;
+    std::memcpy(value, it->second.c_str(), it->second.size() + 1);
+    return HX_OK;
+}
+
+} // extern "C"
