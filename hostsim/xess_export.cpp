@@ -6,7 +6,9 @@
 //                                     carry (a double-quote character, ":=",
 //                                     an image name in column A)
 //   text cell   "Tl@<ref>:\"L\"<text>\""
-// and refused when none does. The reader takes a value cell's text as the
+// and refused when none does. The sheet-name lines of all sheets come first;
+// then each sheet has its extent line (its own used range), its sheet-data
+// line and its cell lines, so a sheet reads back with its own size. The reader takes a value cell's text as the
 // second '='-separated piece and a text cell's as the second '"'-separated
 // piece, strips leading blanks from both, and keeps 249 characters of a line;
 // the checks below follow exactly those rules.
@@ -90,7 +92,6 @@ public:
 
     XessStatus sheets(const std::vector<XessSheet> &sheets)
     {
-        std::size_t rows = 1, columns = 1;
         std::set<std::string> names;
         for (const XessSheet &s : sheets) {
             if (s.name.empty())
@@ -99,24 +100,30 @@ public:
                 return fail(s, std::string("its name cannot be written: ") + why);
             if (!names.insert(s.name).second)
                 return fail(s, "two sheets have this name");
-            rows = std::max(rows, s.cells.size());
-            for (const auto &row : s.cells)
-                columns = std::max(columns, row.size());
-        }
-        if (rows > max_rows || columns > max_columns)
-            return {false, "the workbook is larger than 16384 columns by 1048576 rows"};
-
-        out_ += "X::4.Workbook!" + reference(rows - 1, columns - 1) + "." + std::to_string(sheets.size()) + "\n";
-        for (std::size_t i = 0; i < sheets.size(); ++i) {
-            std::string line = "Sn::" + std::to_string(i + 1) + "/" + sheets[i].name;
+            std::string line = "Sn::" + std::to_string(sheets.size()) + "/" + s.name;
             if (line.size() > line_length)
-                return fail(sheets[i], "its name is too long for a line of 249 characters");
-            out_ += line + "\n";
+                return fail(s, "its name is too long for a line of 249 characters");
         }
+        for (std::size_t i = 0; i < sheets.size(); ++i)
+            out_ += "Sn::" + std::to_string(i + 1) + "/" + sheets[i].name + "\n";
         for (std::size_t i = 0; i < sheets.size(); ++i) {
+            // Each sheet's own used range, so that a sheet reads back with
+            // the size it has in the workbook.
+            std::size_t rows = 1, columns = 1;
+            const XessSheet &s = sheets[i];
+            for (std::size_t r = 0; r < s.cells.size(); ++r)
+                for (std::size_t c = 0; c < s.cells[r].size(); ++c)
+                    if (!s.cells[r][c].empty()) {
+                        rows = std::max(rows, r + 1);
+                        columns = std::max(columns, c + 1);
+                    }
+            if (rows > max_rows || columns > max_columns)
+                return fail(s, "larger than 16384 columns by 1048576 rows");
+            out_ += "X::4." + std::to_string(i + 1) + "!" + reference(rows - 1, columns - 1) + "." +
+                    std::to_string(sheets.size()) + "\n";
             out_ += "Sd::" + std::to_string(i + 1) + "\n";
-            if (XessStatus s = sheet(sheets[i]); !s)
-                return s;
+            if (XessStatus st = sheet(s); !st)
+                return st;
         }
         return {};
     }

@@ -88,14 +88,15 @@ TEST_F(XessExport, LayoutOfTheText)
 {
     std::string text;
     ASSERT_TRUE(format_xess({{"Metric", {{"D", "PITCH"}, {"8", "1.25"}}}, {"Unified", {{"BITMAP", "u.bmp"}}}}, text).ok);
-    EXPECT_EQ(text, "X::4.Workbook!B2.2\n"
-                    "Sn::1/Metric\n"
+    EXPECT_EQ(text, "Sn::1/Metric\n"
                     "Sn::2/Unified\n"
+                    "X::4.1!B2.2\n"
                     "Sd::1\n"
                     "Tl@A1:\"L\"D\"\n"
                     "Tl@B1:\"L\"PITCH\"\n"
                     "Nv@A2:=G=8\n"
                     "Nv@B2:=G=1.25\n"
+                    "X::4.2!B1.2\n"
                     "Sd::2\n"
                     "PCib@A1::u.bmp\n");
 }

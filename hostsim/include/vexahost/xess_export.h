@@ -1,9 +1,9 @@
 // The host spreadsheet's text export (".xs4"): writing a workbook, given as
 // sheets of text cells, in the line forms the library's XESS reader accepts.
 //
-// Layout written: one extent line sized to the largest sheet, the sheet-name
-// lines of every sheet, then for every sheet its sheet-data line and one
-// line per non-empty cell, row by row. Numbers are written as value cells,
+// Layout written: the sheet-name lines of every sheet, then for every sheet
+// an extent line sized to its used range, its sheet-data line and one line
+// per non-empty cell, row by row. Numbers are written as value cells,
 // other texts as text cells; a "BITMAP" cell followed by a file name becomes
 // a picture. Whatever is written reads back as the same grid of texts. A
 // cell the text form cannot carry exactly is refused with an error naming the

@@ -1,0 +1,60 @@
+/*
+ * Spreadsheet loading: reading a workbook sheet into a sheet_table by one of
+ * three methods, listing a workbook's sheets, starting the spreadsheet
+ * program, and checking a register workbook.
+ *
+ * A workbook path is a file path, optionally followed by "::" and a sheet
+ * name (no suffix: the first sheet). The same path may name the ".xls"
+ * workbook or the host spreadsheet's ".xs4" text export of it; each reader
+ * swaps the extension it needs. The method follows the host's default
+ * spreadsheet application: XESS reads the ".xs4" text export; Excel reads the
+ * ".xls" workbook through a spreadsheet port (read method 0) or as an ODBC
+ * database (any other read method). Every method normalises the sheet the
+ * same way, so a workbook gives the same table whichever way it is read.
+ *
+ * Tables are filled from the host allocator and emptied by the caller with
+ * sheet_release_memo; name lists are freed with kt_free_str_list.
+ */
+#ifndef CVSTVSHARE_SHEET_LOADING_H
+#define CVSTVSHARE_SHEET_LOADING_H
+
+#include "cvstvshare_export.h"
+#include "sheet.h"
+
+CVSTV_BEGIN_DECLS
+
+/* ---- Spreadsheet application ---------------------------------------------- */
+
+/* 1 when the host's default spreadsheet application is Excel, 0 for XESS. */
+CVSTV_API int CVSTVSHARE_get_xs_default_setting(void);
+
+/* Starts Excel behind a spreadsheet port and opens the application's add-in
+ * ("cavora_add_in.xla", or "stv_add_in.xla" for wizard type 2) from Excel's
+ * XLStart directory or the kit's templates. 0 when XESS is the default or
+ * all went well; -1 when Excel cannot be found (port set to -1); the host's
+ * status when the port cannot be created or the add-in cannot be opened. */
+CVSTV_API int CVSTVSHARE_xls_start(void);
+
+/* ---- Reading --------------------------------------------------------------- */
+
+/* Reads the sheet a workbook path names into table (out; the wizard type is
+ * not used). 0; -1 for a missing file, sheet or failed read (a message is
+ * shown for a missing file); -2 when the sheet holds no data (table empty);
+ * the host's status when no spreadsheet port can be created. */
+CVSTV_API int CVSTVSHARE_read_spreadsheet(int wizard_type, const char *path, sheet_table *table);
+
+/* The workbook's sheet names in workbook order (*names a new list, *count
+ * its length). On XESS the path is opened as given. 0 or -1. */
+CVSTV_API int sheet_ask_sheetnames(const char *path, char ***names, int *count);
+
+/* ---- Registers --------------------------------------------------------------- */
+
+/* Resolves the register workbook in the kit's sub-path, reads its sheet and
+ * checks that the data file named in its second row (second cell sub-path,
+ * third cell file name) exists. 0 if it does; -1 after "No register file
+ * found" or "Cannot find the data file: %s"; a reading status unchanged. */
+CVSTV_API int CVSTVSHARE_check_database(const char *sub_path, const char *register_name, const char *sheet_name);
+
+CVSTV_END_DECLS
+
+#endif
