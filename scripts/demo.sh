@@ -17,3 +17,28 @@ run --kit "$KIT" fspec --kind mold1 --wizard 2 /templates stv_add_in.xla
 run --kit "$KIT" fspec --kind mold1 --wizard 3 /configuration presdes_config.txt
 run --kit "$KIT" fspec --kind data --wizard 1 /configuration cv_material.xs4
 run --kit "$KIT" fspec --kind menu --variable TOOLING_BASE_DIR /application libcvstv_share.dll
+
+# The build generates a copy of the kit with its catalogues as .xls
+# workbooks and .xs4 text exports; the look-ups read that copy.
+BUILT_KIT="$ROOT/build/examples/kit"
+
+echo "== Sheets of the thread-standard workbook, by each read method"
+for method in xess excel odbc; do
+  run --kit "$BUILT_KIT" sheets --method "$method" thread_standard_dat.xls
+done
+
+echo "== Socket head cap screws M8, at least 20 long, by each read method"
+for method in xess excel odbc; do
+  run --kit "$BUILT_KIT" lookup --dir /standard/screws --method "$method" \
+    --field PART_NUMBER --field DK --field K --field S cap_screw.xls::Steel "D==8 && L>=20"
+done
+
+echo "== Shrinkage scale factor of PA66 and of POM"
+run --kit "$BUILT_KIT" lookup --method xess --field FAMILY cv_material.xs4 "MATERIAL==PA66"
+run --kit "$BUILT_KIT" lookup --method odbc --field SHRINK_MIN --field SHRINK_MAX cv_material.xs4 "MATERIAL==POM"
+
+echo "== Tapped hole for M10x1.5 and for 1/4-20 UNC (JSON)"
+run --kit "$BUILT_KIT" lookup --method excel --field TAP_DRILL_DIA --field MINOR_DIA --field DEPTH \
+  thread_standard_dat.xls::Metric "SCREW_DIA==10 && THREAD_PITCH==1.5"
+run --kit "$BUILT_KIT" lookup --json --method odbc --field TAP_DRILL_DIA --field MINOR_DIA \
+  thread_standard_dat.xls::Unified "SCREW_DIA==1/4 && THREAD_PITCH==0.05"

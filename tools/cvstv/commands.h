@@ -24,6 +24,11 @@ extern const char *const fspec_usage;
 int run_search(const std::vector<std::string> &args);
 extern const char *const search_usage;
 
+int run_lookup(const std::vector<std::string> &args);
+extern const char *const lookup_usage;
+int run_sheets(const std::vector<std::string> &args);
+extern const char *const sheets_usage;
+
 } // namespace cvstv_cli
 
 #endif

@@ -30,6 +30,8 @@ namespace {
 const Command commands[] = {
     {"fspec", "resolve a kit, data or template file path", fspec_usage, run_fspec},
     {"search", "search the records of a sheet (tab-separated text) with a condition", search_usage, run_search},
+    {"lookup", "read a kit workbook's sheet by a read method and search it", lookup_usage, run_lookup},
+    {"sheets", "list the sheets of a kit workbook", sheets_usage, run_sheets},
 };
 
 void print_usage(std::FILE *out)
