@@ -392,9 +392,13 @@ Outcome Database::run(const Delete &s)
         return {std::nullopt, 0, true};
     Sheet &sheet = sheet_for(writable(), s.table);
     std::size_t out = 0;
-    for (std::size_t r = 0; r < sheet.rows.size(); ++r)
-        if (!doomed[r])
-            sheet.rows[out++] = std::move(sheet.rows[r]);
+    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
+        if (doomed[r])
+            continue;
+        if (out != r) // a vector moved onto itself would empty
+            sheet.rows[out] = std::move(sheet.rows[r]);
+        ++out;
+    }
     sheet.rows.resize(out);
     commit();
     return {std::nullopt, count, true};
