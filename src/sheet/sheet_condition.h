@@ -41,7 +41,7 @@ struct Operand {
 bool value_holds(const Operand &x, int op, const Operand &y);
 // sheet_field_compare of a non-null cell and a non-null condition value
 // (number lists and ranges in the cell widened).
-bool field_holds(std::string_view cell, int op, const Operand &y);
+bool field_holds(const char *cell, int op, const Operand &y);
 
 // A single condition split into its parts (sheet_cond_split).
 struct SingleCondition {

@@ -121,13 +121,19 @@ CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, cha
         p.operand = Operand(p.value);
     }
 
+    // Room for every record up front: growing the list of views by
+    // doubling would copy it and touch fresh pages at every step, which on
+    // a large sheet costs more than the search. Untouched room is never
+    // paged in.
     int matches = 0;
     std::vector<std::string_view> values;
+    values.reserve(static_cast<std::size_t>(table->row_count - start));
     for (int r = start + 1; r < table->row_count; ++r) {
         char **row = table->rows[r];
         if (!row || cell_empty(row[0]))
             continue;
-        if (std::strcmp(row[0], "END") == 0)
+        const char *first = row[0];
+        if (first[0] == 'E' && first[1] == 'N' && first[2] == 'D' && first[3] == '\0')
             break;
         bool match = true;
         for (const PreparedCondition &c : conditions)

@@ -67,6 +67,38 @@ double decimal_value(std::string_view text)
         if (p < end && (*p == '+' || *p == '-'))
             return 0.0;
     }
+    // The common cell, a plain decimal of at most 15 significant digits and
+    // 22 decimals, is exactly m / 10^k with both m and 10^k exact doubles:
+    // one correctly rounded division gives the same value from_chars would.
+    {
+        static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        std::uint64_t m = 0;
+        int digits = 0;
+        int decimals = 0;
+        bool point = false;
+        const char *q = p;
+        for (; q < end; ++q) {
+            if (*q >= '0' && *q <= '9') {
+                m = m * 10 + static_cast<std::uint64_t>(*q - '0');
+                if (m != 0)
+                    ++digits;
+                if (point)
+                    ++decimals;
+            } else if (*q == '.' && !point) {
+                point = true;
+            } else {
+                break;
+            }
+        }
+        bool any_digit = q - p > (point ? 1 : 0);
+        bool exponent = q < end && (*q == 'e' || *q == 'E');
+        if (any_digit && !exponent && digits <= 15 && decimals <= 22) {
+            double value = static_cast<double>(m) / powers[decimals];
+            return negative ? -value : value;
+        }
+    }
     double value = 0.0;
     auto [stop, ec] = std::from_chars(p, end, value);
     if (ec == std::errc::invalid_argument)
@@ -144,16 +176,6 @@ bool texts_hold(std::string_view x, int op, std::string_view y)
     }
 }
 
-Operand typed_operand(std::string_view text, int type)
-{
-    Operand o;
-    o.text = text;
-    o.type = type;
-    if (type == SHEET_TYPE_NUMBER)
-        o.number = number_value(text);
-    return o;
-}
-
 // y inside the interval lo~hi that the operator chooses; each bound test is
 // itself a value comparison (y first), so the tolerance rules apply.
 bool range_holds(std::string_view cell, int op, const Operand &y)
@@ -191,57 +213,108 @@ bool list_holds(std::string_view cell, int op, const Operand &y)
 
 } // namespace
 
-int value_type(std::string_view text)
-{
-    if (text.empty())
-        return SHEET_TYPE_INVALID;
-    std::uint8_t common = in_number | in_list | in_text_list;
-    bool comma = false, colon = false, tilde = false;
-    for (char ch : text) {
-        auto c = static_cast<unsigned char>(ch);
-        common &= classes[c];
-        comma |= c == ',';
-        colon |= c == ':';
-        tilde |= c == '~';
+namespace {
+
+// One pass over a text: its length, type, and the characters that decide
+// how a number is read.
+struct TextScan {
+    std::size_t length = 0;
+    int type = SHEET_TYPE_INVALID;
+    bool slash = false;
+    bool plus = false;
+    bool minus = false;
+};
+
+class Scanner {
+public:
+    void add(unsigned char c)
+    {
+        common_ &= classes[c];
+        comma_ |= c == ',';
+        colon_ |= c == ':';
+        tilde_ |= c == '~';
+        result_.slash |= c == '/';
+        result_.plus |= c == '+';
+        result_.minus |= c == '-';
+        ++result_.length;
     }
-    if (common & in_number)
-        return SHEET_TYPE_NUMBER;
-    if (common & in_list)
-        return SHEET_TYPE_NUMBER_LIST;
-    if ((common & in_text_list) && comma)
-        return colon ? SHEET_TYPE_KEYED_LIST : SHEET_TYPE_TEXT_LIST;
-    if (tilde)
-        return SHEET_TYPE_RANGE;
-    return SHEET_TYPE_TEXT;
+    TextScan finish()
+    {
+        if (result_.length == 0)
+            result_.type = SHEET_TYPE_INVALID;
+        else if (common_ & in_number)
+            result_.type = SHEET_TYPE_NUMBER;
+        else if (common_ & in_list)
+            result_.type = SHEET_TYPE_NUMBER_LIST;
+        else if ((common_ & in_text_list) && comma_)
+            result_.type = colon_ ? SHEET_TYPE_KEYED_LIST : SHEET_TYPE_TEXT_LIST;
+        else if (tilde_)
+            result_.type = SHEET_TYPE_RANGE;
+        else
+            result_.type = SHEET_TYPE_TEXT;
+        return result_;
+    }
+
+private:
+    std::uint8_t common_ = in_number | in_list | in_text_list;
+    bool comma_ = false, colon_ = false, tilde_ = false;
+    TextScan result_;
+};
+
+TextScan scan(std::string_view text)
+{
+    Scanner s;
+    for (char c : text)
+        s.add(static_cast<unsigned char>(c));
+    return s.finish();
 }
 
-// A mixed number 1+1/2 is whole + numerator / denominator, 1-1/2 is whole -
-// numerator / denominator, a fraction 3/4 is one token over the next. The
-// pieces are the tokens of the text split at '+', '/' and '-', so a leading
-// sign produces no token: -1/2 reads as 1 - 2/1.
-double number_value(std::string_view text)
+TextScan scan(const char *text)
 {
-    bool slash = text.find('/') != std::string_view::npos;
-    bool plus = text.find('+') != std::string_view::npos;
-    if (!slash && !plus)
+    Scanner s;
+    for (; *text; ++text)
+        s.add(static_cast<unsigned char>(*text));
+    return s.finish();
+}
+
+// sheet_str_double with the text's '/', '+' and '-' already known.
+double scanned_number(std::string_view text, const TextScan &s)
+{
+    if (!s.slash && !s.plus)
         return decimal_value(text);
     std::array<std::string_view, 3> t;
     std::size_t n = first_tokens(text, "+/-", t);
     double whole = n > 0 ? decimal_value(t[0]) : 0.0;
-    if (plus || text.find('-') != std::string_view::npos) {
+    if (s.plus || s.minus) {
         double numerator = n > 1 ? decimal_value(t[1]) : 0.0;
         double denominator = n > 2 ? decimal_value(t[2]) : 1.0;
-        return plus ? whole + numerator / denominator : whole - numerator / denominator;
+        return s.plus ? whole + numerator / denominator : whole - numerator / denominator;
     }
     double denominator = n > 1 ? decimal_value(t[1]) : 1.0;
     return whole / denominator;
 }
 
-Operand::Operand(std::string_view t) : text(t), type(value_type(t))
+Operand scanned_operand(std::string_view text, const TextScan &s)
 {
-    if (type == SHEET_TYPE_NUMBER)
-        number = number_value(t);
+    Operand o;
+    o.text = text;
+    o.type = s.type;
+    if (s.type == SHEET_TYPE_NUMBER)
+        o.number = scanned_number(text, s);
+    return o;
 }
+
+} // namespace
+
+int value_type(std::string_view text) { return scan(text).type; }
+
+// A mixed number 1+1/2 is whole + numerator / denominator, 1-1/2 is whole -
+// numerator / denominator, a fraction 3/4 is one token over the next. The
+// pieces are the tokens of the text split at '+', '/' and '-', so a leading
+// sign produces no token: -1/2 reads as 1 - 2/1.
+double number_value(std::string_view text) { return scanned_number(text, scan(text)); }
+
+Operand::Operand(std::string_view t) : Operand(scanned_operand(t, scan(t))) {}
 
 bool value_holds(const Operand &x, int op, const Operand &y)
 {
@@ -250,18 +323,19 @@ bool value_holds(const Operand &x, int op, const Operand &y)
     return texts_hold(x.text, op, y.text);
 }
 
-bool field_holds(std::string_view cell, int op, const Operand &y)
+bool field_holds(const char *cell, int op, const Operand &y)
 {
     if (y.text == all_records)
         return true;
-    int type = value_type(cell);
+    TextScan s = scan(cell);
+    std::string_view text(cell, s.length);
     if (y.type == SHEET_TYPE_NUMBER) {
-        if (type == SHEET_TYPE_NUMBER_LIST)
-            return list_holds(cell, op, y);
-        if (type == SHEET_TYPE_RANGE)
-            return range_holds(cell, op, y);
+        if (s.type == SHEET_TYPE_NUMBER_LIST)
+            return list_holds(text, op, y);
+        if (s.type == SHEET_TYPE_RANGE)
+            return range_holds(text, op, y);
     }
-    return value_holds(typed_operand(cell, type), op, y);
+    return value_holds(scanned_operand(text, s), op, y);
 }
 
 } // namespace cvstv::sheet

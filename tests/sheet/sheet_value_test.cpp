@@ -2,6 +2,11 @@
 #include "host_test.h"
 #include "cvstvshare/sheet.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
 class SheetValueTest : public HostTest {};
 
 TEST_F(SheetValueTest, TypesAreTestedInOrder)
@@ -32,6 +37,27 @@ TEST_F(SheetValueTest, NumbersReadDecimalsMixedNumbersAndFractions)
     EXPECT_DOUBLE_EQ(sheet_str_double("3/4"), 0.75);
     EXPECT_DOUBLE_EQ(sheet_str_double("3/"), 3.0);
     EXPECT_DOUBLE_EQ(sheet_str_double("-1/2"), -1.0); // leading sign makes no token: 1 - 2/1
+}
+
+TEST_F(SheetValueTest, DecimalsReadExactlyAsTheStandardReader)
+{
+    // Short decimals take a fast path; long ones, exponents and many
+    // decimals do not. Both must give the correctly rounded value.
+    std::mt19937_64 random(42);
+    std::vector<std::string> texts = {"0.1", "0.3", "123456789012345", "1234567890123456789", ".5", "5.",
+                                      "007.250", "0.0000000000000000000001", "0.00000000000000000000001",
+                                      "9007199254740993", "1.7976931348623157e308", "1e400", "1e-400"};
+    for (int i = 0; i < 2000; ++i) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%llu.%0*llu", static_cast<unsigned long long>(random() % 100000000),
+                      static_cast<int>(random() % 12 + 1), static_cast<unsigned long long>(random() % 1000000000000));
+        texts.emplace_back(buf);
+    }
+    for (const std::string &text : texts) {
+        EXPECT_EQ(sheet_str_double(text.c_str()), std::strtod(text.c_str(), nullptr)) << text;
+        std::string negative = "-" + text;
+        EXPECT_EQ(sheet_str_double(negative.c_str()), std::strtod(negative.c_str(), nullptr)) << negative;
+    }
 }
 
 TEST_F(SheetValueTest, NumbersCompareWithTolerance)
