@@ -1,0 +1,362 @@
+// The workbook database over the real driver manager and the project's
+// workbook driver, registered privately. The registration is copied into a
+// directory of this test run with the driver manager's trace switched on, so
+// the tests can read back the exact SQL texts that reached the driver.
+#include "host_test.h"
+#include "gxdb_test_support.h"
+
+#include "cvstvshare/sheet_gxdb.h"
+
+#include "hx_memory.h"
+
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace gxdb_test;
+using testing::HasSubstr;
+using Strings = std::vector<std::string>;
+using Grid = std::vector<Strings>; // "~" marks an empty cell, {} a null row
+
+namespace {
+
+// The private registration with tracing, made once per process.
+const fs::path &registration()
+{
+    static const fs::path dir = [] {
+        fs::path d = fs::path(testing::TempDir()) / ("gxdb_odbc_sysini_" + std::to_string(::getpid()));
+        fs::create_directories(d);
+        std::ifstream in(fs::path(CVSTV_ODBCSYSINI_DIR) / "odbcinst.ini");
+        std::ofstream out(d / "odbcinst.ini");
+        out << in.rdbuf() << "\n[ODBC]\nTrace=Yes\nTraceFile=" << (d / "trace.log").string() << "\n";
+        std::ofstream(d / "odbc.ini").flush();
+        return d;
+    }();
+    return dir;
+}
+
+// The SQL texts executed directly since the trace was last cleared.
+Strings executed_statements()
+{
+    std::ifstream in(registration() / "trace.log");
+    std::stringstream all;
+    all << in.rdbuf();
+    std::string text = all.str();
+    Strings out;
+    static const std::regex entry(R"(SQLExecDirect\.c\]\[\d+\]\s*Entry:\s*Statement = \S+\s*SQL = \[([^\n]*)\]\[length)");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), entry); it != std::sregex_iterator(); ++it)
+        out.push_back((*it)[1]);
+    return out;
+}
+
+// The connection strings passed to the driver manager since the trace was
+// last cleared: their beginning (the trace cuts long texts) and length.
+struct TracedConnect {
+    std::string start;
+    std::size_t length;
+};
+
+std::vector<TracedConnect> traced_connects()
+{
+    std::ifstream in(registration() / "trace.log");
+    std::stringstream all;
+    all << in.rdbuf();
+    std::string text = all.str();
+    std::vector<TracedConnect> out;
+    static const std::regex entry(R"(Str In = \[([^\n]*?)(\.\.\.)?\]\[length = (\d+) \(SQL_NTS\)\])");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), entry); it != std::sregex_iterator(); ++it)
+        out.push_back({(*it)[1], std::stoul((*it)[3])});
+    return out;
+}
+
+std::string expected_connection_string(const std::string &path)
+{
+    return "DRIVER={MICROSOFT EXCEL DRIVER (*.XLS)};DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;CREATE_DB=\"" + path +
+           "\";DBQ=" + path;
+}
+
+void clear_trace() { std::ofstream(registration() / "trace.log", std::ios::trunc).flush(); }
+
+Grid take_table(sheet_table &table)
+{
+    Grid grid;
+    for (int r = 0; r < table.row_count; ++r) {
+        Strings row;
+        for (int c = 0; table.rows[r] && c < table.column_count; ++c)
+            row.emplace_back(table.rows[r][c] ? table.rows[r][c] : "~");
+        grid.push_back(row);
+    }
+    sheet_release_memo(&table);
+    return grid;
+}
+
+class GxdbOdbc : public HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        ::setenv("ODBCSYSINI", registration().c_str(), 1);
+        CVSTVSHARE_set_xls_port(0);
+        clear_trace();
+        catalogue_ = dir_.write("screws.xls", {sheet("Screws", {{T("D"), T("L"), T("NAME"), T("Force")},
+                                                               {I(8), I(20), T("M8x20"), R(1.5)},
+                                                               {Cell{}, Cell{}, Cell{}, Cell{}},
+                                                               {I(10), I(30), T("M10x30")},
+                                                               {Cell{}, Cell{}, Cell{}, Cell{}, T("far")}}),
+                                               sheet("Nuts", {{T("D"), Cell{}, T("XF3")}, {I(8), T("hex"), I(1)}}),
+                                               sheet("Header only", {{T("A"), T("B")}})});
+    }
+    void TearDown() override
+    {
+        GXDB_Disconnect();
+        HostTest::TearDown();
+    }
+
+    static Strings boxes() { return vexa::sim::texts(vexa::sim::Entry::message_box); }
+
+    ScratchDir dir_{"gxdb_odbc"};
+    std::string catalogue_;
+};
+
+} // namespace
+
+TEST_F(GxdbOdbc, ConnectionStringReachesTheDriverAndTablesAreTheSheets)
+{
+    ASSERT_EQ(GXDB_Connect(catalogue_.c_str()), 0);
+    int count = 0;
+    char **names = nullptr;
+    ASSERT_EQ(GXDB_Query_Table_Names(&count, &names), 0);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(take_list(names), (Strings{"Header only$", "Nuts$", "Screws$"})) << "in the driver's order";
+    EXPECT_EQ(GXDB_Disconnect(), 0);
+    EXPECT_EQ(GXDB_Disconnect(), 0) << "disconnecting twice is harmless";
+
+    auto connects = traced_connects();
+    ASSERT_EQ(connects.size(), 1u);
+    std::string expected = expected_connection_string(catalogue_);
+    EXPECT_EQ(connects[0].length, expected.size());
+    EXPECT_EQ(expected.substr(0, connects[0].start.size()), connects[0].start);
+}
+
+TEST_F(GxdbOdbc, SheetNamesLoseTheirDollarAndTheSheetSuffixIsIgnored)
+{
+    char **names = nullptr;
+    int count = 0;
+    std::string path = dir_.host("screws.xs4") + "::Nuts";
+    ASSERT_EQ(GXDB_read_sheetnames(path.c_str(), &names, &count), 0);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(take_list(names), (Strings{"Header only", "Nuts", "Screws"}));
+}
+
+TEST_F(GxdbOdbc, ColumnNamesMarkGeneratedAndFNamesAsUnnamed)
+{
+    ASSERT_EQ(GXDB_Connect(catalogue_.c_str()), 0);
+    int count = 0;
+    char **names = nullptr;
+    ASSERT_EQ(GXDB_Query_Column_Names("Screws$", &count, &names), 0);
+    EXPECT_EQ(count, 5);
+    EXPECT_EQ(take_list(names), (Strings{"D", "L", "NAME", "^", "^"}))
+        << "\"Force\" begins with F; the fifth column has the driver's name F5";
+    ASSERT_EQ(GXDB_Query_Column_Names("Nuts$", &count, &names), 0);
+    EXPECT_EQ(take_list(names), (Strings{"D", "^", "^"})) << "F2 generated; \"XF3\" holds F and its column number";
+
+    EXPECT_EQ(GXDB_Query_Column_Names("NoSuchSheet$", &count, &names), 0) << "an unknown table has no columns";
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(names, nullptr);
+}
+
+TEST_F(GxdbOdbc, AllRecordsListOnlyRecordsWithDataAndCountTheirWidestColumn)
+{
+    ASSERT_EQ(GXDB_Connect(catalogue_.c_str()), 0);
+    int rows = 0;
+    int columns = 0;
+    char **records = nullptr;
+    ASSERT_EQ(GXDB_Query_All_Records_In_Table("Screws$", &rows, &columns, &records), 0);
+    EXPECT_EQ(rows, 3) << "the record of empty cells is not listed";
+    EXPECT_EQ(columns, 5);
+    EXPECT_EQ(take_list(records), (Strings{"|8|20|M8x20|1.5|^", "|10|30|M10x30|^|^", "|^|^|^|^|far"}));
+
+    ASSERT_EQ(GXDB_Query_All_Records_In_Table("Header only$", &rows, &columns, &records), 0);
+    EXPECT_EQ(rows, 0);
+    EXPECT_EQ(columns, 0);
+    EXPECT_EQ(records, nullptr);
+
+    clear_trace();
+    EXPECT_EQ(GXDB_Query_All_Records_In_Table("Missing$", &rows, &columns, &records), -1);
+    EXPECT_EQ(executed_statements(), (Strings{"SELECT * FROM `Missing$`"}));
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_THAT(boxes()[0], testing::MatchesRegex(".*, SQLSTATE=42S02\n")) << "table not found";
+}
+
+TEST_F(GxdbOdbc, ASheetReadsAsANormalisedTable)
+{
+    sheet_table table{};
+    std::string path = dir_.host("screws.xs4") + "::Screws";
+    ASSERT_EQ(GXDB_read_spreadsheet(path.c_str(), &table), 0);
+    EXPECT_STREQ(table.file_name, path.c_str());
+    // The F-named column reads as unnamed, the empty record is gone, and the
+    // normalisation fills empty record cells down from the record above.
+    EXPECT_EQ(take_table(table), (Grid{{"D", "L", "NAME", "~", "~"},
+                                       {"8", "20", "M8x20", "1.5", "~"},
+                                       {"10", "30", "M10x30", "1.5", "~"},
+                                       {"10", "30", "M10x30", "1.5", "far"}}));
+
+    ASSERT_EQ(GXDB_read_spreadsheet((catalogue_ + "::Nuts").c_str(), &table), 0);
+    EXPECT_EQ(take_table(table), (Grid{{"D", "~", "~"}, {"8", "hex", "1"}}));
+
+    EXPECT_EQ(GXDB_read_spreadsheet((catalogue_ + "::Bolts").c_str(), &table), -1) << "no such sheet";
+    EXPECT_EQ(GXDB_read_spreadsheet((catalogue_ + "::Header only").c_str(), &table), -1) << "no records";
+    EXPECT_EQ(table.rows, nullptr);
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(GxdbOdbc, WithoutASheetNameTheFirstTableIsRead)
+{
+    std::string path = dir_.write("single.xls", {sheet("Only", {{T("K"), T("V")}, {T("a"), I(1)}})});
+    sheet_table table{};
+    ASSERT_EQ(GXDB_read_spreadsheet(path.c_str(), &table), 0);
+    EXPECT_EQ(take_table(table), (Grid{{"K", "V"}, {"a", "1"}}));
+}
+
+TEST_F(GxdbOdbc, SheetNamesWithSlashesAreReadUnderTheirTableName)
+{
+    // The driver cannot name a table with '/'; the workbook's sheet holds '_'.
+    std::string path = dir_.write("sizes.xls", {sheet("A_B", {{T("K")}, {T("v")}})});
+    sheet_table table{};
+    ASSERT_EQ(GXDB_read_spreadsheet((path + "::A/B").c_str(), &table), 0);
+    EXPECT_EQ(take_table(table), (Grid{{"K"}, {"v"}}));
+}
+
+TEST_F(GxdbOdbc, AHeldWorkbookIsReadFromATemporaryCopy)
+{
+    fs::path temp = dir_.path() / "temp";
+    fs::create_directories(temp);
+    vexa::sim::set_env("TMPDIR", temp.string());
+    LockHolder holder(dir_.local("screws.xls"));
+    ASSERT_TRUE(holder.locked());
+    clear_trace();
+    sheet_table table{};
+    ASSERT_EQ(GXDB_read_spreadsheet((catalogue_ + "::Nuts").c_str(), &table), 0);
+    EXPECT_EQ(take_table(table), (Grid{{"D", "~", "~"}, {"8", "hex", "1"}}));
+    EXPECT_TRUE(fs::is_empty(temp)) << "the copy is deleted afterwards";
+    EXPECT_TRUE(fs::exists(dir_.local("screws.xls")));
+    auto connects = traced_connects();
+    ASSERT_EQ(connects.size(), 1u);
+    EXPECT_EQ(connects[0].length, expected_connection_string(temp.string() + "\\screws.xls").size())
+        << "the copy was read";
+}
+
+TEST_F(GxdbOdbc, EditingARegisterThroughStatements)
+{
+    std::string path = dir_.write("register.xls", {sheet("Old", {{T("A")}, {I(1)}}), sheet("Gone", {{T("B")}})});
+    ASSERT_EQ(GXDB_Connect_RW_Mode(path.c_str(), 1), 0) << "read-write mode is ODBC without a port";
+    clear_trace();
+
+    char table[32] = "Parts$";
+    sGXDB_Field fields[] = {field("ID", "number"), field("NAME", "text", 50, 1), field("QTY", "number")};
+    ASSERT_EQ(GXDB_Create_Table(table, 3, fields), 0);
+    EXPECT_STREQ(table, "Parts");
+    sGXDB_Field_Value first[] = {integer(1), text("bolt"), real(2)};
+    sGXDB_Field_Value second[] = {integer(2), text("O'Ring"), real(5)};
+    ASSERT_EQ(GXDB_Add_Record("Parts", 3, fields, first), 0);
+    ASSERT_EQ(GXDB_Add_Record("Parts", 3, nullptr, second), 0);
+    EXPECT_EQ(GXDB_Add_Blank_Record("Parts", 3), 0);
+
+    sGXDB_Field_Value change[] = {integer(2), text("washer"), real(1)};
+    ASSERT_EQ(GXDB_Update_Record("[Parts$]", 3, 1, fields, change), 0);
+    sGXDB_Field_Value renamed[] = {integer(7), text("nut"), real(1)};
+    ASSERT_EQ(GXDB_Update_Record("[Parts$]", 3, 3, fields, renamed), 0) << "key last: ID and NAME where QTY=1";
+
+    sGXDB_Field_Value query[] = {integer(0), text(""), real(1)};
+    ASSERT_EQ(GXDB_Query_Record("[Parts$]", 3, 3, fields, query), 0);
+    EXPECT_EQ(query[0].value.i, 7);
+    EXPECT_STREQ(query[1].value.s, "nut");
+    sGXDB_Field_Value none[] = {integer(99), text(""), real(0)};
+    EXPECT_EQ(GXDB_Query_Record("[Parts$]", 3, 1, fields, none), -1) << "no record with ID=99";
+
+    ASSERT_EQ(GXDB_Delete_Record("[Parts$]", 1, fields, first), 0);
+    ASSERT_EQ(GXDB_Change_Table_Names("Old", "Renamed"), 0);
+    ASSERT_EQ(GXDB_Delete_Table("[Gone$]"), 0);
+
+    EXPECT_EQ(executed_statements(),
+              (Strings{"CREATE TABLE [Parts] (ID number,NAME text(50),QTY number)",
+                       "INSERT INTO [Parts] (ID, NAME, QTY) VALUES(1, 'bolt', 2.000000) ",
+                       "INSERT INTO [Parts] VALUES(2, 'O''Ring', 5.000000) ",
+                       "INSERT INTO [Parts] VALUES ('', '', '') ",
+                       "UPDATE [Parts$] SET NAME='washer', QTY=1.000000  WHERE ID=2",
+                       "UPDATE [Parts$] SET ID=7, NAME='nut'  WHERE QTY=1.000000",
+                       "SELECT ID, NAME  FROM [Parts$] WHERE QTY=1.000000",
+                       "SELECT NAME, QTY  FROM [Parts$] WHERE ID=99",
+                       "DELETE FROM [Parts$] WHERE ID=1",
+                       "ALTER TABLE [Old$] RENAME TO [Renamed$]",
+                       "DROP TABLE [Gone$]"}));
+    ASSERT_EQ(GXDB_Disconnect_RW_Mode(path.c_str(), 1), 0);
+
+    workbook::Workbook book = dir_.read("register.xls");
+    ASSERT_EQ(book.sheets.size(), 2u);
+    EXPECT_EQ(book.sheets[0].name, "Renamed");
+    EXPECT_EQ(book.sheets[1].name, "Parts");
+    const workbook::Sheet &parts = book.sheets[1];
+    ASSERT_GE(parts.rows.size(), 2u);
+    EXPECT_EQ(parts.cell(0, 1)->as_text(), "NAME");
+    EXPECT_EQ(parts.cell(1, 0)->as_text(), "7");
+    EXPECT_EQ(parts.cell(1, 1)->as_text(), "nut");
+}
+
+TEST_F(GxdbOdbc, DeletingAllRecordsAndFailedStatements)
+{
+    std::string path = dir_.write("register.xls", {sheet("Data", {{T("K"), T("V")}, {I(1), I(2)}, {I(3), I(4)}})});
+    ASSERT_EQ(GXDB_Connect(path.c_str()), 0);
+    clear_trace();
+    ASSERT_EQ(GXDB_Delete_All_Record("[Data$]"), 0);
+    EXPECT_EQ(GXDB_Delete_Table("[Nothing$]"), -1);
+    char *text = nullptr;
+    EXPECT_EQ(GXDB_Errors(&text), -1);
+    ASSERT_NE(text, nullptr);
+    EXPECT_THAT(text, testing::EndsWith(", SQLSTATE=42S02\n"));
+    HX_free(text);
+    EXPECT_NE(GXDB_Change_Table_Names("Nothing", "Else"), 0);
+    EXPECT_EQ(vexa::sim::listing_text(), "Failed to rename table.\n");
+    EXPECT_EQ(executed_statements(), (Strings{"DELETE FROM [Data$]", "DROP TABLE [Nothing$]",
+                                              "ALTER TABLE [Nothing$] RENAME TO [Else$]"}));
+    int rows = -1;
+    int columns = -1;
+    char **records = nullptr;
+    ASSERT_EQ(GXDB_Query_All_Records_In_Table("Data$", &rows, &columns, &records), 0);
+    EXPECT_EQ(rows, 0);
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(GxdbOdbc, DatafileNameIsTheCatalogueWithItsExtension)
+{
+    ASSERT_EQ(GXDB_Connect(catalogue_.c_str()), 0);
+    char path[GXDB_PATH_SIZE] = "";
+    ASSERT_EQ(GXDB_Ask_Datafile_Name("Screws$", path), 0);
+    EXPECT_EQ(std::string(path), dir_.host("screws.xls"));
+}
+
+TEST_F(GxdbOdbc, DriverFactsAndTheTraceOfAWorkbookGoToTheListingWindow)
+{
+    std::string path = dir_.write("trace.xls", {sheet("Screws", {{T("D"), T("NAME")},
+                                                                {I(8), T("M8")},
+                                                                {Cell{}, Cell{}},
+                                                                {I(10), T("M10")}})});
+    ASSERT_EQ(GXDB_debug_database(path.c_str()), 0);
+    std::string listing = vexa::sim::listing_text();
+    EXPECT_THAT(listing, testing::StartsWith("\n ----------------------- Begin here  ------------------\n"
+                                             "               Server Name: "));
+    EXPECT_THAT(listing, HasSubstr("\n           CLI Driver Name: "));
+    EXPECT_THAT(listing, HasSubstr("\nODBC SQL Conformance Level: Minimum Grammar\n"));
+    EXPECT_THAT(listing, testing::EndsWith("\nReturn Tables[0]: Screws$\nTable number: 1"
+                                           "\nQuery table : Screws$\nRecord Rows = 2, cols =2"
+                                           "\nRecord Rows = 0, |8|M8"
+                                           "\nRecord Rows = 1, |10|M10"
+                                           "\n ----------------------- End here  ------------------\n\n"));
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_EQ(GXDB_debug_database(dir_.host("none.xls").c_str()), -1);
+}
