@@ -295,10 +295,12 @@ int read_sheet(const std::string &given, sheet_table &table)
         chosen = tables.front();
     }
 
+    // A column query that fails (the driver, or memory for the list) fails
+    // the read: a table without its names row would read as other fields.
     ListGuard names;
     int name_count = 0;
     if (GXDB_Query_Column_Names(chosen.c_str(), &name_count, &names.list) != 0)
-        names.list = nullptr;
+        return -1;
     ListGuard records;
     int record_count = 0;
     int columns = 0;

@@ -13,7 +13,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,17 +39,47 @@ const fs::path &registration()
     return dir;
 }
 
-// The SQL texts executed directly since the trace was last cleared.
-Strings executed_statements()
+std::string trace_text()
 {
     std::ifstream in(registration() / "trace.log");
     std::stringstream all;
     all << in.rdbuf();
-    std::string text = all.str();
+    return all.str();
+}
+
+// The text of a traced argument "<label>[text][length = n ...": the text
+// and n; the trace cuts long texts and marks the cut with "...".
+bool traced_argument(const std::string &trace, std::size_t &pos, const std::string &label, std::string &text,
+                     std::size_t &length)
+{
+    const std::string length_mark = "][length = ";
+    std::size_t start = trace.find(label, pos);
+    if (start == std::string::npos)
+        return false;
+    start += label.size();
+    std::size_t end = trace.find(length_mark, start);
+    if (end == std::string::npos)
+        return false;
+    text = trace.substr(start, end - start);
+    length = std::strtoul(trace.c_str() + end + length_mark.size(), nullptr, 10);
+    pos = end;
+    return true;
+}
+
+// The SQL texts executed directly since the trace was last cleared.
+Strings executed_statements()
+{
+    std::string trace = trace_text();
     Strings out;
-    static const std::regex entry(R"(SQLExecDirect\.c\]\[\d+\]\s*Entry:\s*Statement = \S+\s*SQL = \[([^\n]*)\]\[length)");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), entry); it != std::sregex_iterator(); ++it)
-        out.push_back((*it)[1]);
+    for (std::size_t pos = 0; (pos = trace.find("[SQLExecDirect.c]", pos)) != std::string::npos;) {
+        std::size_t next = trace.find("[ODBC]", pos);
+        std::string text;
+        std::size_t length = 0;
+        std::size_t at = pos;
+        if (traced_argument(trace, at, "SQL = [", text, length) && (next == std::string::npos || at < next))
+            out.push_back(text);
+        pos = next == std::string::npos ? trace.size() : next;
+    }
     return out;
 }
 
@@ -63,14 +92,15 @@ struct TracedConnect {
 
 std::vector<TracedConnect> traced_connects()
 {
-    std::ifstream in(registration() / "trace.log");
-    std::stringstream all;
-    all << in.rdbuf();
-    std::string text = all.str();
+    std::string trace = trace_text();
     std::vector<TracedConnect> out;
-    static const std::regex entry(R"(Str In = \[([^\n]*?)(\.\.\.)?\]\[length = (\d+) \(SQL_NTS\)\])");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), entry); it != std::sregex_iterator(); ++it)
-        out.push_back({(*it)[1], std::stoul((*it)[3])});
+    std::string text;
+    std::size_t length = 0;
+    for (std::size_t pos = 0; traced_argument(trace, pos, "Str In = [", text, length);) {
+        if (text.size() >= 3 && text.compare(text.size() - 3, 3, "...") == 0)
+            text.resize(text.size() - 3);
+        out.push_back({text, length});
+    }
     return out;
 }
 
@@ -213,6 +243,30 @@ TEST_F(GxdbOdbc, ASheetReadsAsANormalisedTable)
     EXPECT_EQ(GXDB_read_spreadsheet((catalogue_ + "::Header only").c_str(), &table), -1) << "no records";
     EXPECT_EQ(table.rows, nullptr);
     EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(GxdbOdbc, ReadingSurvivesEveryAllocationFailure)
+{
+    std::string path = catalogue_ + "::Nuts";
+    bool completed = false;
+    for (long successes = 0; successes < 200 && !completed; ++successes) {
+        testing::internal::CaptureStdout();
+        vexa::sim::fail_allocations_after(successes);
+        sheet_table table{};
+        int rc = GXDB_read_spreadsheet(path.c_str(), &table);
+        vexa::sim::fail_allocations_after(-1);
+        std::string out = testing::internal::GetCapturedStdout();
+        if (rc == 0) {
+            EXPECT_EQ(take_table(table), (Grid{{"D", "~", "~"}, {"8", "hex", "1"}}));
+            completed = true;
+        } else {
+            EXPECT_EQ(rc, -1);
+            EXPECT_EQ(table.rows, nullptr);
+            EXPECT_TRUE(out.empty() || out == "Cannot allocate memory!\n") << out;
+        }
+        EXPECT_EQ(vexa::sim::live_blocks(), 0u) << "after " << successes << " successful allocations";
+    }
+    EXPECT_TRUE(completed);
 }
 
 TEST_F(GxdbOdbc, WithoutASheetNameTheFirstTableIsRead)
