@@ -63,14 +63,19 @@ TableView view_of(const Sheet &sheet, bool first_row_has_names)
     return v;
 }
 
-// Numeric when every non-empty record cell of the column is a number.
+// How many records decide a column's type.
+constexpr std::size_t type_scan_rows = 64;
+
+// A column is numeric when every non-empty cell among its first records is a
+// number; the type only describes the column (SQLGetData converts any cell).
 ColumnInfo column_info(const Sheet &sheet, const TableView &view, std::size_t column, const std::string &table)
 {
     ColumnInfo info;
     info.name = view.names[column];
     info.table = table;
     bool any = false, numeric = true;
-    for (std::size_t r = view.header_rows; r < sheet.rows.size() && numeric; ++r) {
+    const std::size_t end = std::min(sheet.rows.size(), view.header_rows + type_scan_rows);
+    for (std::size_t r = view.header_rows; r < end && numeric; ++r) {
         const Cell *c = sheet.cell(r, column);
         if (!c || c->type == CellType::empty)
             continue;

@@ -25,6 +25,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <string_view>
 
 using namespace xlsodbc;
 using workbook::Cell;
@@ -217,13 +218,18 @@ Conversion convert(Handle &h, const Cell &cell, SQLSMALLINT c_type, SQLPOINTER t
 {
     Conversion out;
     if (c_type == SQL_C_CHAR || c_type == SQL_C_BINARY || c_type == SQL_C_WCHAR) {
-        std::string bytes;
+        // Texts are served in place; numbers and UTF-16 need a converted copy.
+        std::string converted;
+        std::string_view bytes;
         if (c_type == SQL_C_WCHAR) {
             const std::u16string wide = workbook::utf8_to_utf16(cell.as_text());
-            bytes.resize(wide.size() * 2);
-            std::memcpy(bytes.data(), wide.data(), bytes.size());
+            converted.assign(reinterpret_cast<const char *>(wide.data()), wide.size() * 2);
+            bytes = converted;
+        } else if (cell.type == CellType::text) {
+            bytes = cell.text;
         } else {
-            bytes = cell.as_text();
+            converted = cell.as_text();
+            bytes = converted;
         }
         const std::size_t remaining = bytes.size() - std::min(offset, bytes.size());
         const std::size_t terminator = c_type == SQL_C_CHAR ? 1 : c_type == SQL_C_WCHAR ? 2 : 0;

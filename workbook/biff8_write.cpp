@@ -388,6 +388,8 @@ Status build_workbook_stream(const Workbook &input, Bytes &stream)
     return {};
 }
 
+} // namespace detail
+
 std::u16string utf8_to_utf16(const std::string &s)
 {
     static const char32_t min_for[4] = {0, 0x80, 0x800, 0x10000};
@@ -428,8 +430,6 @@ std::u16string utf8_to_utf16(const std::string &s)
     }
     return out;
 }
-
-} // namespace detail
 
 Status encode_xls(const Workbook &book, std::vector<std::uint8_t> &bytes)
 {

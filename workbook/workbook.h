@@ -64,6 +64,9 @@ Status write_workbook(const std::string &path, const Workbook &book);
 // The bytes write_workbook would write, without touching the file system.
 Status encode_xls(const Workbook &book, std::vector<std::uint8_t> &bytes);
 
+// UTF-8 to UTF-16 code units; malformed sequences become U+FFFD.
+std::u16string utf8_to_utf16(const std::string &utf8);
+
 } // namespace workbook
 
 #endif

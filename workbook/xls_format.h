@@ -13,8 +13,7 @@ namespace workbook::detail {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// UTF-8 to UTF-16 code units; malformed sequences become U+FFFD.
-std::u16string utf8_to_utf16(const std::string &utf8);
+using workbook::utf8_to_utf16;
 
 // The BIFF8 Workbook stream of the whole book (globals, then every sheet),
 // padded with zeros to at least 4096 bytes so that it lives in regular

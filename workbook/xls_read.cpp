@@ -13,6 +13,7 @@
 #include <freexl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -141,22 +142,20 @@ Status read_sheet(const void *h, const std::string &path, unsigned short index, 
     if (freexl_worksheet_dimensions(h, &rows, &cols) != FREEXL_OK)
         return Status::failure(path + ": cannot read the dimensions of sheet '" + sheet.name + "'");
     sheet.rows.clear();
-    std::vector<Cell> row;
+    sheet.rows.resize(rows);
     for (unsigned int r = 0; r < rows; ++r) {
-        row.clear();
-        std::size_t used = 0;
+        std::vector<Cell> &row = sheet.rows[r];
         for (unsigned short c = 0; c < cols; ++c) {
             FreeXL_CellValue v;
             if (freexl_get_cell_value(h, r, c, &v) != FREEXL_OK)
                 return Status::failure(path + ": unreadable cell in sheet '" + sheet.name + "'");
             if (v.type == FREEXL_CELL_NULL)
                 continue;
+            if (row.empty())
+                row.reserve(std::min<unsigned short>(cols, 16)); // most rows are narrow
             row.resize(c);
             row.push_back(to_cell(v));
-            used = row.size();
         }
-        row.resize(used);
-        sheet.rows.push_back(row);
     }
     return {};
 }
