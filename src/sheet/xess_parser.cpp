@@ -52,7 +52,29 @@ std::string_view strip_leading_blanks(std::string_view text)
     return text.substr(n);
 }
 
-bool starts_with(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool starts_with(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && text[0] == prefix[0] && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The cell line forms are told apart by what follows a ':' somewhere in the
+// line: "=" makes a value cell (whatever else the line holds), '"' a text
+// cell.
+enum class CellForm { none, value, text };
+
+CellForm cell_form(std::string_view line)
+{
+    CellForm form = CellForm::none;
+    const char *p = line.data(), *end = p + line.size();
+    while ((p = static_cast<const char *>(std::memchr(p, ':', static_cast<std::size_t>(end - p)))) && p + 1 < end) {
+        ++p;
+        if (*p == '=')
+            return CellForm::value;
+        if (*p == '"')
+            form = CellForm::text;
+    }
+    return form;
+}
 bool ends_with(std::string_view text, std::string_view suffix)
 {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
@@ -204,11 +226,11 @@ public:
         if (!storing_)
             return Outcome::go_on;
         if (line.size() > 2 && line[2] == '@') {
-            if (line.find(":=") != std::string_view::npos)
-                return value_cell(line);
-            if (line.find(":\"") != std::string_view::npos)
-                return text_cell(line);
-            return Outcome::go_on;
+            switch (cell_form(line)) {
+            case CellForm::value: return value_cell(line);
+            case CellForm::text: return text_cell(line);
+            default: return Outcome::go_on;
+            }
         }
         if (line.find("Cib@") != std::string_view::npos)
             return picture(line);

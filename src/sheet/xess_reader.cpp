@@ -29,6 +29,16 @@ bool read_file(const std::string &host_path, std::string &text)
     std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(local.c_str(), "rb"), std::fclose);
     if (!file)
         return false;
+    // One read of the whole file when its size is known, then whatever
+    // follows (a file that grows, or one whose size is not reported).
+    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+        long size = std::ftell(file.get());
+        std::rewind(file.get());
+        if (size > 0) {
+            text.resize(static_cast<std::size_t>(size));
+            text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+        }
+    }
     char chunk[1 << 16];
     std::size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
