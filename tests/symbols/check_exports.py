@@ -17,12 +17,16 @@ import sys
 
 DECLARATION = re.compile(r"\bCVSTV_API\s+[^;(]*?\b([A-Za-z_]\w*)\s*\(", re.S)
 COMMENT = re.compile(r"/\*.*?\*/|//[^\n]*", re.S)
+# Preprocessor lines (with their continuations), such as the definition of
+# CVSTV_API itself.
+DIRECTIVE = re.compile(r"^[ \t]*#(?:[^\n]*\\\n)*[^\n]*", re.M)
 
 
 def declared_names(include_dir):
     names = set()
     for header in sorted(pathlib.Path(include_dir).rglob("*.h")):
         text = COMMENT.sub(" ", header.read_text(encoding="utf-8", errors="replace"))
+        text = DIRECTIVE.sub(" ", text)
         names.update(DECLARATION.findall(text))
     return names
 
