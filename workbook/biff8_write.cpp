@@ -201,9 +201,8 @@ void write_globals_head(RecordWriter &w)
         w.u8(0);
         w.u8(0);
         w.u8(style ? 0xF4 : 0x00);
-        w.u32(0);
-        w.u32(0);
-        w.u16(0);
+        w.u32(0);      // no borders
+        w.u32(0);      // border colours
         w.u16(0x20C0); // pattern colours: system foreground and background
         w.end();
     }

@@ -23,6 +23,10 @@ Status build_workbook_stream(const Workbook &book, Bytes &stream);
 // A version-3 compound file holding `stream` as its only stream, "Workbook".
 Bytes wrap_in_compound_file(const Bytes &stream);
 
+// Checks the compound-file structure FreeXL relies on without checking it
+// (sector chains, directory entries); a failure names what is wrong.
+Status check_compound_file(const std::string &path);
+
 // Writes `bytes` to a new file beside `path`, syncs it and renames it over
 // `path`; on any failure the new file is removed and `path` is untouched.
 Status write_file_atomically(const std::string &path, const Bytes &bytes);

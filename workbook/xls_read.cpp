@@ -9,6 +9,7 @@
 // sheet), but each row only up to its last non-empty cell, so a corrupt header
 // that claims 65,536 x 256 cells costs little memory here.
 #include "workbook/workbook.h"
+#include "workbook/xls_format.h"
 
 #include <freexl.h>
 #include <sys/stat.h>
@@ -82,6 +83,8 @@ Status open_workbook(const std::string &path, bool info_only, FreexlHandle &out)
 {
     if (Status s = check_regular_file(path); !s)
         return s;
+    if (Status s = detail::check_compound_file(path); !s)
+        return Status::failure(path + ": " + s.error);
     const void *raw = nullptr;
     int rc = info_only ? freexl_open_info(path.c_str(), &raw) : freexl_open(path.c_str(), &raw);
     FreexlHandle handle(raw);

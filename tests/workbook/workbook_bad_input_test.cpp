@@ -34,6 +34,22 @@ TEST(WorkbookBadInput, MissingTruncatedCorruptAndForeignFilesAreRefused)
     bad_bof[513] = 0x00;
     cases.emplace_back("no BOF", bad_bof);
 
+    // A directory entry whose name length exceeds its 64-byte field (FreeXL
+    // would copy past its buffer), and a directory sector beyond the file.
+    const auto u32_at = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<std::uint8_t>(image[at]) |
+                                          (static_cast<std::uint8_t>(image[at + 1]) << 8) |
+                                          (static_cast<std::uint8_t>(image[at + 2]) << 16) |
+                                          (static_cast<std::uint8_t>(image[at + 3]) << 24));
+    };
+    const std::size_t directory = (u32_at(0x30) + 1) * 512;
+    std::string long_name = image;
+    long_name[directory + 128 + 0x41] = 0x65;
+    cases.emplace_back("directory name length 0x6512", long_name);
+    std::string far_directory = image;
+    far_directory[0x33] = 0x40;
+    cases.emplace_back("directory sector out of range", far_directory);
+
     for (const auto &[what, content] : cases) {
         const std::string path = dir.file("bad.xls");
         spew(path, content);
