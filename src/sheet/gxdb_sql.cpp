@@ -102,8 +102,11 @@ std::optional<std::string> create_table_sql(std::string_view table, int count, c
     for (int i = 0; i < count; ++i) {
         const sGXDB_Field &f = fields[i];
         std::string piece = std::string(field_name(f)) + " " + std::string(field_type(f));
-        if (f.has_size)
-            piece += "(" + std::to_string(f.size) + ")";
+        if (f.has_size) {
+            piece += '(';
+            piece += std::to_string(f.size);
+            piece += ')';
+        }
         if (i > 0)
             sql += ",";
         if (!add_piece(sql, piece))
