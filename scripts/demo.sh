@@ -8,19 +8,17 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 configure_and_build build >/dev/null
 
 CVSTV="$ROOT/build/tools/cvstv/cvstv"
-KIT="$ROOT/examples/kit"
+# The build generates a copy of the kit with its catalogues as .xls
+# workbooks and .xs4 text exports; the demo works on that copy.
+BUILT_KIT="$ROOT/build/examples/kit"
 run() { echo "\$ cvstv $*"; "$CVSTV" "$@"; echo; }
 
 echo "== Kit paths on the example kit"
-run --kit "$KIT" fspec --kind mold0 --wizard 1 /application cavora_toolbar.tbr
-run --kit "$KIT" fspec --kind mold1 --wizard 2 /templates stv_add_in.xla
-run --kit "$KIT" fspec --kind mold1 --wizard 3 /configuration presdes_config.txt
-run --kit "$KIT" fspec --kind data --wizard 1 /configuration cv_material.xs4
-run --kit "$KIT" fspec --kind menu --variable TOOLING_BASE_DIR /application libcvstv_share.dll
-
-# The build generates a copy of the kit with its catalogues as .xls
-# workbooks and .xs4 text exports; the look-ups read that copy.
-BUILT_KIT="$ROOT/build/examples/kit"
+run --kit "$BUILT_KIT" fspec --kind mold0 --wizard 1 /application cavora_toolbar.tbr
+run --kit "$BUILT_KIT" fspec --kind mold1 --wizard 2 /templates stv_add_in.xla
+run --kit "$BUILT_KIT" fspec --kind mold1 --wizard 3 /configuration presdes_config.txt
+run --kit "$BUILT_KIT" fspec --kind data --wizard 1 / cv_material.xs4
+run --kit "$BUILT_KIT" fspec --kind menu --variable TOOLING_BASE_DIR /application libcvstv_share.dll
 
 echo "== Sheets of the thread-standard workbook, by each read method"
 for method in xess excel odbc; do

@@ -125,6 +125,15 @@ bool generate(const fs::path &source, const fs::path &target_dir)
         std::fprintf(stderr, "kitgen: %s: %s\n", source.c_str(), error.c_str());
         return false;
     }
+    // An add-in workbook (name.xla.sheets.txt) is a workbook under its own
+    // name, with no text export.
+    if (stem.extension() == ".xla") {
+        if (workbook::Status s = workbook::write_workbook(stem.string(), book); !s) {
+            std::fprintf(stderr, "kitgen: %s: %s\n", stem.c_str(), s.error.c_str());
+            return false;
+        }
+        return true;
+    }
     if (workbook::Status s = workbook::write_workbook(stem.string() + ".xls", book); !s) {
         std::fprintf(stderr, "kitgen: %s.xls: %s\n", stem.c_str(), s.error.c_str());
         return false;
