@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace workbook {
 namespace {
@@ -144,6 +145,10 @@ Status read_sheet(const void *h, const std::string &path, unsigned short index, 
     unsigned short cols = 0;
     if (freexl_worksheet_dimensions(h, &rows, &cols) != FREEXL_OK)
         return Status::failure(path + ": cannot read the dimensions of sheet '" + sheet.name + "'");
+    // FreeXL passes DIMENSIONS through unchecked; no .xls sheet is larger.
+    if (rows > 65536 || cols > 256)
+        return Status::failure(path + ": corrupt workbook (sheet '" + sheet.name + "' claims " + std::to_string(rows) +
+                               " rows and " + std::to_string(cols) + " columns)");
     sheet.rows.clear();
     sheet.rows.resize(rows);
     for (unsigned int r = 0; r < rows; ++r) {
@@ -155,7 +160,7 @@ Status read_sheet(const void *h, const std::string &path, unsigned short index, 
             if (v.type == FREEXL_CELL_NULL)
                 continue;
             if (row.empty())
-                row.reserve(std::min<unsigned short>(cols, 16)); // most rows are narrow
+                row.reserve(cols <= 64 ? cols : 16); // sized to the sheet unless it is very wide
             row.resize(c);
             row.push_back(to_cell(v));
         }
@@ -166,7 +171,7 @@ Status read_sheet(const void *h, const std::string &path, unsigned short index, 
 } // namespace
 
 Status read_workbook(const std::string &path, Workbook &out)
-{
+try {
     FreexlHandle handle;
     if (Status s = open_workbook(path, false, handle); !s)
         return s;
@@ -180,6 +185,8 @@ Status read_workbook(const std::string &path, Workbook &out)
             return s;
     out = std::move(book);
     return {};
+} catch (const std::bad_alloc &) {
+    return Status::failure(path + ": out of memory");
 }
 
 Status read_sheet_names(const std::string &path, std::vector<std::string> &names)

@@ -99,3 +99,29 @@ TEST_F(OdbcErrors, AWorkbookThatGoesBadAfterConnectingGivesAnErrorNotACrash)
     write_parts_workbook(dir.file("parts.xls"));
     EXPECT_EQ(c.query("SELECT NAME FROM Parts WHERE QTY=3"), Rows{row({"bolt"})});
 }
+
+TEST(OdbcHandles, DisconnectingReleasesStatementsTheApplicationDidNotFree)
+{
+    ScratchDir dir;
+    write_parts_workbook(dir.file("parts.xls"));
+    ::setenv("ODBCSYSINI", CVSTV_ODBCSYSINI_DIR, 1);
+    SQLHENV env;
+    SQLHDBC dbc;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    const std::string cs = library_connection_string(dir.file("parts.xls"));
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(SQLDriverConnect(dbc, nullptr, (SQLCHAR *)cs.c_str(), SQL_NTS, nullptr, 0, nullptr,
+                                   SQL_DRIVER_NOPROMPT),
+                  SQL_SUCCESS);
+        SQLHSTMT open_cursor, idle;
+        ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &open_cursor), SQL_SUCCESS);
+        ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &idle), SQL_SUCCESS);
+        ASSERT_EQ(SQLExecDirect(open_cursor, (SQLCHAR *)"SELECT * FROM Parts", SQL_NTS), SQL_SUCCESS);
+        ASSERT_EQ(SQLFetch(open_cursor), SQL_SUCCESS);
+        EXPECT_EQ(SQLDisconnect(dbc), SQL_SUCCESS);
+    }
+    EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_DBC, dbc), SQL_SUCCESS);
+    EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_ENV, env), SQL_SUCCESS);
+}

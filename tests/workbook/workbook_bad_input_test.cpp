@@ -50,6 +50,13 @@ TEST(WorkbookBadInput, MissingTruncatedCorruptAndForeignFilesAreRefused)
     far_directory[0x33] = 0x40;
     cases.emplace_back("directory sector out of range", far_directory);
 
+    // DIMENSIONS claiming 2^31 rows (the reader must not size anything by it).
+    const std::size_t dimensions = image.find(std::string("\x00\x02\x0e\x00", 4));
+    ASSERT_NE(dimensions, std::string::npos);
+    std::string huge = image;
+    huge[dimensions + 4 + 7] = 0x7F; // last row + 1, high byte
+    cases.emplace_back("DIMENSIONS of 2^31 rows", huge);
+
     for (const auto &[what, content] : cases) {
         const std::string path = dir.file("bad.xls");
         spew(path, content);
