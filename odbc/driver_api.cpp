@@ -1225,7 +1225,8 @@ SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLIN
         if (info)
             store(info, r.native);
         return SQL_SUCCESS;
-    case SQL_DIAG_CLASS_ORIGIN: return text(r.state.rfind("IM", 0) == 0 ? "ODBC 3.0" : "ISO 9075");
+    case SQL_DIAG_CLASS_ORIGIN:
+        return text(r.state.rfind("IM", 0) == 0 || r.state.rfind("HY", 0) == 0 ? "ODBC 3.0" : "ISO 9075");
     case SQL_DIAG_SUBCLASS_ORIGIN: return text(class_origin(r.state));
     case SQL_DIAG_CONNECTION_NAME:
     case SQL_DIAG_SERVER_NAME: return text("");

@@ -4,6 +4,11 @@
 // own buffer. This check walks the FAT (through the DIFAT) and the directory
 // chain with every offset bounded by the file size and every chain bounded by
 // the sector count, and refuses a file whose directory entries are malformed.
+// It then reads the Workbook stream (when it lives in regular sectors) and
+// checks that every record fits the stream and that the strings of the
+// records FreeXL decodes (BOUNDSHEET, SST with its CONTINUE records, LABEL,
+// FORMAT, FONT) fit their records: FreeXL copies declared lengths without
+// checking them against the record.
 #include "workbook/xls_format.h"
 
 #include <fcntl.h>
@@ -67,6 +72,9 @@ public:
             difat = le32(buf.data() + 4 * (ids - 1));
         }
 
+        if (!load_fat())
+            return Status::failure("corrupt compound file (FAT sector out of range)");
+
         // Directory chain: every entry's name fits its 64-byte field.
         std::uint32_t dir = le32(h + 0x30);
         for (std::uint32_t n = 0; dir != end_of_chain; ++n) {
@@ -77,11 +85,23 @@ public:
                 const std::uint8_t type = buf[e + 0x42];
                 if (name_bytes > 64 || name_bytes % 2 != 0 || type > 5)
                     return Status::failure("corrupt compound file (directory entry)");
+                if (type == 2 && !stream_found_ && is_workbook_name(buf.data() + e, name_bytes)) {
+                    stream_found_ = true;
+                    stream_start_ = le32(buf.data() + e + 0x74);
+                    stream_size_ = le32(buf.data() + e + 0x78);
+                }
             }
             std::uint32_t next = 0;
             if (!fat_next(dir, next))
                 return Status::failure("corrupt compound file (FAT)");
             dir = next;
+        }
+        if (stream_found_ && stream_size_ >= 4096) {
+            std::vector<std::uint8_t> stream;
+            if (!read_stream(stream))
+                return Status::failure("corrupt compound file (Workbook stream chain)");
+            if (!records_fit(stream))
+                return Status::failure("corrupt workbook records (a length runs past its record)");
         }
         return {};
     }
@@ -94,17 +114,198 @@ private:
         const off_t at = static_cast<off_t>(n + 1) * sector_size_;
         return ::pread(fd_, buf.data(), sector_size_, at) == static_cast<ssize_t>(sector_size_);
     }
+    bool load_fat()
+    {
+        fat_.resize(fat_sectors_.size() * (sector_size_ / 4));
+        std::vector<std::uint8_t> buf(sector_size_);
+        for (std::size_t i = 0; i < fat_sectors_.size(); ++i) {
+            if (!read_sector(fat_sectors_[i], buf))
+                return false;
+            for (std::uint32_t k = 0; k < sector_size_ / 4; ++k)
+                fat_[i * (sector_size_ / 4) + k] = le32(buf.data() + 4 * k);
+        }
+        return true;
+    }
     bool fat_next(std::uint32_t sector, std::uint32_t &next) const
     {
-        const std::uint32_t ids = sector_size_ / 4;
-        const std::uint32_t index = sector / ids;
-        if (index >= fat_sectors_.size() || fat_sectors_[index] >= sectors_)
+        if (sector >= fat_.size())
             return false;
-        std::uint8_t v[4];
-        const off_t at = static_cast<off_t>(fat_sectors_[index] + 1) * sector_size_ + 4 * (sector % ids);
-        if (::pread(fd_, v, 4, at) != 4)
+        next = fat_[sector];
+        return true;
+    }
+    static bool is_workbook_name(const std::uint8_t *name, std::uint16_t bytes)
+    {
+        auto equals = [&](const char *ascii) {
+            const std::size_t n = std::strlen(ascii);
+            if (bytes != 2 * (n + 1))
+                return false;
+            for (std::size_t i = 0; i < n; ++i)
+                if (name[2 * i] != static_cast<std::uint8_t>(ascii[i]) || name[2 * i + 1] != 0)
+                    return false;
+            return true;
+        };
+        return equals("Workbook") || equals("Book");
+    }
+    // Reads the stream's chain, coalescing runs of consecutive sectors.
+    bool read_stream(std::vector<std::uint8_t> &out) const
+    {
+        const std::size_t need = (static_cast<std::size_t>(stream_size_) + sector_size_ - 1) / sector_size_;
+        if (need > sectors_)
             return false;
-        next = le32(v);
+        out.resize(need * sector_size_);
+        std::uint32_t sector = stream_start_;
+        std::size_t done = 0;
+        while (done < need) {
+            std::size_t run = 1;
+            std::uint32_t next = 0;
+            if (sector >= sectors_ || !fat_next(sector, next))
+                return false;
+            while (done + run < need && next == sector + run) {
+                if (!fat_next(next, next))
+                    return false;
+                ++run;
+            }
+            const std::size_t bytes = run * sector_size_;
+            if (sector + run > sectors_ ||
+                ::pread(fd_, out.data() + done * sector_size_, bytes, static_cast<off_t>(sector + 1) * sector_size_) !=
+                    static_cast<ssize_t>(bytes))
+                return false;
+            done += run;
+            sector = next;
+        }
+        out.resize(stream_size_);
+        return true;
+    }
+
+    // Record by record: lengths within the stream, strings within records.
+    static bool records_fit(const std::vector<std::uint8_t> &s)
+    {
+        std::size_t at = 0;
+        // The shared string table spans its SST record and the CONTINUE
+        // records after it; it is checked once all of them are known.
+        std::vector<std::pair<std::size_t, std::size_t>> sst_parts;
+        bool in_sst = false;
+        while (at + 4 <= s.size()) {
+            const std::uint16_t id = le16(s.data() + at);
+            const std::uint16_t len = le16(s.data() + at + 2);
+            const std::size_t body = at + 4;
+            if (id == 0 && len == 0)
+                break; // zero padding after the last EOF
+            if (body + len > s.size())
+                return false;
+            const std::uint8_t *p = s.data() + body;
+            if (id == 0x00FC) {
+                if (!sst_parts.empty() && !sst_fits(s, sst_parts))
+                    return false;
+                sst_parts.assign(1, {body, len});
+                in_sst = true;
+            } else if (id == 0x003C && in_sst) {
+                sst_parts.emplace_back(body, len);
+            } else {
+                in_sst = false;
+            }
+            switch (id) {
+            case 0x0085: // BOUNDSHEET8: 6 bytes, then a short string
+                if (len < 8 || !short_string_fits(p + 6, len - 6))
+                    return false;
+                break;
+            case 0x0031: // FONT: 14 bytes, then a short string
+                if (len < 16 || !short_string_fits(p + 14, len - 14))
+                    return false;
+                break;
+            case 0x041E: // FORMAT: 2 bytes, then a long string
+            case 0x0204: // LABEL: 6 bytes, then a long string
+            {
+                const std::size_t head = id == 0x041E ? 2 : 6;
+                if (len < head + 3)
+                    return false;
+                const std::size_t cch = le16(p + head);
+                const std::size_t unit = (p[head + 2] & 1) ? 2 : 1;
+                if (head + 3 + cch * unit > len)
+                    return false;
+                break;
+            }
+            default:
+                break;
+            }
+            at = body + len;
+        }
+        return sst_parts.empty() || sst_fits(s, sst_parts);
+    }
+
+    static bool short_string_fits(const std::uint8_t *p, std::size_t room)
+    {
+        const std::size_t cch = p[0];
+        const std::size_t unit = (p[1] & 1) ? 2 : 1;
+        return 2 + cch * unit <= room;
+    }
+
+    // Walks the strings of the table: every header, character run, rich-text
+    // run list and extension block must lie within the SST and CONTINUE
+    // records, with a string's characters continuing after a flags byte.
+    static bool sst_fits(const std::vector<std::uint8_t> &s, const std::vector<std::pair<std::size_t, std::size_t>> &parts)
+    {
+        std::size_t part = 0, pos = parts[0].first, end = parts[0].first + parts[0].second;
+        auto next_part = [&]() {
+            if (++part >= parts.size())
+                return false;
+            pos = parts[part].first;
+            end = pos + parts[part].second;
+            return true;
+        };
+        // Skips `n` bytes that may run over record boundaries.
+        auto skip = [&](std::size_t n) {
+            while (n > 0) {
+                if (pos == end && !next_part())
+                    return false;
+                const std::size_t k = std::min(n, end - pos);
+                pos += k;
+                n -= k;
+            }
+            return true;
+        };
+        if (end - pos < 8)
+            return false;
+        const std::uint32_t unique = le32(s.data() + pos + 4);
+        pos += 8;
+        for (std::uint32_t i = 0; i < unique; ++i) {
+            if (pos == end && !next_part())
+                return false;
+            if (end - pos < 3)
+                return false;
+            std::size_t cch = le16(s.data() + pos);
+            const std::uint8_t flags = s[pos + 2];
+            pos += 3;
+            std::size_t runs = 0, ext = 0;
+            if (flags & 0x08) {
+                if (end - pos < 2)
+                    return false;
+                runs = le16(s.data() + pos);
+                pos += 2;
+            }
+            if (flags & 0x04) {
+                if (end - pos < 4)
+                    return false;
+                ext = le32(s.data() + pos);
+                pos += 4;
+            }
+            std::size_t unit = (flags & 1) ? 2 : 1;
+            while (cch > 0) {
+                if (pos == end) {
+                    if (!next_part() || pos == end)
+                        return false;
+                    unit = (s[pos] & 1) ? 2 : 1; // continued characters restate their width
+                    ++pos;
+                }
+                const std::size_t k = std::min(cch, (end - pos) / unit);
+                if (k == 0)
+                    return false;
+                pos += k * unit;
+                cch -= k;
+            }
+            if (!skip(4 * runs) || !skip(ext))
+                return false;
+        }
         return true;
     }
 
@@ -112,6 +313,10 @@ private:
     std::uint32_t sector_size_ = 512;
     std::uint32_t sectors_ = 0;
     std::vector<std::uint32_t> fat_sectors_;
+    std::vector<std::uint32_t> fat_;
+    bool stream_found_ = false;
+    std::uint32_t stream_start_ = 0;
+    std::uint32_t stream_size_ = 0;
 };
 
 } // namespace

@@ -57,6 +57,20 @@ TEST(WorkbookBadInput, MissingTruncatedCorruptAndForeignFilesAreRefused)
     huge[dimensions + 4 + 7] = 0x7F; // last row + 1, high byte
     cases.emplace_back("DIMENSIONS of 2^31 rows", huge);
 
+    // A shared string and a sheet name longer than their records (FreeXL
+    // would copy past the record).
+    const std::size_t sst = image.find(std::string("\xfc\x00", 2));
+    ASSERT_NE(sst, std::string::npos);
+    std::string long_string = image;
+    long_string[sst + 4 + 8] = '\xff';
+    long_string[sst + 4 + 9] = '\xff';
+    cases.emplace_back("shared string of 65535 characters in a short record", long_string);
+    const std::size_t boundsheet = image.find(std::string("\x85\x00", 2));
+    ASSERT_NE(boundsheet, std::string::npos);
+    std::string long_sheet_name = image;
+    long_sheet_name[boundsheet + 4 + 6] = '\x7f';
+    cases.emplace_back("sheet name longer than its record", long_sheet_name);
+
     for (const auto &[what, content] : cases) {
         const std::string path = dir.file("bad.xls");
         spew(path, content);
