@@ -12,6 +12,7 @@
 #include "workbook/xls_format.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,10 +98,10 @@ public:
             dir = next;
         }
         if (stream_found_ && stream_size_ >= 4096) {
-            std::vector<std::uint8_t> stream;
+            StreamBytes stream;
             if (!read_stream(stream))
                 return Status::failure("corrupt compound file (Workbook stream chain)");
-            if (!records_fit(stream))
+            if (!records_fit(stream.data, stream.size))
                 return Status::failure("corrupt workbook records (a length runs past its record)");
         }
         return {};
@@ -146,54 +147,76 @@ private:
         };
         return equals("Workbook") || equals("Book");
     }
-    // Reads the stream's chain, coalescing runs of consecutive sectors.
-    bool read_stream(std::vector<std::uint8_t> &out) const
+    // The stream's bytes: mapped in place when its sectors are consecutive
+    // (as writers lay them out), else copied out sector run by sector run.
+    struct StreamBytes {
+        const std::uint8_t *data = nullptr;
+        std::size_t size = 0;
+        void *map = MAP_FAILED;
+        std::size_t map_size = 0;
+        std::vector<std::uint8_t> copy;
+        ~StreamBytes()
+        {
+            if (map != MAP_FAILED)
+                ::munmap(map, map_size);
+        }
+    };
+
+    bool read_stream(StreamBytes &out) const
     {
         const std::size_t need = (static_cast<std::size_t>(stream_size_) + sector_size_ - 1) / sector_size_;
         if (need > sectors_)
             return false;
-        out.resize(need * sector_size_);
+        // Follow the chain once, checking it and noting whether it is one run.
+        std::vector<std::uint32_t> chain;
+        chain.reserve(need);
+        bool contiguous = true;
         std::uint32_t sector = stream_start_;
-        std::size_t done = 0;
-        while (done < need) {
-            std::size_t run = 1;
-            std::uint32_t next = 0;
-            if (sector >= sectors_ || !fat_next(sector, next))
+        for (std::size_t i = 0; i < need; ++i) {
+            if (sector >= sectors_)
                 return false;
-            while (done + run < need && next == sector + run) {
-                if (!fat_next(next, next))
-                    return false;
-                ++run;
-            }
-            const std::size_t bytes = run * sector_size_;
-            if (sector + run > sectors_ ||
-                ::pread(fd_, out.data() + done * sector_size_, bytes, static_cast<off_t>(sector + 1) * sector_size_) !=
-                    static_cast<ssize_t>(bytes))
+            chain.push_back(sector);
+            contiguous = contiguous && sector == stream_start_ + i;
+            if (!fat_next(sector, sector))
                 return false;
-            done += run;
-            sector = next;
         }
-        out.resize(stream_size_);
+        if (contiguous) {
+            const std::size_t length = (static_cast<std::size_t>(stream_start_) + 1 + need) * sector_size_;
+            out.map = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, 0);
+            if (out.map != MAP_FAILED) {
+                out.map_size = length;
+                out.data = static_cast<const std::uint8_t *>(out.map) + (static_cast<std::size_t>(stream_start_) + 1) * sector_size_;
+                out.size = stream_size_;
+                return true;
+            }
+        }
+        out.copy.resize(need * sector_size_);
+        for (std::size_t i = 0; i < need; ++i)
+            if (::pread(fd_, out.copy.data() + i * sector_size_, sector_size_,
+                        static_cast<off_t>(chain[i] + 1) * sector_size_) != static_cast<ssize_t>(sector_size_))
+                return false;
+        out.data = out.copy.data();
+        out.size = stream_size_;
         return true;
     }
 
     // Record by record: lengths within the stream, strings within records.
-    static bool records_fit(const std::vector<std::uint8_t> &s)
+    static bool records_fit(const std::uint8_t *s, std::size_t size)
     {
         std::size_t at = 0;
         // The shared string table spans its SST record and the CONTINUE
         // records after it; it is checked once all of them are known.
         std::vector<std::pair<std::size_t, std::size_t>> sst_parts;
         bool in_sst = false;
-        while (at + 4 <= s.size()) {
-            const std::uint16_t id = le16(s.data() + at);
-            const std::uint16_t len = le16(s.data() + at + 2);
+        while (at + 4 <= size) {
+            const std::uint16_t id = le16(s + at);
+            const std::uint16_t len = le16(s + at + 2);
             const std::size_t body = at + 4;
             if (id == 0 && len == 0)
                 break; // zero padding after the last EOF
-            if (body + len > s.size())
+            if (body + len > size)
                 return false;
-            const std::uint8_t *p = s.data() + body;
+            const std::uint8_t *p = s + body;
             if (id == 0x00FC) {
                 if (!sst_parts.empty() && !sst_fits(s, sst_parts))
                     return false;
@@ -243,7 +266,7 @@ private:
     // Walks the strings of the table: every header, character run, rich-text
     // run list and extension block must lie within the SST and CONTINUE
     // records, with a string's characters continuing after a flags byte.
-    static bool sst_fits(const std::vector<std::uint8_t> &s, const std::vector<std::pair<std::size_t, std::size_t>> &parts)
+    static bool sst_fits(const std::uint8_t *s, const std::vector<std::pair<std::size_t, std::size_t>> &parts)
     {
         std::size_t part = 0, pos = parts[0].first, end = parts[0].first + parts[0].second;
         auto next_part = [&]() {
@@ -266,27 +289,27 @@ private:
         };
         if (end - pos < 8)
             return false;
-        const std::uint32_t unique = le32(s.data() + pos + 4);
+        const std::uint32_t unique = le32(s + pos + 4);
         pos += 8;
         for (std::uint32_t i = 0; i < unique; ++i) {
             if (pos == end && !next_part())
                 return false;
             if (end - pos < 3)
                 return false;
-            std::size_t cch = le16(s.data() + pos);
+            std::size_t cch = le16(s + pos);
             const std::uint8_t flags = s[pos + 2];
             pos += 3;
             std::size_t runs = 0, ext = 0;
             if (flags & 0x08) {
                 if (end - pos < 2)
                     return false;
-                runs = le16(s.data() + pos);
+                runs = le16(s + pos);
                 pos += 2;
             }
             if (flags & 0x04) {
                 if (end - pos < 4)
                     return false;
-                ext = le32(s.data() + pos);
+                ext = le32(s + pos);
                 pos += 4;
             }
             std::size_t unit = (flags & 1) ? 2 : 1;
