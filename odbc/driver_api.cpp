@@ -211,6 +211,15 @@ struct Conversion {
     bool done = true;
 };
 
+// Records a diagnostic for a failed conversion. SQLGetData and SQLFetch run
+// once per cell, so their per-call failures are reported directly rather
+// than thrown.
+Conversion failed(Handle &h, const char *state, std::string message)
+{
+    h.diag.add(state, std::move(message));
+    return {SQL_ERROR, true};
+}
+
 // Converts one cell into the application's buffer. `offset` is how many
 // bytes of a text were returned by earlier calls for the same cell.
 Conversion convert(Handle &h, const Cell &cell, SQLSMALLINT c_type, SQLPOINTER target, SQLLEN length,
@@ -218,18 +227,18 @@ Conversion convert(Handle &h, const Cell &cell, SQLSMALLINT c_type, SQLPOINTER t
 {
     Conversion out;
     if (c_type == SQL_C_CHAR || c_type == SQL_C_BINARY || c_type == SQL_C_WCHAR) {
-        // Texts are served in place; numbers and UTF-16 need a converted copy.
-        std::string converted;
+        // Texts are served in place, numbers from a stack buffer; only UTF-16
+        // needs a converted copy.
+        char number[workbook::number_text_size];
         std::string_view bytes;
-        if (c_type == SQL_C_WCHAR) {
-            const std::u16string wide = workbook::utf8_to_utf16(cell.as_text());
-            converted.assign(reinterpret_cast<const char *>(wide.data()), wide.size() * 2);
-            bytes = converted;
-        } else if (cell.type == CellType::text) {
+        if (cell.type == CellType::text)
             bytes = cell.text;
-        } else {
-            converted = cell.as_text();
-            bytes = converted;
+        else
+            bytes = std::string_view(number, workbook::number_text(cell, number));
+        std::u16string wide;
+        if (c_type == SQL_C_WCHAR) {
+            wide = workbook::utf8_to_utf16(std::string(bytes));
+            bytes = std::string_view(reinterpret_cast<const char *>(wide.data()), wide.size() * 2);
         }
         const std::size_t remaining = bytes.size() - std::min(offset, bytes.size());
         const std::size_t terminator = c_type == SQL_C_CHAR ? 1 : c_type == SQL_C_WCHAR ? 2 : 0;
@@ -265,7 +274,7 @@ Conversion convert(Handle &h, const Cell &cell, SQLSMALLINT c_type, SQLPOINTER t
     else if (auto parsed = parse_number(cell.text))
         d = *parsed;
     else
-        throw SqlError("22018", "Invalid character value for cast specification: '" + cell.text + "'");
+        return failed(h, "22018", "Invalid character value for cast specification: '" + cell.text + "'");
 
     auto integral = [&](auto sample, SQLLEN size) {
         using T = decltype(sample);
@@ -279,7 +288,7 @@ Conversion convert(Handle &h, const Cell &cell, SQLSMALLINT c_type, SQLPOINTER t
         } else {
             const double t = std::trunc(d);
             if (!(t >= lo && t <= hi))
-                throw SqlError("22003", "Numeric value out of range: " + cell.as_text());
+                return failed(h, "22003", "Numeric value out of range: " + cell.as_text());
             v = static_cast<T>(t);
             if (t != d) {
                 h.diag.add("01S07", "Fractional truncation");
@@ -290,6 +299,7 @@ Conversion convert(Handle &h, const Cell &cell, SQLSMALLINT c_type, SQLPOINTER t
             store(target, v);
         if (indicator)
             *indicator = size;
+        return out;
     };
     switch (c_type) {
     case SQL_C_DOUBLE:
@@ -300,37 +310,43 @@ Conversion convert(Handle &h, const Cell &cell, SQLSMALLINT c_type, SQLPOINTER t
         return out;
     case SQL_C_FLOAT:
         if (std::fabs(d) > std::numeric_limits<float>::max())
-            throw SqlError("22003", "Numeric value out of range: " + cell.as_text());
+            return failed(h, "22003", "Numeric value out of range: " + cell.as_text());
         if (target)
             store(target, static_cast<float>(d));
         if (indicator)
             *indicator = sizeof(float);
         return out;
     case SQL_C_LONG:
-    case SQL_C_SLONG: integral(SQLINTEGER{}, sizeof(SQLINTEGER)); return out;
-    case SQL_C_ULONG: integral(SQLUINTEGER{}, sizeof(SQLUINTEGER)); return out;
+    case SQL_C_SLONG: return integral(SQLINTEGER{}, sizeof(SQLINTEGER));
+    case SQL_C_ULONG: return integral(SQLUINTEGER{}, sizeof(SQLUINTEGER));
     case SQL_C_SHORT:
-    case SQL_C_SSHORT: integral(SQLSMALLINT{}, sizeof(SQLSMALLINT)); return out;
-    case SQL_C_USHORT: integral(SQLUSMALLINT{}, sizeof(SQLUSMALLINT)); return out;
+    case SQL_C_SSHORT: return integral(SQLSMALLINT{}, sizeof(SQLSMALLINT));
+    case SQL_C_USHORT: return integral(SQLUSMALLINT{}, sizeof(SQLUSMALLINT));
     case SQL_C_TINYINT:
-    case SQL_C_STINYINT: integral(SQLSCHAR{}, sizeof(SQLSCHAR)); return out;
+    case SQL_C_STINYINT: return integral(SQLSCHAR{}, sizeof(SQLSCHAR));
     case SQL_C_UTINYINT:
-    case SQL_C_BIT: integral(SQLCHAR{}, sizeof(SQLCHAR)); return out;
-    case SQL_C_SBIGINT: integral(SQLBIGINT{}, sizeof(SQLBIGINT)); return out;
-    case SQL_C_UBIGINT: integral(SQLUBIGINT{}, sizeof(SQLUBIGINT)); return out;
-    default: throw SqlError("HY003", "Program type out of range: " + std::to_string(c_type));
+    case SQL_C_BIT: return integral(SQLCHAR{}, sizeof(SQLCHAR));
+    case SQL_C_SBIGINT: return integral(SQLBIGINT{}, sizeof(SQLBIGINT));
+    case SQL_C_UBIGINT: return integral(SQLUBIGINT{}, sizeof(SQLUBIGINT));
+    default: return failed(h, "HY003", "Program type out of range: " + std::to_string(c_type));
     }
 }
 
-// The cell of the current row, or nullptr for NULL.
+// One column of the current row into the application's buffer. Reports its
+// diagnostics on the statement without throwing: a client that probes for
+// the last column calls this once per row with a column too many.
 SQLRETURN get_data(Statement &s, SQLUSMALLINT column, SQLSMALLINT c_type, SQLPOINTER target, SQLLEN length,
                    SQLLEN *indicator)
 {
-    if (!s.result || !s.current_row)
-        throw SqlError("24000", "Invalid cursor state: no current row");
+    if (!s.result || !s.current_row) {
+        s.diag.add("24000", "Invalid cursor state: no current row");
+        return SQL_ERROR;
+    }
     const ResultSet &rs = *s.result;
-    if (column < 1 || column > rs.columns.size())
-        throw SqlError("07009", "Invalid descriptor index: column " + std::to_string(column));
+    if (column < 1 || column > rs.columns.size()) {
+        s.diag.add("07009", "Invalid descriptor index: column " + std::to_string(column));
+        return SQL_ERROR;
+    }
     const std::size_t c = column - 1;
     if (s.get_data_done[c])
         return SQL_NO_DATA;
@@ -338,8 +354,10 @@ SQLRETURN get_data(Statement &s, SQLUSMALLINT column, SQLSMALLINT c_type, SQLPOI
         c_type = default_c_type(rs.columns[c].sql_type);
     const Cell *cell = rs.cell(*s.current_row, c);
     if (!cell) {
-        if (!indicator)
-            throw SqlError("22002", "Indicator variable required but not supplied");
+        if (!indicator) {
+            s.diag.add("22002", "Indicator variable required but not supplied");
+            return SQL_ERROR;
+        }
         *indicator = SQL_NULL_DATA;
         s.get_data_done[c] = true;
         return SQL_SUCCESS;
@@ -399,6 +417,8 @@ SQLRETURN fetch(Statement &s)
         if (!b.target && !b.indicator)
             continue;
         SQLRETURN r = get_data(s, static_cast<SQLUSMALLINT>(c + 1), b.c_type, b.target, b.length, b.indicator);
+        if (r == SQL_ERROR)
+            return r; // the row stays fetched; its diagnostic explains the column
         s.get_data_done[c] = false;
         s.get_data_offset[c] = 0;
         if (r == SQL_SUCCESS_WITH_INFO)

@@ -31,6 +31,12 @@ struct Cell {
     std::string as_text() const;
 };
 
+// Room for any number Cell::as_text writes.
+constexpr std::size_t number_text_size = 32;
+// Writes an integer or real cell exactly as Cell::as_text does into `buf`
+// (not NUL-terminated) and returns its length; 0 for other cells.
+std::size_t number_text(const Cell &cell, char (&buf)[number_text_size]);
+
 struct Sheet {
     std::string name;                   // at most 31 characters
     std::vector<std::vector<Cell>> rows; // rows[r][c]; rows may be ragged

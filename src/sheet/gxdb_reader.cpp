@@ -23,6 +23,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -148,18 +149,13 @@ bool reader_connect(const std::string &path)
 
 std::string_view trimmed(std::string_view text) { return trim_blanks_tabs(text); }
 
-bool is_empty_mark(std::string_view cell)
+// The cells of a record text: the pieces after each '|' (none when the
+// text does not start with '|').
+void record_fields(std::string_view record, std::vector<std::string_view> &fields)
 {
-    std::string_view t = trimmed(cell);
-    return t.empty() || t == "^";
-}
-
-// The cells of a record text: the pieces after each '|'.
-std::vector<std::string_view> record_fields(std::string_view record)
-{
-    std::vector<std::string_view> fields;
+    fields.clear();
     if (record.empty() || record.front() != '|')
-        return fields;
+        return;
     std::size_t pos = 1;
     for (;;) {
         std::size_t end = record.find('|', pos);
@@ -168,7 +164,6 @@ std::vector<std::string_view> record_fields(std::string_view record)
             break;
         pos = end + 1;
     }
-    return fields;
 }
 
 // The raw grid of a sheet, built from the host allocator; null rows for rows
@@ -190,24 +185,25 @@ public:
     // empty cells stays null. False when memory runs out.
     bool set_row(int r, const std::vector<std::string_view> &cells)
     {
-        bool any = false;
-        for (int c = 0; c < columns_ && c < static_cast<int>(cells.size()); ++c)
-            any = any || !is_empty_mark(cells[static_cast<std::size_t>(c)]);
-        if (!any)
-            return true;
-        auto **row = static_cast<char **>(
-            HX_zero_allocate_memory(static_cast<std::size_t>(columns_) * sizeof(char *), nullptr));
-        if (!row)
-            return false;
-        cells_[r] = row;
-        for (int c = 0; c < columns_ && c < static_cast<int>(cells.size()); ++c) {
-            std::string_view cell = cells[static_cast<std::size_t>(c)];
-            if (is_empty_mark(cell))
+        const int used = std::min(columns_, static_cast<int>(cells.size()));
+        char **row = nullptr;
+        for (int c = 0; c < used; ++c) {
+            std::string_view text = trimmed(cells[static_cast<std::size_t>(c)]);
+            if (text.empty() || text == "^")
                 continue;
-            std::string text(trimmed(cell));
-            row[c] = HX_strdup(text.c_str());
-            if (!row[c])
+            if (!row) {
+                row = static_cast<char **>(
+                    HX_zero_allocate_memory(static_cast<std::size_t>(columns_) * sizeof(char *), nullptr));
+                if (!row)
+                    return false;
+                cells_[r] = row;
+            }
+            auto *copy = static_cast<char *>(HX_allocate_memory(text.size() + 1, nullptr));
+            if (!copy)
                 return false;
+            std::memcpy(copy, text.data(), text.size());
+            copy[text.size()] = '\0';
+            row[c] = copy;
         }
         return true;
     }
@@ -316,8 +312,11 @@ int read_sheet(const std::string &given, sheet_table &table)
         std::vector<std::string_view> cells(names.list, names.list + listed_names);
         ok = grid.set_row(0, cells);
     }
-    for (int r = 0; ok && r < record_count; ++r)
-        ok = grid.set_row(header + r, record_fields(records.list[r]));
+    std::vector<std::string_view> fields;
+    for (int r = 0; ok && r < record_count; ++r) {
+        record_fields(records.list[r], fields);
+        ok = grid.set_row(header + r, fields);
+    }
     if (!ok) {
         std::printf("Cannot allocate memory!\n");
         std::fflush(stdout);

@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cvstv::gxdb {
@@ -58,16 +59,29 @@ SQLRETURN open_query(SQLHSTMT stmt, const std::string &sql)
     return SQLExecDirect(stmt, reinterpret_cast<SQLCHAR *>(text.data()), SQL_NTS);
 }
 
+// Column `column` of the current row as text in `buffer` (at most
+// `capacity` bytes with the terminator); false when it cannot be read. A NULL
+// value reads as the empty text. `out` points into `buffer`.
+bool column_view(SQLHSTMT stmt, SQLUSMALLINT column, char *buffer, std::size_t capacity, std::string_view &out)
+{
+    buffer[0] = '\0';
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQLGetData(stmt, column, SQL_C_CHAR, buffer, static_cast<SQLLEN>(capacity), &indicator);
+    if (!SQL_SUCCEEDED(rc))
+        return false;
+    out = indicator == SQL_NULL_DATA ? std::string_view() : std::string_view(buffer, strnlen(buffer, capacity));
+    return true;
+}
+
 // Column `column` of the current row as text; false when it cannot be read.
 // A NULL value reads as the empty text.
 bool column_text(SQLHSTMT stmt, SQLUSMALLINT column, std::string &out, std::size_t capacity = column_text_size)
 {
-    std::vector<char> buffer(capacity, '\0');
-    SQLLEN indicator = 0;
-    SQLRETURN rc = SQLGetData(stmt, column, SQL_C_CHAR, buffer.data(), static_cast<SQLLEN>(capacity), &indicator);
-    if (!SQL_SUCCEEDED(rc))
+    char buffer[column_text_size];
+    std::string_view text;
+    if (!column_view(stmt, column, buffer, std::min(capacity, sizeof buffer), text))
         return false;
-    out = indicator == SQL_NULL_DATA ? std::string() : std::string(buffer.data(), strnlen(buffer.data(), capacity));
+    out.assign(text);
     return true;
 }
 
@@ -380,8 +394,17 @@ CVSTV_API int GXDB_Query_All_Records_In_Table(const char *table, int *rows, int 
         return -1;
     }
     CursorGuard cursor(stmt);
+    // Columns are read up to the result's last one (at most 83): the same
+    // columns as reading until one fails, without a failing call per row.
+    // Should the driver not say how many columns there are, the read stops
+    // at the first column that fails.
+    int last_column = max_record_columns;
+    SQLSMALLINT result_columns = 0;
+    if (SQL_SUCCEEDED(SQLNumResultCols(stmt, &result_columns)) && result_columns > 0)
+        last_column = std::min<int>(max_record_columns, result_columns);
     std::vector<std::string> listed;
     int widest = 0;
+    char buffer[column_text_size];
     for (;;) {
         SQLRETURN rc = SQLFetch(stmt);
         if (rc == SQL_NO_DATA)
@@ -392,14 +415,15 @@ CVSTV_API int GXDB_Query_All_Records_In_Table(const char *table, int *rows, int 
         }
         std::string record;
         int row_widest = 0;
-        for (int column = 1; column <= max_record_columns; ++column) {
-            std::string value;
-            if (!column_text(stmt, static_cast<SQLUSMALLINT>(column), value))
+        for (int column = 1; column <= last_column; ++column) {
+            std::string_view value;
+            if (!column_view(stmt, static_cast<SQLUSMALLINT>(column), buffer, sizeof buffer, value))
                 break;
             if (value.empty()) {
                 record += "|^";
             } else {
-                record += "|" + value;
+                record += '|';
+                record += value;
                 row_widest = column;
             }
         }

@@ -135,6 +135,79 @@ TEST_F(OdbcQuery, ResultDescriptionAndBoundColumns)
     SQLCloseCursor(c.stmt);
 }
 
+// A failing SQLGetData (a column past the last, a text that is no number)
+// is an error for that call only: the row and its other columns stay
+// readable, and the next call answers without the old diagnostic.
+TEST_F(OdbcQuery, AFailedColumnLeavesTheRowReadable)
+{
+    ASSERT_EQ(c.exec("SELECT * FROM Parts"), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(c.stmt), SQL_SUCCESS);
+    char buf[16];
+    SQLLEN ind = 0;
+    for (SQLUSMALLINT past : {5, 6, 0}) {
+        EXPECT_EQ(SQLGetData(c.stmt, past, SQL_C_CHAR, buf, sizeof buf, &ind), SQL_ERROR) << past;
+        EXPECT_EQ(c.state(), "07009");
+    }
+    SQLCHAR state[6] = {}, message[128] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    SQLGetData(c.stmt, 5, SQL_C_CHAR, buf, sizeof buf, &ind);
+    ASSERT_EQ(SQLGetDiagRec(SQL_HANDLE_STMT, c.stmt, 1, state, &native, message, sizeof message, &length), SQL_SUCCESS);
+    const std::string text(reinterpret_cast<char *>(message), static_cast<std::size_t>(length));
+    EXPECT_EQ(text, "[cvstv][XLS Driver] Invalid descriptor index: column 5");
+    SQLINTEGER number = 0;
+    EXPECT_EQ(SQLGetData(c.stmt, 1, SQL_C_SLONG, &number, 0, &ind), SQL_ERROR);
+    EXPECT_EQ(c.state(), "22018");
+    EXPECT_EQ(SQLGetData(c.stmt, 4, SQL_C_CHAR, buf, sizeof buf, &ind), SQL_SUCCESS);
+    EXPECT_STREQ(buf, "2.5");
+    EXPECT_EQ(SQLGetDiagRec(SQL_HANDLE_STMT, c.stmt, 1, state, &native, message, sizeof message, &length),
+              SQL_NO_DATA);
+    ASSERT_EQ(SQLFetch(c.stmt), SQL_SUCCESS) << "the cursor moves on";
+    EXPECT_EQ(SQLGetData(c.stmt, 1, SQL_C_CHAR, buf, sizeof buf, &ind), SQL_SUCCESS);
+    EXPECT_EQ(ind, SQL_NULL_DATA);
+    SQLCloseCursor(c.stmt);
+
+    // A bound column that cannot be converted fails the fetch with its state.
+    ASSERT_EQ(c.exec("SELECT NAME FROM Parts"), SQL_SUCCESS);
+    SQLBindCol(c.stmt, 1, SQL_C_SLONG, &number, 0, &ind);
+    EXPECT_EQ(SQLFetch(c.stmt), SQL_ERROR);
+    EXPECT_EQ(c.state(), "22018");
+    SQLFreeStmt(c.stmt, SQL_UNBIND);
+    SQLCloseCursor(c.stmt);
+}
+
+// Numbers as text: integers in decimal, whole reals without a fraction,
+// other reals in the shortest form that reads back, in one piece or cut.
+TEST_F(OdbcQuery, NumbersReadAsTextInTheirShortestForm)
+{
+    ASSERT_EQ(c.exec("INSERT INTO Parts (NAME, QTY, DIA) VALUES('w', -40, 0.30000000000000004)"), SQL_SUCCESS);
+    ASSERT_EQ(c.exec("INSERT INTO Parts (NAME, QTY, DIA) VALUES('v', 1234567890123, -0.125)"), SQL_SUCCESS);
+    ASSERT_EQ(c.exec("INSERT INTO Parts (NAME, QTY, DIA) VALUES('u', 1e20, 0.0001)"), SQL_SUCCESS);
+    EXPECT_EQ(c.query("SELECT QTY, DIA FROM Parts"),
+              (Rows{row({"3", "2.5"}), row({nullptr, nullptr}), row({"12", "8"}), row({"-40", "0.30000000000000004"}),
+                    row({"1234567890123", "-0.125"}), row({"1e+20", "1e-04"})}));
+    ASSERT_EQ(c.exec("SELECT DIA FROM Parts WHERE NAME='w'"), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(c.stmt), SQL_SUCCESS);
+    char buf[8];
+    SQLLEN ind = 0;
+    EXPECT_EQ(SQLGetData(c.stmt, 1, SQL_C_CHAR, buf, sizeof buf, &ind), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(ind, 19);
+    EXPECT_STREQ(buf, "0.30000");
+    EXPECT_EQ(SQLGetData(c.stmt, 1, SQL_C_CHAR, buf, sizeof buf, &ind), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(ind, 12);
+    EXPECT_STREQ(buf, "0000000");
+    EXPECT_EQ(SQLGetData(c.stmt, 1, SQL_C_CHAR, buf, sizeof buf, &ind), SQL_SUCCESS);
+    EXPECT_STREQ(buf, "00004");
+    SQLCloseCursor(c.stmt);
+    ASSERT_EQ(c.exec("SELECT DIA FROM Parts WHERE NAME='v'"), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(c.stmt), SQL_SUCCESS);
+    SQLWCHAR wide[8] = {};
+    EXPECT_EQ(SQLGetData(c.stmt, 1, SQL_C_WCHAR, wide, sizeof wide, &ind), SQL_SUCCESS);
+    EXPECT_EQ(ind, 12);
+    EXPECT_EQ(std::u16string(reinterpret_cast<char16_t *>(wide)), u"-0.125");
+    SQLCloseCursor(c.stmt);
+}
+
 TEST_F(OdbcQuery, AnOpenCursorKeepsItsRowsWhileTheWorkbookChanges)
 {
     OdbcClient other;

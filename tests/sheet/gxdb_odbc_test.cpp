@@ -223,6 +223,37 @@ TEST_F(GxdbOdbc, AllRecordsListOnlyRecordsWithDataAndCountTheirWidestColumn)
     EXPECT_THAT(boxes()[0], testing::MatchesRegex(".*, SQLSTATE=42S02\n")) << "table not found";
 }
 
+// A record holds at most 83 columns, however wide the sheet; in a narrower
+// sheet it holds every column of the result, the empty last ones as "^".
+TEST_F(GxdbOdbc, RecordsStopAtTheLastColumnAndAtMost83)
+{
+    std::vector<Cell> header, values;
+    for (int c = 1; c <= 90; ++c) {
+        header.push_back(T(("C" + std::to_string(c)).c_str()));
+        values.push_back(I(c));
+    }
+    std::string path = dir_.write("wide.xls", {sheet("Wide", {header, values, {T("a"), Cell{}, I(3)}}),
+                                               sheet("Narrow", {{T("A"), T("B"), T("C")}, {T("x")}, {Cell{}, I(2)}})});
+    ASSERT_EQ(GXDB_Connect(path.c_str()), 0);
+    int rows = 0;
+    int columns = 0;
+    char **records = nullptr;
+    ASSERT_EQ(GXDB_Query_All_Records_In_Table("Wide$", &rows, &columns, &records), 0);
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(columns, 83);
+    std::string full, second = "|a|^|3";
+    for (int c = 1; c <= 83; ++c)
+        full += "|" + std::to_string(c);
+    for (int c = 4; c <= 83; ++c)
+        second += "|^";
+    EXPECT_EQ(take_list(records), (Strings{full, second}));
+
+    ASSERT_EQ(GXDB_Query_All_Records_In_Table("Narrow$", &rows, &columns, &records), 0);
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(columns, 2);
+    EXPECT_EQ(take_list(records), (Strings{"|x|^|^", "|^|2|^"}));
+}
+
 TEST_F(GxdbOdbc, ASheetReadsAsANormalisedTable)
 {
     sheet_table table{};

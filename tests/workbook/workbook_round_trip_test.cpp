@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <filesystem>
+#include <cstring>
+#include <random>
 
 using workbook::Cell;
 using workbook::CellType;
@@ -190,4 +194,43 @@ TEST(CellText, NumbersPrintInTheirShortestExactForm)
     EXPECT_EQ(Cell::make_real(1e20).as_text(), "1e+20");
     EXPECT_EQ(Cell::make_text("x").as_text(), "x");
     EXPECT_EQ(Cell{}.as_text(), "");
+}
+
+// The text of a real must be exactly the shortest form std::to_chars gives,
+// whichever way it is produced: fractions with few digits, values next to
+// the limits of the quick form (0.1, 1e15, 15 and 17 significant digits),
+// negative values, tiny and huge ones.
+TEST(CellText, RealsReadAsTheShortestFormThatReadsBack)
+{
+    auto shortest = [](double v) {
+        char buf[64];
+        return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+    };
+    auto number_text = [](double v) {
+        char buf[workbook::number_text_size];
+        return std::string(buf, workbook::number_text(Cell::make_real(v), buf));
+    };
+    std::vector<double> values = {0.1,     0.3,        0.30000000000000004, 0.09999999999999999, 0.5, 1.5, -2.25,
+                                  1e-05,   0.001,      0.0001,              0.123456789012345,   1.0 / 3,
+                                  2.0 / 3, 12345.25,   999999999999999.9,   99999999999999.98,   123456789012.5,
+                                  1e15 + 0.5, 5e-324,  1.7976931348623157e308, 0.1 + 0.2, 100.01, 4.35, 8.0 / 7};
+    std::mt19937_64 random(42);
+    for (int i = 0; i < 20000; ++i) {
+        // Decimals of 1 to 17 digits with 0 to 16 places, and arbitrary bit patterns.
+        const auto digits = static_cast<int>(random() % 17) + 1;
+        const auto places = static_cast<int>(random() % 17);
+        const double mantissa = static_cast<double>(random() % static_cast<std::uint64_t>(std::pow(10.0, digits)));
+        values.push_back((random() % 2 ? -1 : 1) * mantissa / std::pow(10.0, places));
+        std::uint64_t bits = random();
+        double any = 0;
+        std::memcpy(&any, &bits, sizeof any);
+        if (std::isfinite(any))
+            values.push_back(any);
+    }
+    for (double v : values) {
+        if (v == std::trunc(v) && std::fabs(v) < 1e15)
+            continue; // whole numbers print without an exponent (above)
+        ASSERT_EQ(number_text(v), shortest(v)) << "bits of " << shortest(v);
+        ASSERT_EQ(Cell::make_real(v).as_text(), shortest(v));
+    }
 }
