@@ -7,6 +7,7 @@
 
 #include "cvstvshare_export.h"
 #include "sheet.h"
+#include "sheet_gxdb.h"
 #include "sheet_loading.h"
 #include "startup.h"
 #include "util.h"
