@@ -11,6 +11,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
+
 #include <filesystem>
 #include <map>
 #include <string>
@@ -42,7 +44,9 @@ void make_workbook()
         }
         rows.push_back(std::move(row));
     }
-    workbook_path = (std::filesystem::temp_directory_path() / "cvstv_odbc_read_bench.xls").string();
+    workbook_path = (std::filesystem::temp_directory_path() /
+                     ("cvstv_odbc_read_bench_" + std::to_string(::getpid()) + ".xls"))
+                        .string();
     workbook::Status s = workbook::write_workbook(workbook_path, book);
     if (!s) {
         std::fprintf(stderr, "cannot write the benchmark workbook: %s\n", s.error.c_str());
