@@ -10,6 +10,7 @@
 // read-write mode (non-zero mode), which hands back the workbook handle.
 #include "gxdb_internal.h"
 #include "gxdb_sql.h"
+#include "workbook_path.h"
 
 #include "util/text_buffer.h"
 
@@ -63,14 +64,6 @@ Connection &connection()
 bool automation() { return CVSTVSHARE_get_xls_port() >= 1 && CVSTVSHARE_get_xls_read_method() == 0; }
 
 bool automation_rw() { return automation() && connection().workbook_handle != 0; }
-
-std::string local_path(const std::string &host_path)
-{
-    char local[4096];
-    if (HX_local_path(host_path.c_str(), local, sizeof local) != HX_OK)
-        return {};
-    return local;
-}
 
 void odbc_disconnect()
 {

@@ -57,9 +57,6 @@ SQLRETURN execute_returning_code(const std::string &sql);
 // text of the last one ("message, SQLSTATE=state\n"), empty when none.
 std::string last_error_text();
 
-// The file-system path of a host path; empty when it cannot be mapped.
-std::string local_path(const std::string &host_path);
-
 // The names of the connected workbook's tables that hold "$" (its sheets),
 // in the driver's order. 0, or -1 without a statement handle or when the
 // catalogue query fails.

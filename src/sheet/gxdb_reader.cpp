@@ -10,6 +10,7 @@
 // directory, which is deleted on every return after disconnecting; the
 // workbook itself is never deleted.
 #include "gxdb_internal.h"
+#include "workbook_path.h"
 #include "sheet_internal.h"
 
 #include "util/str_list.h"
@@ -48,16 +49,11 @@ struct WorkbookPath {
 
 WorkbookPath split_workbook_path(const std::string &text)
 {
+    cvstv::WorkbookPath split = cvstv::split_workbook_path(text);
     WorkbookPath out;
-    std::size_t sep = text.find("::");
-    out.path = text.substr(0, sep);
-    if (sep != std::string::npos) {
-        out.sheet = text.substr(sep + 2);
-        out.has_sheet = !out.sheet.empty();
-    }
-    std::size_t ext = out.path.find(".xs4");
-    if (ext != std::string::npos)
-        out.path = out.path.substr(0, ext) + ".xls";
+    out.path = cvstv::swap_extension(split.file, ".xs4", ".xls");
+    out.has_sheet = !split.sheet.empty();
+    out.sheet = std::move(split.sheet);
     return out;
 }
 

@@ -15,7 +15,7 @@
 #include "cvstvshare/startup.h"
 #include "cvstvshare/util.h"
 #include "sheet_internal.h"
-#include "spreadsheet_loading.h"
+#include "workbook_path.h"
 #include "util/str_list.h"
 #include "util/text_buffer.h"
 #include "xess_reader.h"

@@ -4,14 +4,12 @@
 #include "xess_reader.h"
 
 #include "sheet_internal.h"
-#include "spreadsheet_loading.h"
+#include "workbook_path.h"
 #include "util/text_buffer.h"
 
-#include "hx_files.h"
 #include "hx_messages.h"
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -22,10 +20,9 @@ namespace {
 // Reads a local file whole. False when it cannot be opened or read.
 bool read_file(const std::string &host_path, std::string &text)
 {
-    std::string local(host_path.size() + 1, '\0');
-    if (HX_local_path(host_path.c_str(), local.data(), local.size()) != 0)
+    std::string local = cvstv::local_path(host_path);
+    if (local.empty())
         return false;
-    local.resize(std::strlen(local.c_str()));
     std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(local.c_str(), "rb"), std::fclose);
     if (!file)
         return false;

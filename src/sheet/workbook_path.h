@@ -1,9 +1,10 @@
 // Workbook paths as the spreadsheet readers take them: a file path,
 // optionally followed by "::" and a sheet name. The same path may name the
 // ".xls" workbook or its ".xs4" text export; each reader swaps the extension
-// it needs.
-#ifndef CVSTV_SHEET_SPREADSHEET_LOADING_H
-#define CVSTV_SHEET_SPREADSHEET_LOADING_H
+// it needs. Local file access goes through local_path, the library's use of
+// the host's one host-to-local path mapping.
+#ifndef CVSTV_SHEET_WORKBOOK_PATH_H
+#define CVSTV_SHEET_WORKBOOK_PATH_H
 
 #include <string>
 #include <string_view>
@@ -36,6 +37,10 @@ inline std::string swap_extension(std::string_view path, std::string_view from, 
     swapped += to;
     return swapped;
 }
+
+// The local file-system path of a host path; empty when the host cannot map
+// it.
+std::string local_path(const std::string &host_path);
 
 } // namespace cvstv
 
