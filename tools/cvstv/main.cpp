@@ -9,6 +9,8 @@
 // success, 1 on failure, 2 on a usage error.
 #include "commands.h"
 
+#include "util/text_buffer.h"
+
 #include "vexahost/session.h"
 
 #include <cstdio>
@@ -50,9 +52,7 @@ void print_usage(std::FILE *out)
 std::string host_path(const std::filesystem::path &p)
 {
     std::string s = p.string();
-    for (char &c : s)
-        if (c == '/')
-            c = '\\';
+    cvstv::to_host_separators(s);
     return s;
 }
 
