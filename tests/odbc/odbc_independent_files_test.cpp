@@ -1,0 +1,41 @@
+// Workbooks written by xlwt and gnumeric through the driver: formula
+// results, long texts, and what a change keeps of everything else.
+#include "odbc_client.h"
+
+#include <filesystem>
+
+namespace {
+
+const std::string resources = std::string(CVSTV_SOURCE_DIR) + "/tests/resources/workbook/";
+
+// A private copy of a test workbook in `dir`.
+std::string copy_of(const ScratchDir &dir, const std::string &name)
+{
+    const std::string path = dir.file(name);
+    std::filesystem::copy_file(resources + name, path);
+    return path;
+}
+
+} // namespace
+
+TEST(OdbcIndependentFiles, LongTextsFromOutsideReadWhole)
+{
+    for (const char *name : {"xlwt_long_strings.xls", "gnumeric_long_strings.xls"}) {
+        ScratchDir dir;
+        const std::string path = copy_of(dir, name);
+        OdbcClient c;
+        ASSERT_EQ(c.connect(library_connection_string(path)), SQL_SUCCESS)
+            << name << c.message(SQL_HANDLE_DBC);
+        std::string euros;
+        for (int i = 0; i < 10000; ++i)
+            euros += "€";
+        EXPECT_EQ(c.query("SELECT TEXT FROM Long WHERE KIND='x32767'"),
+                  Rows{row({std::string(32767, 'x').c_str()})})
+            << name;
+        EXPECT_EQ(c.query("SELECT TEXT FROM Long WHERE KIND='euro10000'"), Rows{row({euros.c_str()})})
+            << name;
+        EXPECT_EQ(c.query("SELECT TEXT FROM Long WHERE KIND='after'"),
+                  Rows{row({"short text after the long ones"})})
+            << name;
+    }
+}
