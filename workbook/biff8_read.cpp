@@ -8,8 +8,9 @@
 // never split, its characters may run over any number of CONTINUE records,
 // each continuation restating in its first byte whether its characters are
 // 8- or 16-bit, and its formatting runs and phonetic block continue without
-// such a byte. Numbers whose format shows a date or time read as dates and
-// times.
+// such a byte. Formula cells read as their cached result (number, text from
+// the STRING record that follows, boolean or error); numbers whose format
+// shows a date or time read as dates and times.
 #include "workbook/xls_format.h"
 
 #include <algorithm>
@@ -611,6 +612,44 @@ Status read_sheet_cells(ByteView stream, const Globals &g, std::uint32_t offset,
             if (Status s = put(le16(p), le16(p + r.size - 2), Cell{}); !s)
                 return s;
             break;
+        case rec::formula: {
+            if (r.size < 20)
+                return bad("FORMULA");
+            const std::uint8_t *val = p + 6;
+            const std::uint16_t xf = le16(p + 4);
+            Cell c;
+            if (val[6] != 0xFF || val[7] != 0xFF) {
+                c = number_cell(f64(val), xf, g);
+            } else if (val[0] == 0) {
+                // A text result: the STRING record after any ARRAY, TABLE
+                // or SHRFMLA record of the formula, with its CONTINUEs.
+                Record s;
+                while (in.peek() == rec::array || in.peek() == rec::table || in.peek() == rec::shrfmla)
+                    in.next(s);
+                if (in.peek() != rec::string || !in.next(s) || s.size < 3)
+                    return corrupt("a text formula of sheet '" + sheet.name + "' has no STRING record");
+                Continued text;
+                text.add(s.data + 3, s.size - 3u);
+                while (in.peek() == rec::continue_) {
+                    Record more;
+                    in.next(more);
+                    text.add(more.data, more.size);
+                }
+                c = Cell::make_text({});
+                if (!text.chars(le16(s.data), (s.data[2] & 1) != 0, c.text))
+                    return corrupt("a formula text of sheet '" + sheet.name + "' runs past its records");
+                c.xf = xf;
+            } else if (val[0] == 1) {
+                c = Cell::make_boolean(val[2] != 0);
+                c.xf = xf;
+            } else if (val[0] == 2) {
+                c = Cell::make_error(val[2]);
+                c.xf = xf;
+            } // 3: an empty text
+            if (Status st = put(le16(p), le16(p + 2), std::move(c)); !st)
+                return st;
+            break;
+        }
         default:
             break;
         }

@@ -18,6 +18,19 @@ std::string copy_of(const ScratchDir &dir, const std::string &name)
 
 } // namespace
 
+TEST(OdbcIndependentFiles, FormulaCellsReadAsTheirCachedResults)
+{
+    ScratchDir dir;
+    const std::string path = copy_of(dir, "gnumeric_formulas.xls");
+    OdbcClient c;
+    ASSERT_EQ(c.connect(library_connection_string(path)), SQL_SUCCESS) << c.message(SQL_HANDLE_DBC);
+    EXPECT_EQ(c.query("SELECT SUM, TEXT, TEST, ERROR, WHEN FROM Calc WHERE A=10"),
+              Rows{row({"10", "abcd10", "TRUE", "#DIV/0!", "2024-03-15"})});
+    EXPECT_EQ(c.query("SELECT A FROM Calc WHERE SUM=6.5"), Rows{row({"2.5"})}) << "a formula result compares";
+    EXPECT_EQ(c.query("SELECT BLANK FROM Calc WHERE A=1"), Rows{row({nullptr})})
+        << "an empty text result is NULL";
+}
+
 TEST(OdbcIndependentFiles, LongTextsFromOutsideReadWhole)
 {
     for (const char *name : {"xlwt_long_strings.xls", "gnumeric_long_strings.xls"}) {

@@ -101,13 +101,29 @@ std::string texts_of_row(const workbook::Sheet &sheet, std::size_t r)
 TEST(WorkbookIndependentFiles, EveryCellReadsAsXlrdReadsIt)
 {
     for (const char *name : {"xlwt_rich.xls", "gnumeric_rich.xls", "xlwt_formulas.xls",
-                             "xlwt_long_strings.xls", "gnumeric_long_strings.xls"}) {
+                             "gnumeric_formulas.xls", "xlwt_long_strings.xls", "gnumeric_long_strings.xls"}) {
         int status = 0;
         const std::string expected =
             run_command(python + " " + scripts + "/xlrd_cells.py " + resources + name + " 2>&1", status);
         ASSERT_EQ(status, 0) << expected;
         EXPECT_EQ(dump(read(name)), expected) << name;
     }
+}
+
+TEST(WorkbookIndependentFiles, FormulaCellsReadAsTheirCachedResults)
+{
+    const workbook::Workbook book = read("gnumeric_formulas.xls");
+    const workbook::Sheet &calc = book.sheets.at(0);
+    EXPECT_EQ(texts_of_row(calc, 0), "A|B|SUM|TEXT|TEST|ERROR|BLANK|WHEN");
+    EXPECT_EQ(texts_of_row(calc, 1), "1|2|3|abcd1|FALSE|0.5||2024-01-15");
+    EXPECT_EQ(texts_of_row(calc, 3), "10|0|10|abcd10|TRUE|#DIV/0!||2024-03-15");
+    EXPECT_EQ(calc.rows[3][4].type, CellType::boolean);
+    EXPECT_EQ(calc.rows[3][5].type, CellType::error);
+    EXPECT_EQ(calc.rows[3][7].type, CellType::date) << "a formula's number in a date format is a date";
+    EXPECT_EQ(texts_of_row(calc, 5), "merged note");
+    // xlwt cannot calculate: its formulas have no results.
+    const workbook::Workbook uncalculated = read("xlwt_formulas.xls");
+    EXPECT_EQ(texts_of_row(uncalculated.sheets.at(0), 1), "1|2");
 }
 
 TEST(WorkbookIndependentFiles, DatesTimesBooleansAndTextsOfAnXlwtWorkbook)
