@@ -129,11 +129,41 @@ class Continued
         }
         return true;
     }
+    // Copies `n` bytes that may run over records (no flag bytes).
+    bool take(std::size_t n, Bytes &out)
+    {
+        while (n > 0) {
+            if (at_end_of_part() && !next_part())
+                return false;
+            const std::size_t k = std::min(n, left_in_part());
+            out.insert(out.end(), here(), here() + k);
+            pos_ += k;
+            n -= k;
+        }
+        return true;
+    }
     // Reads `cch` characters starting in 8- or 16-bit form as `wide` says;
     // every continuation restates the form in its first byte.
     bool chars(std::size_t cch, bool wide, std::string &out)
     {
         Utf16ToUtf8 utf8(out);
+        if (!each_char(cch, wide,
+                       [&](const std::uint8_t *p, std::size_t n, bool w) { decode_chars(p, n, w, utf8); }))
+            return false;
+        utf8.finish();
+        return true;
+    }
+    bool chars(std::size_t cch, bool wide, std::u16string &out)
+    {
+        return each_char(cch, wide, [&](const std::uint8_t *p, std::size_t n, bool w) {
+            for (std::size_t i = 0; i < n; ++i)
+                out.push_back(w ? static_cast<char16_t>(le16(p + 2 * i)) : static_cast<char16_t>(p[i]));
+        });
+    }
+
+  private:
+    template <class Sink> bool each_char(std::size_t cch, bool wide, Sink &&sink)
+    {
         while (cch > 0) {
             if (at_end_of_part()) {
                 if (!next_part() || at_end_of_part())
@@ -145,20 +175,24 @@ class Continued
             const std::size_t n = std::min(cch, left_in_part() / unit);
             if (n == 0)
                 return false; // half a character before the record ends
-            decode_chars(here(), n, wide, utf8);
+            sink(here(), n, wide);
             advance(n * unit);
             cch -= n;
         }
-        utf8.finish();
         return true;
     }
 
-  private:
     std::vector<ByteView> parts_;
     std::size_t part_ = 0, pos_ = 0;
 };
 
-Status read_sst(const std::vector<ByteView> &records, Globals &g)
+// Walks the strings of a shared-string table (its SST record and the
+// CONTINUE records after it), handing each to `take(cch, wide, runs, ext,
+// in)`, which reads the characters from `in` and returns false when they
+// run past the records; formatting runs and the phonetic block are left to
+// `after(runs, ext, in)`.
+template <class Take, class After>
+Status walk_sst(const std::vector<ByteView> &records, Take &&take, After &&after)
 {
     Continued in;
     for (const ByteView &r : records)
@@ -173,8 +207,6 @@ Status read_sst(const std::vector<ByteView> &records, Globals &g)
     // Every string takes at least 3 bytes: a larger count is a lie.
     if (unique > total / 3)
         return corrupt("shared-string count");
-    g.sst_offset.reserve(unique + 1);
-    g.sst_offset.push_back(0);
     for (std::uint32_t i = 0; i < unique; ++i) {
         if (in.at_end_of_part() && !in.next_part())
             return corrupt("shared-string table ends early");
@@ -196,15 +228,30 @@ Status read_sst(const std::vector<ByteView> &records, Globals &g)
             ext = le32(in.here());
             in.advance(4);
         }
-        if (!in.chars(cch, (flags & 1) != 0, g.sst_text))
+        if (!take(cch, (flags & 1) != 0, in))
             return corrupt("shared string runs past its records");
-        if (!in.skip(4 * runs) || !in.skip(ext))
+        if (!after(4 * runs, ext, in))
             return corrupt("shared-string formatting runs past its records");
-        if (g.sst_text.size() > 0xFFFFFFFFu)
-            return corrupt("shared-string table too large");
-        g.sst_offset.push_back(static_cast<std::uint32_t>(g.sst_text.size()));
     }
     return {};
+}
+
+Status read_sst(const std::vector<ByteView> &records, Globals &g)
+{
+    std::size_t total = 0;
+    for (const ByteView &r : records)
+        total += r.size;
+    g.sst_offset.reserve(std::min<std::size_t>(le32(records[0].data + 4) + 1, total / 3 + 1));
+    g.sst_offset.push_back(0);
+    return walk_sst(
+        records,
+        [&](std::size_t cch, bool wide, Continued &in) {
+            if (!in.chars(cch, wide, g.sst_text) || g.sst_text.size() > 0xFFFFFFFFu)
+                return false;
+            g.sst_offset.push_back(static_cast<std::uint32_t>(g.sst_text.size()));
+            return true;
+        },
+        [](std::size_t runs, std::size_t ext, Continued &in) { return in.skip(runs) && in.skip(ext); });
 }
 
 // ------------------------------------------------------------- formats
@@ -480,6 +527,157 @@ Status read_globals(ByteView stream, Globals &g)
     return {};
 }
 
+Status read_sst_strings(const std::vector<ByteView> &records, std::vector<SstString> &out)
+{
+    if (records.empty() || records[0].size < 8)
+        return corrupt("shared-string table header");
+    return walk_sst(
+        records,
+        [&](std::size_t cch, bool wide, Continued &in) {
+            out.emplace_back();
+            out.back().text.reserve(cch);
+            return in.chars(cch, wide, out.back().text);
+        },
+        [&](std::size_t runs, std::size_t ext, Continued &in) {
+            return in.take(runs, out.back().runs) && in.take(ext, out.back().phonetic);
+        });
+}
+
+bool is_cell_record(std::uint16_t id)
+{
+    switch (id) {
+    case rec::number:
+    case rec::rk:
+    case rec::mulrk:
+    case rec::labelsst:
+    case rec::label:
+    case rec::rstring:
+    case rec::boolerr:
+    case rec::blank:
+    case rec::mulblank:
+    case rec::formula:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::size_t cell_count(const Record &r)
+{
+    if (r.id != rec::mulrk && r.id != rec::mulblank)
+        return 1;
+    const std::size_t item = r.id == rec::mulrk ? 6 : 2;
+    return r.size >= 6 ? (r.size - 6) / item : 0;
+}
+
+Status cell_position(const Record &r, std::size_t member, std::uint16_t &row, std::uint16_t &col,
+                     std::uint16_t &xf)
+{
+    const std::uint8_t *p = r.data;
+    switch (r.id) {
+    case rec::mulrk:
+    case rec::mulblank: {
+        const std::size_t item = r.id == rec::mulrk ? 6 : 2;
+        if (r.size < 6 || (r.size - 6) % item != 0 ||
+            le16(p + r.size - 2) != le16(p + 2) + (r.size - 6) / item - 1)
+            return corrupt(r.id == rec::mulrk ? "MULRK record" : "MULBLANK record");
+        row = le16(p);
+        col = static_cast<std::uint16_t>(le16(p + 2) + member);
+        xf = le16(p + 4 + item * member);
+        break;
+    }
+    default:
+        if (r.size < 6)
+            return corrupt("cell record");
+        row = le16(p);
+        col = le16(p + 2);
+        xf = le16(p + 4);
+    }
+    if (col > 255)
+        return corrupt("a cell lies beyond column 256");
+    return {};
+}
+
+Status decode_cell(const Record &r, std::size_t member, const Globals &g, RecordReader &in, Cell &out)
+{
+    std::uint16_t row = 0, col = 0, xf = 0;
+    if (Status s = cell_position(r, member, row, col, xf); !s)
+        return s;
+    const std::uint8_t *p = r.data;
+    out = Cell{};
+    switch (r.id) {
+    case rec::number:
+        if (r.size < 14)
+            return corrupt("NUMBER record");
+        out = number_cell(f64(p + 6), xf, g);
+        break;
+    case rec::rk:
+        if (r.size < 10)
+            return corrupt("RK record");
+        out = rk_cell(le32(p + 6), xf, g);
+        break;
+    case rec::mulrk:
+        out = rk_cell(le32(p + 6 + 6 * member), xf, g);
+        break;
+    case rec::labelsst: {
+        if (r.size < 10)
+            return corrupt("LABELSST record");
+        const std::uint32_t isst = le32(p + 6);
+        if (isst >= g.sst_count())
+            return corrupt("a cell names shared string " + std::to_string(isst) + " of " +
+                           std::to_string(g.sst_count()));
+        out = Cell::make_text(std::string(g.sst(isst)));
+        break;
+    }
+    case rec::label:
+    case rec::rstring:
+        out = Cell::make_text({});
+        if (r.size < 9 || !decode_string(p + 8, p + r.size, le16(p + 6), out.text))
+            return corrupt("LABEL record");
+        break;
+    case rec::boolerr:
+        if (r.size < 8)
+            return corrupt("BOOLERR record");
+        out = p[7] ? Cell::make_error(p[6]) : Cell::make_boolean(p[6] != 0);
+        break;
+    case rec::formula: {
+        if (r.size < 20)
+            return corrupt("FORMULA record");
+        const std::uint8_t *val = p + 6;
+        if (val[6] != 0xFF || val[7] != 0xFF) {
+            out = number_cell(f64(val), xf, g);
+        } else if (val[0] == 0) {
+            // A text result: the STRING record after any ARRAY, TABLE or
+            // SHRFMLA record of the formula, with its CONTINUEs.
+            Record s;
+            while (in.peek() == rec::array || in.peek() == rec::table || in.peek() == rec::shrfmla)
+                in.next(s);
+            if (in.peek() != rec::string || !in.next(s) || s.size < 3)
+                return corrupt("a text formula has no STRING record");
+            Continued text;
+            text.add(s.data + 3, s.size - 3u);
+            while (in.peek() == rec::continue_) {
+                Record more;
+                in.next(more);
+                text.add(more.data, more.size);
+            }
+            out = Cell::make_text({});
+            if (!text.chars(le16(s.data), (s.data[2] & 1) != 0, out.text))
+                return corrupt("a formula text runs past its records");
+        } else if (val[0] == 1) {
+            out = Cell::make_boolean(val[2] != 0);
+        } else if (val[0] == 2) {
+            out = Cell::make_error(val[2]);
+        } // 3: an empty text
+        break;
+    }
+    default:
+        break; // BLANK, MULBLANK: no value
+    }
+    out.xf = xf;
+    return {};
+}
+
 Status read_sheet_cells(ByteView stream, const Globals &g, std::uint32_t offset, Sheet &sheet)
 {
     RecordReader in(stream, offset);
@@ -490,32 +688,9 @@ Status read_sheet_cells(ByteView stream, const Globals &g, std::uint32_t offset,
         return s;
     auto &rows = sheet.rows;
     rows.clear();
-    // Makes row `rw` exist and returns it.
-    auto row_at = [&](std::uint16_t rw) -> std::vector<Cell> & {
-        if (rw >= rows.size())
-            rows.resize(static_cast<std::size_t>(rw) + 1);
-        return rows[rw];
+    auto in_sheet = [&](Status s) {
+        return Status::failure(s.error.substr(0, s.error.size() - 1) + " in sheet '" + sheet.name + "')");
     };
-    auto put = [&](std::uint16_t rw, std::uint16_t col, Cell &&cell) -> Status {
-        if (col > 255)
-            return corrupt("a cell of sheet '" + sheet.name + "' lies beyond column 256");
-        std::vector<Cell> &row = row_at(rw);
-        if (cell.empty())
-            return {};
-        if (col < row.size()) {
-            row[col] = std::move(cell);
-        } else {
-            if (row.empty())
-                row.reserve(16);
-            row.resize(col);
-            row.push_back(std::move(cell));
-        }
-        return {};
-    };
-    auto bad = [&](const char *what) {
-        return corrupt(std::string(what) + " record in sheet '" + sheet.name + "'");
-    };
-
     int depth = 1;
     while (in.next(r)) {
         if (r.id == rec::bof) {
@@ -529,130 +704,42 @@ Status read_sheet_cells(ByteView stream, const Globals &g, std::uint32_t offset,
         }
         if (depth != 1)
             continue; // an embedded chart's records
-        const std::uint8_t *p = r.data;
-        switch (r.id) {
-        case rec::dimensions:
-            if (r.size >= 14 && (le32(p + 4) > 65536 || le16(p + 10) > 256))
-                return corrupt("sheet '" + sheet.name + "' claims " + std::to_string(le32(p + 4)) +
-                               " rows and " + std::to_string(le16(p + 10)) + " columns");
-            if (r.size >= 14 && rows.capacity() == 0)
-                rows.reserve(std::min<std::uint32_t>(le32(p + 4), 65536));
-            break;
-        case rec::number:
-            if (r.size < 14)
-                return bad("NUMBER");
-            if (Status s = put(le16(p), le16(p + 2), number_cell(f64(p + 6), le16(p + 4), g)); !s)
-                return s;
-            break;
-        case rec::rk:
-            if (r.size < 10)
-                return bad("RK");
-            if (Status s = put(le16(p), le16(p + 2), rk_cell(le32(p + 6), le16(p + 4), g)); !s)
-                return s;
-            break;
-        case rec::mulrk: {
-            if (r.size < 6 || (r.size - 6) % 6 != 0)
-                return bad("MULRK");
-            const std::size_t n = (r.size - 6) / 6;
-            const std::uint16_t first = le16(p + 2);
-            if (le16(p + r.size - 2) != first + n - 1)
-                return bad("MULRK");
-            for (std::size_t i = 0; i < n; ++i) {
-                const std::uint8_t *item = p + 4 + 6 * i;
-                if (Status s = put(le16(p), static_cast<std::uint16_t>(first + i),
-                                   rk_cell(le32(item + 2), le16(item), g));
-                    !s)
-                    return s;
+        if (r.id == rec::dimensions && r.size >= 14) {
+            if (le32(r.data + 4) > 65536 || le16(r.data + 10) > 256)
+                return corrupt("sheet '" + sheet.name + "' claims " + std::to_string(le32(r.data + 4)) +
+                               " rows and " + std::to_string(le16(r.data + 10)) + " columns");
+            if (rows.capacity() == 0)
+                rows.reserve(le32(r.data + 4));
+            continue;
+        }
+        if (!is_cell_record(r.id))
+            continue;
+        const std::size_t n = cell_count(r);
+        for (std::size_t member = 0; member < n; ++member) {
+            Cell cell;
+            if (Status s = decode_cell(r, member, g, in, cell); !s)
+                return in_sheet(s);
+            const std::uint16_t rw = le16(r.data);
+            const std::uint16_t col = r.id == rec::mulrk || r.id == rec::mulblank
+                                          ? static_cast<std::uint16_t>(le16(r.data + 2) + member)
+                                          : le16(r.data + 2);
+            if (rw >= rows.size())
+                rows.resize(static_cast<std::size_t>(rw) + 1);
+            if (cell.empty())
+                continue;
+            std::vector<Cell> &row = rows[rw];
+            if (col < row.size()) {
+                row[col] = std::move(cell);
+            } else {
+                if (row.empty())
+                    row.reserve(16);
+                row.resize(col);
+                row.push_back(std::move(cell));
             }
-            break;
         }
-        case rec::labelsst: {
-            if (r.size < 10)
-                return bad("LABELSST");
-            const std::uint32_t isst = le32(p + 6);
-            if (isst >= g.sst_count())
-                return corrupt("a cell of sheet '" + sheet.name + "' names shared string " +
-                               std::to_string(isst) + " of " + std::to_string(g.sst_count()));
-            Cell c = Cell::make_text(std::string(g.sst(isst)));
-            c.xf = le16(p + 4);
-            if (Status s = put(le16(p), le16(p + 2), std::move(c)); !s)
-                return s;
-            break;
-        }
-        case rec::label:
-        case rec::rstring: {
-            if (r.size < 9)
-                return bad("LABEL");
-            Cell c = Cell::make_text({});
-            if (!decode_string(p + 8, p + r.size, le16(p + 6), c.text))
-                return bad("LABEL");
-            c.xf = le16(p + 4);
-            if (Status s = put(le16(p), le16(p + 2), std::move(c)); !s)
-                return s;
-            break;
-        }
-        case rec::boolerr: {
-            if (r.size < 8)
-                return bad("BOOLERR");
-            Cell c = p[7] ? Cell::make_error(p[6]) : Cell::make_boolean(p[6] != 0);
-            c.xf = le16(p + 4);
-            if (Status s = put(le16(p), le16(p + 2), std::move(c)); !s)
-                return s;
-            break;
-        }
-        case rec::blank:
-            if (r.size < 6)
-                return bad("BLANK");
-            if (Status s = put(le16(p), le16(p + 2), Cell{}); !s)
-                return s;
-            break;
-        case rec::mulblank:
-            if (r.size < 6)
-                return bad("MULBLANK");
-            if (Status s = put(le16(p), le16(p + r.size - 2), Cell{}); !s)
-                return s;
-            break;
-        case rec::formula: {
-            if (r.size < 20)
-                return bad("FORMULA");
-            const std::uint8_t *val = p + 6;
-            const std::uint16_t xf = le16(p + 4);
-            Cell c;
-            if (val[6] != 0xFF || val[7] != 0xFF) {
-                c = number_cell(f64(val), xf, g);
-            } else if (val[0] == 0) {
-                // A text result: the STRING record after any ARRAY, TABLE
-                // or SHRFMLA record of the formula, with its CONTINUEs.
-                Record s;
-                while (in.peek() == rec::array || in.peek() == rec::table || in.peek() == rec::shrfmla)
-                    in.next(s);
-                if (in.peek() != rec::string || !in.next(s) || s.size < 3)
-                    return corrupt("a text formula of sheet '" + sheet.name + "' has no STRING record");
-                Continued text;
-                text.add(s.data + 3, s.size - 3u);
-                while (in.peek() == rec::continue_) {
-                    Record more;
-                    in.next(more);
-                    text.add(more.data, more.size);
-                }
-                c = Cell::make_text({});
-                if (!text.chars(le16(s.data), (s.data[2] & 1) != 0, c.text))
-                    return corrupt("a formula text of sheet '" + sheet.name + "' runs past its records");
-                c.xf = xf;
-            } else if (val[0] == 1) {
-                c = Cell::make_boolean(val[2] != 0);
-                c.xf = xf;
-            } else if (val[0] == 2) {
-                c = Cell::make_error(val[2]);
-                c.xf = xf;
-            } // 3: an empty text
-            if (Status st = put(le16(p), le16(p + 2), std::move(c)); !st)
-                return st;
-            break;
-        }
-        default:
-            break;
-        }
+        if (n == 0)
+            return corrupt(std::string(r.id == rec::mulrk ? "MULRK" : "MULBLANK") + " record in sheet '" +
+                           sheet.name + "'");
     }
     return corrupt(in.truncated ? "a record of sheet '" + sheet.name + "' runs past the end of the stream"
                                 : "sheet '" + sheet.name + "' has no EOF");

@@ -378,9 +378,13 @@ Status build_workbook_stream(const Workbook &input, Bytes &stream)
 Status encode_xls(const Workbook &book, std::vector<std::uint8_t> &bytes)
 try {
     detail::Bytes stream;
-    if (Status s = detail::build_workbook_stream(book, stream); !s)
+    if (book.source) {
+        if (Status s = detail::rebuild_workbook_stream(book, *book.source, stream); !s)
+            return s;
+    } else if (Status s = detail::build_workbook_stream(book, stream); !s) {
         return s;
-    return detail::wrap_in_compound_file(stream, nullptr, bytes);
+    }
+    return detail::wrap_in_compound_file(stream, book.source ? &book.source->file : nullptr, bytes);
 } catch (const std::bad_alloc &) {
     return Status::failure("out of memory");
 }

@@ -193,9 +193,19 @@ Status read_globals(ByteView stream, Globals &out);
 // Reads the cells of the worksheet whose BOF is at `offset`.
 Status read_sheet_cells(ByteView stream, const Globals &globals, std::uint32_t offset, Sheet &sheet);
 
-// The value of a cell record (not MULRK/MULBLANK: see the callers) as a
-// Cell; `following` gives the STRING record after a FORMULA with a text
-// result. False for records that hold no value (BLANK) or are malformed.
+// True for the records that hold one or more cells.
+bool is_cell_record(std::uint16_t id);
+// The number of cells a cell record holds (MULRK and MULBLANK hold many;
+// 0 for a malformed one).
+std::size_t cell_count(const Record &r);
+// Row, column and XF of cell `member` of a cell record.
+Status cell_position(const Record &r, std::size_t member, std::uint16_t &row, std::uint16_t &col,
+                     std::uint16_t &xf);
+// The value of cell `member` of cell record `r`, with its XF; BLANK and
+// MULBLANK give an empty cell. For a FORMULA with a text result, `in` must
+// stand just after `r`: the STRING record it reads from there.
+Status decode_cell(const Record &r, std::size_t member, const Globals &g, RecordReader &in, Cell &out);
+
 double rk_value(std::uint32_t rk);
 
 // Serial day number of a date in the 1900 date system from one in the
@@ -295,9 +305,22 @@ void write_sst(RecordWriter &w, const std::vector<SstString> &strings, std::uint
 void write_cell(RecordWriter &w, std::uint16_t row, std::uint16_t col, std::uint16_t xf, const Cell &cell,
                 std::uint32_t isst, bool date1904);
 
+// The strings of a shared-string table as stored (characters, formatting
+// runs, phonetic blocks), from its SST record and CONTINUE records.
+Status read_sst_strings(const std::vector<ByteView> &records, std::vector<SstString> &out);
+
 // Checks a sheet name as the format requires (1-31 characters, none of
 // : \ / ? * [ ]); a failure says why.
 Status check_sheet_name(const std::string &name, std::u16string &utf16);
+
+// The BIFF8 Workbook stream of a book without a source, padded with zeros
+// to at least 4096 bytes so that it lives in regular sectors rather than the
+// mini stream.
+Status build_workbook_stream(const Workbook &book, Bytes &stream);
+
+// The Workbook stream of a book read from `source`: every record of the
+// source is kept except those the changes replace (see biff8_edit.cpp).
+Status rebuild_workbook_stream(const Workbook &book, const Source &source, Bytes &stream);
 
 // Writes `bytes` to a new file beside `path`, syncs it and renames it over
 // `path`; on any failure the new file is removed and `path` is untouched.
