@@ -749,25 +749,41 @@ Status read_sheet_cells(ByteView stream, const Globals &g, std::uint32_t offset,
 
 namespace {
 
-// Opens the file, finds the BIFF8 Workbook stream and reads the globals.
+Status open_stream(detail::Source &source);
+
+} // namespace
+
+bool detail::open_source_bytes(const Bytes &bytes, Source &out)
+{
+    return CompoundFile::from_bytes(bytes, out.file) && open_stream(out);
+}
+
+namespace {
+
+// Finds the BIFF8 Workbook stream of a compound file and reads the globals.
+Status open_stream(detail::Source &source)
+{
+    source.workbook_entry = source.file.find_stream("Workbook");
+    if (source.workbook_entry < 0) {
+        if (source.file.find_stream("Book") >= 0)
+            return Status::failure(
+                "unsupported workbook format: Excel 5.0/95 (BIFF5) workbooks are not read; save "
+                "it as Excel 97-2003 .xls");
+        return Status::failure("no workbook stream in the file");
+    }
+    if (Status s = source.file.stream(static_cast<std::size_t>(source.workbook_entry), source.stream,
+                                      source.stream_copy);
+        !s)
+        return s;
+    return detail::read_globals(source.stream, source.globals);
+}
+
 Status open_source(const std::string &path, std::shared_ptr<detail::Source> &out)
 {
     auto source = std::make_shared<detail::Source>();
     if (Status s = detail::CompoundFile::read(path, source->file); !s)
         return Status::failure(path + ": " + s.error);
-    source->workbook_entry = source->file.find_stream("Workbook");
-    if (source->workbook_entry < 0) {
-        if (source->file.find_stream("Book") >= 0)
-            return Status::failure(path +
-                                   ": unsupported workbook format: Excel 5.0/95 (BIFF5) workbooks are not "
-                                   "read; save it as Excel 97-2003 .xls");
-        return Status::failure(path + ": no workbook stream in the file");
-    }
-    if (Status s = source->file.stream(static_cast<std::size_t>(source->workbook_entry), source->stream,
-                                       source->stream_copy);
-        !s)
-        return Status::failure(path + ": " + s.error);
-    if (Status s = detail::read_globals(source->stream, source->globals); !s)
+    if (Status s = open_stream(*source); !s)
         return Status::failure(path + ": " + s.error);
     out = std::move(source);
     return {};

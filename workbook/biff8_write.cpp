@@ -397,4 +397,32 @@ Status write_workbook(const std::string &path, const Workbook &book)
     return detail::write_file_atomically(path, bytes);
 }
 
+Status save_workbook(const std::string &path, Workbook &book)
+try {
+    std::vector<std::uint8_t> bytes;
+    if (Status s = encode_xls(book, bytes); !s)
+        return Status::failure(path + ": " + s.error);
+    if (Status s = detail::write_file_atomically(path, bytes); !s)
+        return s;
+    // The written bytes become the source: the worksheets are written in
+    // the book's order, after any sheet of another kind kept from before.
+    auto source = std::make_shared<detail::Source>();
+    if (!detail::open_source_bytes(std::move(bytes), *source))
+        return {}; // written; the next write rewrites from the old source
+    int worksheet = 0;
+    for (std::size_t i = 0; i < source->globals.sheets.size(); ++i)
+        if (source->globals.sheets[i].kind == 0 && worksheet < static_cast<int>(book.sheets.size()))
+            book.sheets[static_cast<std::size_t>(worksheet++)].source_index = static_cast<int>(i);
+    book.source = std::move(source);
+    return {};
+} catch (const std::bad_alloc &) {
+    return Status::failure(path + ": out of memory after writing");
+}
+
+Status check_sheet_name(const std::string &name)
+{
+    std::u16string utf16;
+    return detail::check_sheet_name(name, utf16);
+}
+
 } // namespace workbook

@@ -51,6 +51,8 @@ class CompoundFile
 
     // Reads and checks the file; a failure names what is wrong.
     static Status read(const std::string &path, CompoundFile &out);
+    // The same for the bytes of a file.
+    static Status from_bytes(const Bytes &bytes, CompoundFile &out);
 
     const std::vector<Entry> &entries() const { return entries_; }
     // Index of the stream entry with this (ASCII) name, or -1.
@@ -185,6 +187,10 @@ struct Source {
     Bytes stream_copy;
     Globals globals;
 };
+
+// Makes `out` the source for a file's bytes: container, Workbook stream and
+// globals. False when they are not a readable BIFF8 workbook.
+bool open_source_bytes(const Bytes &bytes, Source &out);
 
 // Reads the globals substream. Refuses what this reader does not handle
 // (other BIFF versions, encrypted workbooks) with a message saying so.
