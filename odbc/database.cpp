@@ -140,8 +140,7 @@ Cell aggregate(const SelectItem &item, const std::vector<const Cell *> &values, 
 
 Database::Database(DatabaseOptions options, bool create) : options_(std::move(options))
 {
-    struct stat st {
-    };
+    struct stat st {};
     if (create && ::stat(options_.path.c_str(), &st) != 0) {
         workbook::Status s = workbook::write_workbook(options_.path, Workbook{});
         if (!s)
@@ -156,16 +155,14 @@ Database::Database(DatabaseOptions options, bool create) : options_(std::move(op
 
 void Database::load()
 {
-    struct stat st {
-    };
+    struct stat st {};
     if (::stat(options_.path.c_str(), &st) != 0)
         throw SqlError("HY000", "Cannot open the workbook '" + options_.path + "': file not found");
     auto book = std::make_shared<Workbook>();
-    workbook::Status s = workbook::read_workbook(options_.path, *book);
+    workbook::Status s = workbook::read_workbook_pinned(options_.path, *book, file_);
     if (!s)
         throw SqlError("HY000", "Cannot read the workbook: " + s.error);
     book_ = std::move(book);
-    identity_ = {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
     stale_ = false;
 }
 
@@ -173,16 +170,7 @@ void Database::refresh()
 {
     if (pending_)
         return; // the transaction's own changes, under the lock
-    if (stale_) {
-        load();
-        return;
-    }
-    struct stat st {
-    };
-    if (::stat(options_.path.c_str(), &st) != 0)
-        throw SqlError("HY000", "The workbook '" + options_.path + "' is no longer there");
-    FileIdentity now{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
-    if (!(now == identity_))
+    if (stale_ || !file_.named_by(options_.path))
         load();
 }
 
@@ -200,14 +188,7 @@ void Database::begin_change()
     }
     try {
         // Under the lock: the file as the last writer left it.
-        stale_ = stale_ || [&] {
-            struct stat st {
-            };
-            return ::stat(options_.path.c_str(), &st) != 0 ||
-                   !(FileIdentity{st.st_dev, st.st_ino, st.st_size,
-                                  st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec} == identity_);
-        }();
-        if (stale_)
+        if (stale_ || !file_.named_by(options_.path))
             load();
         if (workbook::Status s = workbook::check_writable(options_.path); !s)
             throw SqlError("HY000", "The workbook cannot be changed: " + s.error);
@@ -222,19 +203,14 @@ void Database::begin_change()
 void Database::write()
 {
     Workbook &book = writable();
-    workbook::Status s = workbook::save_workbook(options_.path, book);
+    // The file written is pinned before another writer can replace it.
+    workbook::Status s = workbook::save_workbook_pinned(options_.path, book, file_);
     pending_ = false;
     if (!s) {
         stale_ = true; // memory is ahead of the file: re-read before the next use
         lock_.release();
         throw SqlError("HY000", "Cannot write the workbook: " + s.error);
     }
-    struct stat st {
-    };
-    if (::stat(options_.path.c_str(), &st) == 0)
-        identity_ = {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
-    else
-        stale_ = true;
     lock_.release();
 }
 

@@ -2,7 +2,8 @@
 // (table.h says which rows are names and records).
 //
 // State: the workbook in memory (a shared snapshot that result sets may
-// keep), the identity of the file it was read from, and whether it holds
+// keep), the file it was read from (held open, so that no other file can
+// take its identity), and whether it holds
 // changes not yet written (a transaction). Outside a transaction the file
 // is checked before each statement and re-read when another writer
 // replaced it. A change first takes the workbook's lock (waiting a bounded
@@ -92,14 +93,6 @@ class Database
     ResultSet columns(const std::string &table_pattern, const std::string &column_pattern, bool odbc2_names);
 
   private:
-    struct FileIdentity {
-        dev_t dev = 0;
-        ino_t ino = 0;
-        off_t size = 0;
-        long long mtime_ns = 0;
-        bool operator==(const FileIdentity &) const = default;
-    };
-
     void load();
     void refresh();
     void begin_change();
@@ -120,7 +113,7 @@ class Database
 
     DatabaseOptions options_;
     std::shared_ptr<workbook::Workbook> book_;
-    FileIdentity identity_;
+    workbook::PinnedFile file_; // the file book_ was read from or written to
     bool stale_ = false;   // memory is not the file: re-read before the next use
     bool pending_ = false; // changes not yet written; the lock is held
     bool autocommit_ = true;

@@ -138,6 +138,7 @@ TableView::TableView(const Sheet &sheet, const HeaderOptions &header) : rows_(&s
     std::size_t width = 0;
     for (std::size_t r = has_name_row_ ? name_row_ : first_row_; r < end_row_ && r < view.size(); ++r)
         width = std::max(width, view[r].size());
+    width = std::max<std::size_t>(width, 1); // an empty sheet still has a (generated) column
     const std::vector<Cell> *name_cells =
         has_name_row_ && name_row_ < view.size() ? &view[name_row_] : nullptr;
     std::vector<std::string> given(width);

@@ -42,7 +42,7 @@ void fail_next_write_after(std::int64_t bytes)
 
 namespace detail {
 
-Status write_file_atomically(const std::string &named, const Bytes &bytes)
+Status write_file_atomically(const std::string &named, const Bytes &bytes, int *keep)
 {
     const std::string path = resolved_path(named);
     const std::size_t slash = path.find_last_of('/');
@@ -90,15 +90,19 @@ Status write_file_atomically(const std::string &named, const Bytes &bytes)
         return fail(temp + ": injected write failure after " + std::to_string(done) + " bytes");
     if (::fsync(fd) != 0)
         return fail(errno_text(temp));
-    if (::close(fd) != 0) {
+    if (!keep && ::close(fd) != 0) {
         ::unlink(temp.c_str());
         return Status::failure(errno_text(temp));
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         Status s = Status::failure(errno_text(path));
+        if (keep)
+            ::close(fd);
         ::unlink(temp.c_str());
         return s;
     }
+    if (keep)
+        *keep = fd;
     int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);

@@ -15,6 +15,7 @@
 // holds the absolute offset of its sheet's BOF; the offsets are patched in
 // once the sheets have been laid out. A workbook read from a file is
 // written by biff8_edit.cpp instead, which keeps that file's records.
+#include "workbook/workbook_file.h"
 #include "workbook/write_fault.h"
 #include "workbook/xls_format.h"
 
@@ -397,12 +398,14 @@ Status write_workbook(const std::string &path, const Workbook &book)
     return detail::write_file_atomically(path, bytes);
 }
 
-Status save_workbook(const std::string &path, Workbook &book)
+namespace {
+
+Status save(const std::string &path, Workbook &book, int *keep)
 try {
     std::vector<std::uint8_t> bytes;
     if (Status s = encode_xls(book, bytes); !s)
         return Status::failure(path + ": " + s.error);
-    if (Status s = detail::write_file_atomically(path, bytes); !s)
+    if (Status s = detail::write_file_atomically(path, bytes, keep); !s)
         return s;
     // The written bytes become the source: the worksheets are written in
     // the book's order, after any sheet of another kind kept from before.
@@ -417,6 +420,22 @@ try {
     return {};
 } catch (const std::bad_alloc &) {
     return Status::failure(path + ": out of memory after writing");
+}
+
+} // namespace
+
+Status save_workbook(const std::string &path, Workbook &book)
+{
+    return save(path, book, nullptr);
+}
+
+Status save_workbook_pinned(const std::string &path, Workbook &book, PinnedFile &file)
+{
+    int fd = -1;
+    Status s = save(path, book, &fd);
+    if (fd >= 0)
+        file.adopt(fd);
+    return s;
 }
 
 Status check_sheet_name(const std::string &name)

@@ -49,6 +49,64 @@ std::string resolved_path(const std::string &path)
     return path;
 }
 
+Status PinnedFile::pin(const std::string &path)
+{
+    release();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Status::failure(errno_text(path));
+    adopt(fd);
+    return {};
+}
+
+void PinnedFile::adopt(int fd)
+{
+    release();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return;
+    }
+    fd_ = fd;
+    dev_ = st.st_dev;
+    ino_ = st.st_ino;
+    size_ = st.st_size;
+    mtime_ns_ = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+}
+
+void PinnedFile::release()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+bool PinnedFile::named_by(const std::string &path) const
+{
+    struct stat st {};
+    return fd_ >= 0 && ::stat(path.c_str(), &st) == 0 && st.st_dev == dev_ && st.st_ino == ino_ &&
+           st.st_size == size_ && st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec == mtime_ns_;
+}
+
+Status read_workbook_pinned(const std::string &path, Workbook &out, PinnedFile &file)
+{
+    // The pinned file cannot be replaced by one with its identity, so when
+    // the path still names it after the read, the read was of it.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (Status s = file.pin(path); !s)
+            return s;
+        Workbook book;
+        if (Status s = read_workbook(path, book); !s)
+            return s;
+        if (file.named_by(path)) {
+            out = std::move(book);
+            return {};
+        }
+    }
+    file.release();
+    return Status::failure(path + ": replaced again and again while it was read");
+}
+
 Status WorkbookLock::acquire(const std::string &path, std::chrono::milliseconds wait, bool &timed_out)
 {
     release();
@@ -98,8 +156,7 @@ void WorkbookLock::release()
 Status check_writable(const std::string &path)
 {
     const std::string target = resolved_path(path);
-    struct stat st {
-    };
+    struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode))
             return Status::failure(target + ": not a regular file");

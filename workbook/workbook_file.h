@@ -18,6 +18,8 @@
 
 #include "workbook/workbook.h"
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <string>
 
@@ -41,6 +43,44 @@ class WorkbookLock
   private:
     int fd_ = -1;
 };
+
+// A workbook file held open, so that the system cannot reuse its identity
+// for another file: the path still names the very file that was read or
+// written exactly when it names this one (same device and inode, which an
+// open file keeps) with the size and modification time it had when pinned
+// (which catches a program that rewrote it in place).
+class PinnedFile
+{
+  public:
+    PinnedFile() = default;
+    ~PinnedFile() { release(); }
+    PinnedFile(const PinnedFile &) = delete;
+    PinnedFile &operator=(const PinnedFile &) = delete;
+
+    // Opens and pins the file `path` names.
+    Status pin(const std::string &path);
+    // Takes over an open descriptor of the file to pin.
+    void adopt(int fd);
+    void release();
+    bool pinned() const { return fd_ >= 0; }
+    // True when `path` names the pinned file, unchanged.
+    bool named_by(const std::string &path) const;
+
+  private:
+    int fd_ = -1;
+    dev_t dev_ = 0;
+    ino_t ino_ = 0;
+    off_t size_ = 0;
+    long long mtime_ns_ = 0;
+};
+
+// Reads a workbook and pins the file it was read from (starting over when
+// another writer replaced the file while it was read).
+Status read_workbook_pinned(const std::string &path, Workbook &out, PinnedFile &file);
+
+// Writes a workbook as save_workbook does and pins the file written: the
+// very file renamed into place, whatever another writer does next.
+Status save_workbook_pinned(const std::string &path, Workbook &book, PinnedFile &file);
 
 // The file a workbook path finally names: symbolic links followed; the path
 // itself when it names nothing yet.

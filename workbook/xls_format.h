@@ -330,7 +330,8 @@ Status rebuild_workbook_stream(const Workbook &book, const Source &source, Bytes
 
 // Writes `bytes` to a new file beside `path`, syncs it and renames it over
 // `path`; on any failure the new file is removed and `path` is untouched.
-Status write_file_atomically(const std::string &path, const Bytes &bytes);
+// With `keep`, the new file stays open and its descriptor goes to `*keep`.
+Status write_file_atomically(const std::string &path, const Bytes &bytes, int *keep = nullptr);
 
 } // namespace workbook::detail
 
