@@ -163,6 +163,7 @@ void Database::load()
     if (!s)
         throw SqlError("HY000", "Cannot read the workbook: " + s.error);
     book_ = std::move(book);
+    widths_.clear();
     stale_ = false;
 }
 
@@ -234,6 +235,16 @@ void Database::set_autocommit(bool on)
     if (on && !autocommit_)
         commit();
     autocommit_ = on;
+}
+
+TableView Database::view_of(const Sheet &sheet) const
+{
+    auto it = widths_.find(sheet.name);
+    if (it != widths_.end())
+        return TableView(sheet, options_.header, it->second);
+    TableView view(sheet, options_.header);
+    widths_.emplace(sheet.name, view.names().size());
+    return view;
 }
 
 Workbook &Database::writable()
@@ -314,6 +325,7 @@ Outcome Database::execute_many(const ParsedSql &sql, const std::vector<std::vect
 
 Outcome Database::run(const CreateTable &s, const std::vector<Value> &)
 {
+    widths_.clear();
     if (workbook::Status st = workbook::check_sheet_name(s.table); !st)
         throw SqlError("HY000", "Cannot create the table: " + st.error);
     for (const auto &sheet : book_->sheets)
@@ -349,6 +361,7 @@ Outcome Database::run(const CreateTable &s, const std::vector<Value> &)
 
 Outcome Database::run(const DropTable &s, const std::vector<Value> &)
 {
+    widths_.clear();
     Workbook &probe = *book_;
     Sheet &found = sheet_for(probe, s.table);
     if (probe.sheets.size() == 1)
@@ -362,6 +375,7 @@ Outcome Database::run(const DropTable &s, const std::vector<Value> &)
 
 Outcome Database::run(const RenameTable &s, const std::vector<Value> &)
 {
+    widths_.clear();
     Sheet &probe = sheet_for(*book_, s.from);
     for (const auto &other : book_->sheets)
         if (&other != &probe && iequal(other.name, s.to))

@@ -30,6 +30,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <unordered_map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -101,7 +102,12 @@ class Database
     void refuse_if_read_only(const char *what) const;
 
     workbook::Sheet &sheet_for(workbook::Workbook &book, const std::string &table);
-    TableView view_of(const workbook::Sheet &sheet) const { return TableView(sheet, options_.header); }
+    // The table view of a sheet. Its width (a pass over every row) is kept
+    // per sheet until the workbook is read again or a table is created,
+    // dropped or renamed: statements never widen a table (they store only
+    // in its columns), so a bulk of INSERTs does not pass over the sheet
+    // each time.
+    TableView view_of(const workbook::Sheet &sheet) const;
 
     Outcome run(const CreateTable &s, const std::vector<Value> &params);
     Outcome run(const DropTable &s, const std::vector<Value> &params);
@@ -118,6 +124,7 @@ class Database
     bool pending_ = false; // changes not yet written; the lock is held
     bool autocommit_ = true;
     workbook::WorkbookLock lock_;
+    mutable std::unordered_map<std::string, std::size_t> widths_;
 };
 
 // True when `text` matches the catalog pattern (% any run, _ any one

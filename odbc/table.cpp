@@ -72,7 +72,7 @@ bool holds_value(const std::vector<Cell> &row)
     return std::any_of(row.begin(), row.end(), [](const Cell &c) { return !c.empty(); });
 }
 
-TableView::TableView(const Sheet &sheet, const HeaderOptions &header) : rows_(&sheet)
+TableView::TableView(const Sheet &sheet, const HeaderOptions &header, std::size_t known_width) : rows_(&sheet)
 {
     const auto &rows = sheet.rows;
     end_row_ = rows.size();
@@ -135,8 +135,9 @@ TableView::TableView(const Sheet &sheet, const HeaderOptions &header) : rows_(&s
     first_row_ = std::min(first_row_, std::max(view.size(), first_row_));
 
     // Columns: as wide as the widest row of the table.
-    std::size_t width = 0;
-    for (std::size_t r = has_name_row_ ? name_row_ : first_row_; r < end_row_ && r < view.size(); ++r)
+    std::size_t width = known_width;
+    for (std::size_t r = has_name_row_ ? name_row_ : first_row_;
+         !known_width && r < end_row_ && r < view.size(); ++r)
         width = std::max(width, view[r].size());
     width = std::max<std::size_t>(width, 1); // an empty sheet still has a (generated) column
     const std::vector<Cell> *name_cells =

@@ -49,7 +49,9 @@ struct HeaderOptions {
 class TableView
 {
   public:
-    TableView(const workbook::Sheet &sheet, const HeaderOptions &header);
+    // `width`, when known, is the number of columns (computing it takes a
+    // pass over every row).
+    TableView(const workbook::Sheet &sheet, const HeaderOptions &header, std::size_t width = 0);
 
     // The rows the table reads: the sheet's, or a catalogue view's own.
     const workbook::Sheet &sheet() const { return *rows_; }

@@ -527,19 +527,24 @@ Status read_globals(ByteView stream, Globals &g)
     return {};
 }
 
-Status read_sst_strings(const std::vector<ByteView> &records, std::vector<SstString> &out)
+Status read_sst_strings(const std::vector<ByteView> &records, SstTable &out)
 {
     if (records.empty() || records[0].size < 8)
         return corrupt("shared-string table header");
+    std::size_t total = 0;
+    for (const ByteView &r : records)
+        total += r.size;
+    out.reserve(std::min<std::size_t>(le32(records[0].data + 4), total / 3), total);
     return walk_sst(
         records,
         [&](std::size_t cch, bool wide, Continued &in) {
-            out.emplace_back();
-            out.back().text.reserve(cch);
-            return in.chars(cch, wide, out.back().text);
+            out.begin();
+            return in.chars(cch, wide, out.chars());
         },
         [&](std::size_t runs, std::size_t ext, Continued &in) {
-            return in.take(runs, out.back().runs) && in.take(ext, out.back().phonetic);
+            const bool ok = in.take(runs, out.extra_bytes()) && in.take(ext, out.extra_bytes());
+            out.end(runs, ext);
+            return ok;
         });
 }
 
