@@ -541,11 +541,10 @@ Outcome Database::run(const Select &s, const std::vector<Value> &params)
         for (const SelectItem &item : s.items)
             rs.source_columns.push_back(view.find(item.column));
     }
-    for (std::size_t i = 0; i < rs.source_columns.size(); ++i) {
-        rs.columns.push_back(view.column_info(rs.source_columns[i], table_name(sheet)));
-        if (!s.items.empty() && !s.items[i].alias.empty())
-            rs.columns.back().name = s.items[i].alias;
-    }
+    rs.columns = view.column_infos(rs.source_columns, table_name(sheet));
+    for (std::size_t i = 0; i < rs.columns.size() && !s.items.empty(); ++i)
+        if (!s.items[i].alias.empty())
+            rs.columns[i].name = s.items[i].alias;
     if (!order.empty()) {
         static const Cell null;
         std::stable_sort(matched.begin(), matched.end(), [&](std::uint32_t a, std::uint32_t b) {

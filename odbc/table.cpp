@@ -30,6 +30,15 @@ std::string trimmed(std::string s)
     return s.substr(b, s.find_last_not_of(" \t") - b + 1);
 }
 
+// The length of a UTF-8 text in UTF-16 units.
+std::size_t utf16_length(const std::string &utf8)
+{
+    std::size_t n = 0;
+    for (unsigned char b : utf8)
+        n += (b & 0xC0) != 0x80 ? (b >= 0xF0 ? 2 : 1) : 0;
+    return n;
+}
+
 bool first_cell_is(const std::vector<Cell> &row, const char *keyword)
 {
     return !row.empty() && row[0].type == CellType::text && row[0].text == keyword;
@@ -196,56 +205,84 @@ std::size_t TableView::find(const std::string &column) const
     throw SqlError("42S22", "Column not found: '" + column + "'");
 }
 
-ColumnInfo TableView::column_info(std::size_t column, const std::string &table) const
-{
-    ColumnInfo info;
-    info.name = names_[column];
-    info.table = table;
+namespace {
+
+// What the cells of one column hold, gathered over the records.
+struct Kinds {
     bool any = false, numbers = true, booleans = true, dates = true, times = true, temporal = true;
-    std::size_t longest = 0;
-    for (std::uint32_t r : records()) {
-        const auto &row = rows_->rows[r];
-        if (column >= row.size() || row[column].empty())
-            continue;
-        const Cell &c = row[column];
+    std::size_t longest = 255;
+
+    void add(const Cell &c)
+    {
+        if (c.empty())
+            return;
         any = true;
         numbers = numbers && c.is_number();
         booleans = booleans && c.type == CellType::boolean;
         dates = dates && c.type == CellType::date;
         times = times && c.type == CellType::time;
         temporal = temporal && c.is_temporal();
-        if (c.type == CellType::text)
-            longest = std::max(longest, workbook::utf8_to_utf16(c.text).size());
+        if (c.type == CellType::text && c.text.size() > longest) // UTF-16 units never outnumber UTF-8 bytes
+            longest = std::max(longest, utf16_length(c.text));
         else if (c.type == CellType::error)
             longest = std::max<std::size_t>(longest, 14);
     }
-    if (!any)
-        return info;
-    if (numbers) {
-        info.sql_type = SQL_DOUBLE;
-        info.type_name = "NUMBER";
-        info.size = 15;
-    } else if (booleans) {
-        info.sql_type = SQL_BIT;
-        info.type_name = "BIT";
-        info.size = 1;
-    } else if (dates) {
-        info.sql_type = SQL_TYPE_DATE;
-        info.type_name = "DATE";
-        info.size = 10;
-    } else if (times) {
-        info.sql_type = SQL_TYPE_TIME;
-        info.type_name = "TIME";
-        info.size = 8;
-    } else if (temporal) {
-        info.sql_type = SQL_TYPE_TIMESTAMP;
-        info.type_name = "DATETIME";
-        info.size = 19;
-    } else {
-        // Every cell converts to text; numbers and dates print in at most 24.
-        info.size = std::max<std::size_t>({255, longest, 24});
+
+    void describe(ColumnInfo &info) const
+    {
+        if (!any)
+            return;
+        if (numbers) {
+            info.sql_type = SQL_DOUBLE;
+            info.type_name = "NUMBER";
+            info.size = 15;
+        } else if (booleans) {
+            info.sql_type = SQL_BIT;
+            info.type_name = "BIT";
+            info.size = 1;
+        } else if (dates) {
+            info.sql_type = SQL_TYPE_DATE;
+            info.type_name = "DATE";
+            info.size = 10;
+        } else if (times) {
+            info.sql_type = SQL_TYPE_TIME;
+            info.type_name = "TIME";
+            info.size = 8;
+        } else if (temporal) {
+            info.sql_type = SQL_TYPE_TIMESTAMP;
+            info.type_name = "DATETIME";
+            info.size = 19;
+        } else {
+            info.size = longest; // every cell converts to text
+        }
     }
-    return info;
+};
+
+} // namespace
+
+ColumnInfo TableView::column_info(std::size_t column, const std::string &table) const
+{
+    return column_infos({column}, table).front();
+}
+
+std::vector<ColumnInfo> TableView::column_infos(const std::vector<std::size_t> &columns,
+                                                const std::string &table) const
+{
+    // One pass over the rows for all the columns.
+    std::vector<Kinds> kinds(columns.size());
+    for (std::uint32_t r : records()) {
+        const auto &row = rows_->rows[r];
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            if (columns[i] < row.size())
+                kinds[i].add(row[columns[i]]);
+    }
+    std::vector<ColumnInfo> out(columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        out[i].name = names_[columns[i]];
+        out[i].table = table;
+        kinds[i].describe(out[i]);
+    }
+    return out;
 }
 
 } // namespace xlsodbc

@@ -74,6 +74,9 @@ class TableView
     std::size_t end_row() const { return end_row_; }
 
     ColumnInfo column_info(std::size_t column, const std::string &table) const;
+    // The same for several columns at once, in one pass over the rows.
+    std::vector<ColumnInfo> column_infos(const std::vector<std::size_t> &columns,
+                                         const std::string &table) const;
 
   private:
     const workbook::Sheet *rows_;
