@@ -361,3 +361,46 @@ TEST(OdbcUnicode, WideEntryPointsGiveNamesExactlyInCharacters)
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);
     SQLFreeHandle(SQL_HANDLE_ENV, env);
 }
+
+// Texts up to the format's 32,767 characters are written (they span several
+// records of the shared-string table) and read back, by the driver and by
+// xlrd; a longer one is refused before anything changes.
+TEST(OdbcLongTexts, TextsUpToTheFormatsLimitAreWritten)
+{
+    ScratchDir dir;
+    const std::string path = dir.file("long.xls");
+    write_parts_workbook(path);
+    OdbcClient c;
+    ASSERT_EQ(c.connect(library_connection_string(path)), SQL_SUCCESS);
+    const std::string xs(32767, 'x');
+    std::string euros;
+    for (int i = 0; i < 20000; ++i)
+        euros += "€";
+    ASSERT_EQ(c.exec("INSERT INTO [Parts] (NAME, F3) VALUES('" + xs + "', 'long')"), SQL_SUCCESS) << c.message();
+    ASSERT_EQ(SQLPrepare(c.stmt, (SQLCHAR *)"INSERT INTO [Parts] (NAME, F3) VALUES(?, 'euro')", SQL_NTS), SQL_SUCCESS);
+    SQLLEN length = SQL_NTS;
+    SQLBindParameter(c.stmt, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, euros.size(), 0, euros.data(),
+                     static_cast<SQLLEN>(euros.size() + 1), &length);
+    ASSERT_EQ(SQLExecute(c.stmt), SQL_SUCCESS) << c.message();
+    SQLFreeStmt(c.stmt, SQL_RESET_PARAMS);
+    const std::string before = slurp(path);
+    EXPECT_EQ(c.exec("INSERT INTO [Parts] (NAME) VALUES('" + std::string(32768, 'y') + "')"), SQL_ERROR);
+    EXPECT_EQ(c.state(), "22001");
+    EXPECT_EQ(slurp(path), before);
+
+    OdbcClient again;
+    ASSERT_EQ(again.connect(library_connection_string(path)), SQL_SUCCESS);
+    const Rows long_row = again.query("SELECT NAME FROM Parts WHERE F3='long'");
+    const Rows euro_row = again.query("SELECT NAME FROM Parts WHERE F3='euro'");
+    ASSERT_EQ(long_row.size(), 1u);
+    ASSERT_EQ(euro_row.size(), 1u);
+    EXPECT_TRUE(long_row[0].at(0) == xs) << "the 32,767 x come back whole";
+    EXPECT_TRUE(euro_row[0].at(0) == euros) << "the 20,000 euro signs come back whole";
+    int status = 0;
+    const std::string out = run_command("/usr/bin/python3 -c \"import xlrd,sys; s=xlrd.open_workbook(sys.argv[1])"
+                                        ".sheet_by_index(0); print([len(s.cell_value(r,0)) for r in range(s.nrows)])\" " +
+                                            path + " 2>&1",
+                                        status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_EQ(out, "[4, 4, 0, 3, 32767, 20000]\n");
+}
