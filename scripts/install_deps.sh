@@ -10,6 +10,7 @@ packages=(
   unixodbc unixodbc-dev odbcinst
   libfreexl-dev libsqlite3-dev
   python3 python3-xlrd python3-xlwt
+  locales
   clang libclang-rt-14-dev
 )
 
@@ -20,16 +21,22 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if ((${#missing[@]} == 0)); then
-  exit 0
-fi
-
-echo "Installing: ${missing[*]}"
 if [[ $(id -u) -eq 0 ]]; then
   SUDO=()
 else
   SUDO=(sudo)
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${SUDO[@]}" apt-get update -qq
-"${SUDO[@]}" apt-get install -y -qq "${missing[@]}"
+
+if ((${#missing[@]} > 0)); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${SUDO[@]}" apt-get update -qq
+  "${SUDO[@]}" apt-get install -y -qq "${missing[@]}"
+fi
+
+# A decimal-comma locale: the tests check that numbers are written and read
+# the same whatever LC_NUMERIC says.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  echo "Generating the de_DE.UTF-8 locale"
+  "${SUDO[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

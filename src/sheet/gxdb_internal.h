@@ -45,9 +45,10 @@ int odbc_connect(const char *workbook);
 // Releases the statement, the connection and the environment.
 void odbc_disconnect();
 
-// Executes a statement directly on the statement handle. 0, or -1 when
-// there is no statement handle or the execution failed. The cursor is
-// closed after success (the statements run this way return no rows).
+// Executes a statement directly on the statement handle. 0 (also when the
+// statement changed no row: the driver's SQL_NO_DATA), or -1 when there is
+// no statement handle or the execution failed. The cursor is closed after
+// success (the statements run this way return no rows).
 int execute(const std::string &sql);
 // The driver's return code of a direct execution (SQL_ERROR without a
 // statement handle); the cursor is closed afterwards.
@@ -61,6 +62,47 @@ std::string last_error_text();
 // in the driver's order. 0, or -1 without a statement handle or when the
 // catalogue query fails.
 int odbc_table_names(std::vector<std::string> &tables);
+
+// The library's own view of a table, in cells rather than in the record
+// texts and name lists that the GXDB_ functions hand out: a cell's text is
+// whatever the sheet holds, '|' and "^" included. The texts with "^" for an
+// empty cell are made from these only where they are the documented output.
+
+// One column name of a table, in column order.
+struct ColumnName {
+    enum Kind { named, unnamed, unreadable };
+    Kind kind = unreadable;
+    std::string text; // the name when named
+};
+
+struct ColumnNames {
+    std::vector<ColumnName> columns; // one per column, in order
+    int counted = 0;                 // the driver's column rows before the end
+};
+
+// The columns of exactly this table (the driver's table-name argument is a
+// search pattern: its pattern characters are escaped and rows of other
+// tables are left out). A generated name, or one that begins with "F", is
+// unnamed; a "NoName" column is listed as unnamed, not counted, and ends the
+// list. 0, or -1 without a statement handle or when the driver refuses the
+// query (after "\nDatabase returned with error code %d\nPlease check if
+// table name exists" in the listing window).
+int odbc_column_names(const char *table, ColumnNames &names);
+
+// The records of a table that hold data, each with its cells from the first
+// column to the result's last (at most max_record_columns), NULL and empty
+// cells as empty texts, each text at most 255 characters.
+struct Records {
+    std::vector<std::vector<std::string>> rows;
+    int widest = 0; // the highest column number (from 1) that held data
+};
+
+inline constexpr int max_record_columns = 83;
+
+// "SELECT * FROM `table`" and its records. 0, or -1 without a statement
+// handle or when the statement fails (after the driver's error text in the
+// message box). A failing fetch shows the error text and ends the records.
+int odbc_records(const char *table, Records &records);
 
 // Name used in the allocation-failure message of the record lists.
 inline constexpr const char *source_name = "cvstvshare_odbctoolfunc";
