@@ -211,15 +211,15 @@ public:
         return cells_ != nullptr;
     }
 
-    // Fills row r from the given cells, each without the blanks and tabs
-    // around it (a blank cell stays empty); a row of empty cells stays null.
-    // False when memory runs out.
-    bool set_row(int r, const std::vector<std::string> &cells)
+    // Fills row r from count cells, cell(c) giving the text of cell c, each
+    // without the blanks and tabs around it (a blank cell stays empty); a
+    // row of empty cells stays null. False when memory runs out.
+    template <typename Cell> bool set_row(int r, int count, Cell cell)
     {
-        const int used = std::min(columns_, static_cast<int>(cells.size()));
+        const int used = std::min(columns_, count);
         char **row = nullptr;
         for (int c = 0; c < used; ++c) {
-            std::string_view text = trim_blanks_tabs(cells[static_cast<std::size_t>(c)]);
+            std::string_view text = trim_blanks_tabs(cell(c));
             if (text.empty())
                 continue;
             if (!row) {
@@ -339,27 +339,29 @@ int read_sheet(const std::string &given, sheet_table &table)
     if (odbc_column_names(chosen.c_str(), names) != 0)
         return -1;
     Records records;
-    if (odbc_records(chosen.c_str(), records) != 0 || records.rows.empty())
+    if (odbc_records(chosen.c_str(), records) != 0 || records.empty())
         return -1;
 
     // The names row: a name in its own column, unnamed and unreadable
     // columns empty. The grid is as wide as the widest record or the last
     // name, whichever reaches further, within the columns a record holds.
     std::vector<std::string> header;
-    int columns = records.widest;
+    int columns = records.widest();
     for (const ColumnName &name : names.columns) {
         header.push_back(name.kind == ColumnName::named ? name.text : std::string());
         if (name.kind == ColumnName::named && !trim_blanks_tabs(name.text).empty())
             columns = std::max(columns, std::min(static_cast<int>(header.size()), max_record_columns));
     }
     const int header_rows = names.columns.empty() ? 0 : 1;
-    const int record_count = static_cast<int>(records.rows.size());
+    const int record_count = static_cast<int>(records.size());
     RawGrid grid(header_rows + record_count, columns);
     bool ok = grid.allocate();
     if (ok && header_rows)
-        ok = grid.set_row(0, header);
-    for (int r = 0; ok && r < record_count; ++r)
-        ok = grid.set_row(header_rows + r, records.rows[static_cast<std::size_t>(r)]);
+        ok = grid.set_row(0, static_cast<int>(header.size()),
+                          [&header](int c) { return std::string_view(header[static_cast<std::size_t>(c)]); });
+    for (std::size_t r = 0; ok && r < records.size(); ++r)
+        ok = grid.set_row(header_rows + static_cast<int>(r), records.cell_count(r),
+                          [&records, r](int c) { return records.cell(r, c); });
     if (!ok) {
         report_out_of_memory();
         return -1;

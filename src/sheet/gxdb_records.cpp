@@ -271,23 +271,16 @@ try {
             show_error_text();
             break;
         }
-        std::vector<std::string> row;
-        row.reserve(static_cast<std::size_t>(last_column));
-        int row_widest = 0;
+        // Every cell of the record counts, not only the first ones: a
+        // record whose data lies in its last columns is a record too.
+        records.begin_record();
         for (int column = 1; column <= last_column; ++column) {
             std::string_view value;
             if (!column_view(stmt, static_cast<SQLUSMALLINT>(column), buffer, sizeof buffer, value))
                 break;
-            row.emplace_back(value);
-            if (!value.empty())
-                row_widest = column;
+            records.add_cell(value);
         }
-        // Every cell of the record counts, not only the first ones: a
-        // record whose data lies in its last columns is a record too.
-        if (row_widest == 0)
-            continue;
-        records.rows.push_back(std::move(row));
-        records.widest = std::max(records.widest, row_widest);
+        records.end_record();
     }
     return 0;
 } catch (const std::bad_alloc &) {
@@ -541,18 +534,19 @@ CVSTV_API int GXDB_Query_All_Records_In_Table(const char *table, int *rows, int 
     // empty cell; cut at their limit; a text that reads as a record of
     // empty cells is not listed.
     std::vector<std::string> listed;
-    listed.reserve(found.rows.size());
+    listed.reserve(found.size());
     int widest = 0;
-    for (const std::vector<std::string> &row : found.rows) {
+    for (std::size_t r = 0; r < found.size(); ++r) {
         std::string record;
         int row_widest = 0;
-        for (std::size_t c = 0; c < row.size(); ++c) {
+        for (int c = 0; c < found.cell_count(r); ++c) {
+            std::string_view cell = found.cell(r, c);
             record += '|';
-            if (row[c].empty()) {
+            if (cell.empty()) {
                 record += '^';
             } else {
-                record += row[c];
-                row_widest = static_cast<int>(c) + 1;
+                record += cell;
+                row_widest = c + 1;
             }
         }
         if (record.size() > record_text_limit)
