@@ -156,7 +156,8 @@ CVSTV_API int GXDB_Query_All_Records_In_Table(const char *table, int *rows, int 
  * path (GXDB_PATH_SIZE bytes). 0, or the driver's code after a message. */
 CVSTV_API int GXDB_Ask_Datafile_Name(const char *table, char *path);
 /* The sheet names of a workbook path (a "::" suffix is ignored, ".xs4" is
- * read as ".xls"). *names is null until the list is complete. 0 or -1. */
+ * read as ".xls"): each sheet table's name without the "$" that closes it.
+ * *names is null until the list is complete. 0 or -1. */
 CVSTV_API int GXDB_read_sheetnames(const char *workbook, char ***names, int *count);
 /* Reads a sheet (the one named after "::", else the first) into table,
  * normalised: every cell as the sheet holds it ('|' and "^" included),

@@ -276,6 +276,19 @@ std::string without_quotes(const std::string &name)
     return name;
 }
 
+// The sheet a table stands for: its name without quotes and without the
+// "$" that closes it, so that a sheet whose own name holds "$" keeps it;
+// a name not closed by "$" is cut at its first "$".
+std::string sheet_of_table(const std::string &table)
+{
+    std::string name = without_quotes(table);
+    if (!name.empty() && name.back() == '$')
+        name.pop_back();
+    else
+        name.resize(std::min(name.size(), name.find('$')));
+    return name;
+}
+
 // Owns a string list handed out by the record functions.
 struct ListGuard {
     char **list = nullptr;
@@ -396,7 +409,7 @@ CVSTV_API int GXDB_read_sheetnames(const char *workbook, char ***names, int *cou
         return -1;
     std::vector<std::string> sheets;
     for (const std::string &name : tables)
-        sheets.push_back(name.substr(0, name.find('$')));
+        sheets.push_back(sheet_of_table(name));
     char **list = nullptr;
     if (cvstv::append_str_list(&list, sheets) < 0)
         return -1;

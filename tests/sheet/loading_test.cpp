@@ -377,6 +377,7 @@ const IndependentSheet independent_sheets[] = {
     {"xlwt_catalogue.xls", "M_10", {{"SIZE", "PITCH", "NOTE"}, {"10", "1.5", ""}, {"10", "1.25", ""}}},
     {"xlwt_catalogue.xls", "Rate%1", {{"RATE", "UNIT"}, {"0.5", "%"}}},
     {"xlwt_catalogue.xls", "Rate_21", {{"OTHER", "COLUMNS", "HERE"}, {"a", "b", "c"}}},
+    {"xlwt_catalogue.xls", "Cost$2024", {{"ITEM", "COST"}, {"bolt", "0.07"}}},
     {"xlwt_catalogue.xls", "Offset sheet", {{"", "K", "", "V"}, {"", "a", "", "1"}, {"", "b", "", "2.5"}}},
     {"gnumeric_formulas.xls",
      "Sum%A",
@@ -446,8 +447,8 @@ TEST_F(ThreeReaders, AMissingSheetIsMinusOneByEveryReader)
 
 TEST_F(ThreeReaders, IndependentWorkbooksListTheSameSheets)
 {
-    const std::vector<std::string> sheets = {"Cap screws", "M110",    "M_10",
-                                             "Rate%1",     "Rate_21", "Offset sheet"};
+    const std::vector<std::string> sheets = {"Cap screws", "M110",      "M_10",        "Rate%1",
+                                             "Rate_21",    "Cost$2024", "Offset sheet"};
     std::string path = with_export("xlwt_catalogue.xls");
     char **names = nullptr;
     int count = 0;

@@ -84,6 +84,12 @@ def catalogue(path):
         ['a', 'b', 'c'],
     ])
 
+    # '$' ends every sheet's table name; here it is part of the name too.
+    put(book.add_sheet('Cost$2024'), [
+        ['ITEM', 'COST'],
+        ['bolt', 0.07],
+    ])
+
     # The used range begins below and to the right of A1: the first row and
     # column are empty, and an empty row and column lie inside the range.
     put(book.add_sheet('Offset sheet'), [
