@@ -19,8 +19,7 @@
 
 using vexa::sim::host_call;
 
-namespace
-{
+namespace {
 
 struct EnvironmentState {
     // Overrides: a value, or nullopt for "reported unset".
@@ -46,8 +45,7 @@ bool to_local(const char *host_path, std::string &local)
 
 } // namespace
 
-namespace vexa::sim
-{
+namespace vexa::sim {
 
 void set_env(const std::string &name, const std::string &value)
 {
@@ -126,14 +124,10 @@ HX_API int HX_file_exists(const char *path, int file_type, int *code)
             return HX_OK;
         bool is_dir = S_ISDIR(st.st_mode);
         switch (file_type) {
-        case HX_FILE_TYPE_DIRECTORY:
-            *code = is_dir ? HX_FILE_EXISTS : HX_FILE_WRONG_TYPE;
-            break;
+        case HX_FILE_TYPE_DIRECTORY: *code = is_dir ? HX_FILE_EXISTS : HX_FILE_WRONG_TYPE; break;
         case HX_FILE_TYPE_PART:
         case HX_FILE_TYPE_ANY:
-        default:
-            *code = is_dir ? HX_FILE_WRONG_TYPE : HX_FILE_EXISTS;
-            break;
+        default: *code = is_dir ? HX_FILE_WRONG_TYPE : HX_FILE_EXISTS; break;
         }
         return HX_OK;
     });

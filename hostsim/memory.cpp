@@ -14,8 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace
-{
+namespace {
 
 constexpr std::uint64_t block_marker = 0x5658484f53544d4dULL; // "VXHOSTMM"
 
@@ -62,8 +61,7 @@ BlockHeader *header_of(void *block)
 
 } // namespace
 
-namespace vexa::sim
-{
+namespace vexa::sim {
 std::size_t live_blocks()
 {
     return allocator->live;

@@ -21,8 +21,7 @@ using vexa::sim::host_call;
 using vexa::sim::host_value_call;
 using vexa::sim::record;
 
-namespace
-{
+namespace {
 
 struct MessagesState {
     std::map<std::string, std::string> translations;
@@ -68,33 +67,22 @@ std::string translated(const char *text, bool translate)
 std::string fail_text(int status)
 {
     switch (status) {
-    case HX_OK:
-        return "No error";
-    case HX_ERR_NO_MEMORY:
-        return "Host memory could not be allocated";
-    case HX_ERR_BAD_ARGUMENT:
-        return "Invalid argument";
-    case HX_ERR_NOT_FOUND:
-        return "Object or file not found";
-    case HX_ERR_IO:
-        return "File could not be read or written";
-    case HX_ERR_LOAD:
-        return "Library could not be loaded";
-    case HX_ERR_NO_ENTRY:
-        return "Entry point not found in library";
-    case HX_ERR_TOO_LONG:
-        return "Result too long for its buffer";
-    case HX_ERR_INTERNAL:
-        return "Internal error of the host";
-    default:
-        return "Host error " + std::to_string(status);
+    case HX_OK: return "No error";
+    case HX_ERR_NO_MEMORY: return "Host memory could not be allocated";
+    case HX_ERR_BAD_ARGUMENT: return "Invalid argument";
+    case HX_ERR_NOT_FOUND: return "Object or file not found";
+    case HX_ERR_IO: return "File could not be read or written";
+    case HX_ERR_LOAD: return "Library could not be loaded";
+    case HX_ERR_NO_ENTRY: return "Entry point not found in library";
+    case HX_ERR_TOO_LONG: return "Result too long for its buffer";
+    case HX_ERR_INTERNAL: return "Internal error of the host";
+    default: return "Host error " + std::to_string(status);
     }
 }
 
 } // namespace
 
-namespace vexa::sim
-{
+namespace vexa::sim {
 
 void set_translation(const std::string &text, const std::string &translated_text)
 {

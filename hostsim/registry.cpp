@@ -17,8 +17,7 @@
 
 using vexa::sim::host_call;
 
-namespace
-{
+namespace {
 
 struct SpreadsheetSettings {
     bool default_spreadsheet_excel = false;
@@ -36,8 +35,7 @@ std::string lower(std::string text)
 
 } // namespace
 
-namespace vexa::sim
-{
+namespace vexa::sim {
 
 void set_default_spreadsheet_excel(bool excel)
 {

@@ -36,8 +36,7 @@
 #include <string>
 #include <vector>
 
-namespace vexa::sim
-{
+namespace vexa::sim {
 
 struct SpreadsheetPort : HostObject {
     static constexpr ObjectKind object_kind = ObjectKind::spreadsheet_port;
@@ -60,8 +59,7 @@ using vexa::sim::host_call;
 using vexa::sim::OpenWorkbook;
 using vexa::sim::SpreadsheetPort;
 
-namespace
-{
+namespace {
 
 constexpr std::size_t max_sheet_name = 31;
 
@@ -248,10 +246,8 @@ bool parse_number(const std::string &text, workbook::Cell &cell)
 workbook::Cell cell_of(const HX_cell_value &value)
 {
     switch (value.type) {
-    case 0:
-        return workbook::Cell::make_integer(value.integer);
-    case 1:
-        return workbook::Cell::make_real(value.real);
+    case 0: return workbook::Cell::make_integer(value.integer);
+    case 1: return workbook::Cell::make_real(value.real);
     case 2: {
         if (!value.text || !*value.text)
             return {};
@@ -262,8 +258,7 @@ workbook::Cell cell_of(const HX_cell_value &value)
             return number;
         return workbook::Cell::make_text(value.text);
     }
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -294,8 +289,7 @@ bool valid_sheet_name(const char *name)
 
 } // namespace
 
-namespace vexa::sim
-{
+namespace vexa::sim {
 
 void fail_port_creation(int status)
 {
