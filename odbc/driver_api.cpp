@@ -175,21 +175,6 @@ SQLRETURN open_database(Connection &dbc, const ConnectionString &cs, const std::
 
 // ---------------------------------------------------------------- data conversion
 
-std::optional<double> parse_number(const std::string &text)
-{
-    std::size_t b = text.find_first_not_of(" \t");
-    std::size_t e = text.find_last_not_of(" \t");
-    if (b == std::string::npos)
-        return std::nullopt;
-    const std::string t = text.substr(b, e - b + 1);
-    char *end = nullptr;
-    errno = 0;
-    const double d = std::strtod(t.c_str(), &end);
-    if (end != t.c_str() + t.size() || !std::isfinite(d))
-        return std::nullopt;
-    return d;
-}
-
 SQLSMALLINT default_c_type(SQLSMALLINT sql_type)
 {
     switch (sql_type) {
@@ -271,7 +256,7 @@ Conversion convert(Handle &h, const Cell &cell, SQLSMALLINT c_type, SQLPOINTER t
         d = static_cast<double>(cell.integer);
     else if (cell.type == CellType::real)
         d = cell.real;
-    else if (auto parsed = parse_number(cell.text))
+    else if (auto parsed = workbook::read_number(cell.text))
         d = *parsed;
     else
         return failed(h, "22018", "Invalid character value for cast specification: '" + cell.text + "'");

@@ -8,8 +8,11 @@
 #ifndef CVSTV_WORKBOOK_WORKBOOK_H
 #define CVSTV_WORKBOOK_WORKBOOK_H
 
+#include "workbook/number_text.h"
+
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace workbook {
@@ -31,11 +34,15 @@ struct Cell {
     std::string as_text() const;
 };
 
-// Room for any number Cell::as_text writes.
-constexpr std::size_t number_text_size = 32;
 // Writes an integer or real cell exactly as Cell::as_text does into `buf`
 // (not NUL-terminated) and returns its length; 0 for other cells.
 std::size_t number_text(const Cell &cell, char (&buf)[number_text_size]);
+
+// The cell a text typed into a spreadsheet becomes: a number when
+// read_number reads it (an integer cell when it is whole and below 1e15 in
+// magnitude, a real cell otherwise), an empty cell for an empty text, and
+// a text cell for everything else ("0x1A", "1,5").
+Cell typed_cell(std::string_view text);
 
 struct Sheet {
     std::string name;                   // at most 31 characters
