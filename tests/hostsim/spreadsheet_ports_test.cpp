@@ -401,3 +401,21 @@ TEST_F(Spreadsheets, TypedTextsBecomeNumbersByTheSharedReaderInAnyLocale)
     EXPECT_EQ(data.cell(4, 0)->type, workbook::CellType::text);
     EXPECT_EQ(data.cell(5, 0)->type, workbook::CellType::real);
 }
+
+// A workbook gnumeric wrote with formulas: the port reads each formula cell
+// as its cached result, as the workbook driver does.
+TEST_F(Spreadsheets, FormulaCellsReadAsTheirCachedResults)
+{
+    const std::string path =
+        host(std::string(CVSTV_SOURCE_DIR) + "/tests/resources/workbook/gnumeric_formulas.xls");
+    char ***rows = nullptr;
+    int row_count = 0;
+    int column_count = 0;
+    ASSERT_EQ(HX_TOOL_read_sheet_grid(new_port(), path.c_str(), "Calc", &rows, &row_count, &column_count),
+              HX_OK);
+    const Grid grid = take_grid(rows, row_count, column_count);
+    ASSERT_EQ(grid.size(), 6u);
+    EXPECT_EQ(grid[1], (std::vector<std::string>{"1", "2", "3", "abcd1", "FALSE", "0.5", "~", "2024-01-15"}));
+    EXPECT_EQ(grid[3],
+              (std::vector<std::string>{"10", "0", "10", "abcd10", "TRUE", "#DIV/0!", "~", "2024-03-15"}));
+}
