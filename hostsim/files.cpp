@@ -6,7 +6,7 @@
 // temporary directory until the next HX_ask_temp_dir.
 #include "session_state.h"
 
-#include "../src/host/hx_files.h"
+#include "hx_files.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

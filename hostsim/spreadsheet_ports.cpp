@@ -19,9 +19,9 @@
 // is typed into it.
 #include "session_state.h"
 
-#include "../src/host/hx_files.h"
-#include "../src/host/hx_memory.h"
-#include "../src/host/hx_spreadsheet.h"
+#include "hx_files.h"
+#include "hx_memory.h"
+#include "hx_spreadsheet.h"
 
 #include "workbook/workbook.h"
 
