@@ -8,7 +8,7 @@
 // reset (one copy per source text).
 #include "session_state.h"
 
-#include "../src/host/hx_messages.h"
+#include "hx_messages.h"
 
 #include <cstdio>
 #include <cstring>
