@@ -12,6 +12,7 @@
 #include "gxdb_sql.h"
 #include "workbook_path.h"
 
+#include "util/module_state.h"
 #include "util/text_buffer.h"
 
 #include "hx_files.h"
@@ -85,6 +86,13 @@ void odbc_disconnect()
     c.connected = false;
 }
 
+// Back to "not connected": ODBC handles are freed; a workbook held through a
+// port is forgotten with the port, which belongs to the host's session.
+const cvstv::ModuleStateReset connection_reset{[] {
+    odbc_disconnect();
+    connection() = Connection{};
+}};
+
 int odbc_connect(const char *workbook)
 {
     odbc_disconnect();
@@ -143,12 +151,18 @@ SQLRETURN execute_returning_code(const std::string &sql)
     SQLRETURN rc = SQLExecDirect(c.stmt, reinterpret_cast<SQLCHAR *>(text.data()), SQL_NTS);
     // After a failure the statement's diagnostic records stay for
     // GXDB_Errors; closing would clear them.
-    if (SQL_SUCCEEDED(rc))
+    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA)
         SQLFreeStmt(c.stmt, SQL_CLOSE);
     return rc;
 }
 
-int execute(const std::string &sql) { return SQL_SUCCEEDED(execute_returning_code(sql)) ? 0 : -1; }
+int execute(const std::string &sql)
+{
+    // A searched UPDATE or DELETE that matches no row has succeeded; the
+    // driver says so with SQL_NO_DATA.
+    SQLRETURN rc = execute_returning_code(sql);
+    return SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA ? 0 : -1;
+}
 
 std::string last_error_text()
 {
