@@ -5,4 +5,4 @@ add_executable(sheet_search_bench ${CMAKE_CURRENT_LIST_DIR}/sheet_search_bench.c
 target_include_directories(sheet_search_bench PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/src/host)
 # The library's objects: the benchmark also times the internal normalisation.
 target_link_libraries(sheet_search_bench PRIVATE
-  benchmark::benchmark cvstvshareint_internal vexahost PkgConfig::SQLITE3 cvstv_warnings)
+  cvstv_bench_ratio cvstvshareint_internal vexahost PkgConfig::SQLITE3 cvstv_warnings)

@@ -1,32 +1,45 @@
 // The XESS text reader against the floor of any text reader, in the same run.
 //
 // A .xs4 export of a 100,000-record by 10-column catalogue (numbers, number
-// lists, ranges, text, fractions, comments and values left for fill-down) is
-// written once by the host's text export. Measured:
+// lists, ranges, text, fractions, comments and values left for fill-down;
+// one line per cell, about a million lines) is written once by the host's
+// text export. Measured:
 //   BM_xess_read        the reader: read the file, parse every line, build the
-//                       grid from the host allocator, normalise, release;
-//   BM_line_scan        a plain line-by-line scan (fgets) that only splits
-//                       the file into lines;
-//   BM_block_line_split the file read in blocks and split at line feeds with
-//                       memchr, the least any line reader can do.
-// The figure is BM_xess_read / BM_line_scan in CPU time (goal: below 3).
+//                       grid from the host allocator, normalise (releasing
+//                       the table is the caller's work and is not timed);
+//   BM_line_scan        a plain line-by-line scan with fgets into a line
+//                       buffer, each line's length taken and its line feed
+//                       cut: what a simple line reader does before it looks
+//                       at a line;
+//   BM_block_line_split the file read in 64 KiB blocks and split at line
+//                       feeds with memchr, the least any line reader can do.
+// Both peers read through stdio from the page cache, as the reader does (the
+// file has just been written, so no figure includes a disk). Figures:
+//   xess_vs_fgets              BM_xess_read / BM_line_scan (goal: at most 2)
+//   xess_vs_block_split        BM_xess_read / BM_block_line_split
+//   xess_peak_memory_vs_file   what reading the file once adds to the
+//                              process's peak resident memory, over the
+//                              file's size (measured before the timed runs,
+//                              on a heap with nothing else in it).
 #include "cvstvshare/sheet.h"
 #include "sheet/xess_reader.h"
 #include "vexahost/xess_export.h"
 
-#include <benchmark/benchmark.h>
+#include "bench_ratio.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <map>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include <malloc.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr int record_count = 100000;
 constexpr int column_count = 10;
@@ -35,20 +48,38 @@ std::string cell_text(int i, int c)
 {
     char buf[64];
     switch (c) {
-    case 0: std::snprintf(buf, sizeof buf, "P%06d", i); break;
+    case 0:
+        std::snprintf(buf, sizeof buf, "P%06d", i);
+        break;
     case 1: // a value every fourth record, filled down to the others
         if (i % 4)
             return "";
         std::snprintf(buf, sizeof buf, "%d", i % 50);
         break;
-    case 2: std::snprintf(buf, sizeof buf, "%.1f", (i % 200) * 0.5); break;
-    case 3: std::snprintf(buf, sizeof buf, "%d,%d,%d", i % 7, i % 11 + 10, i % 13 + 20); break;
-    case 4: std::snprintf(buf, sizeof buf, "%d~%d", i % 40, i % 40 + 15); break;
-    case 5: std::snprintf(buf, sizeof buf, "%s", (i % 3) ? "steel" : "brass"); break;
-    case 6: std::snprintf(buf, sizeof buf, "%d", i); break;
-    case 7: std::snprintf(buf, sizeof buf, i % 10 ? "type %d" : "type %d ## checked", i % 17); break;
-    case 8: std::snprintf(buf, sizeof buf, "%d+1/%d", i % 5, i % 4 + 2); break;
-    default: std::snprintf(buf, sizeof buf, "v%06d", i); break;
+    case 2:
+        std::snprintf(buf, sizeof buf, "%.1f", (i % 200) * 0.5);
+        break;
+    case 3:
+        std::snprintf(buf, sizeof buf, "%d,%d,%d", i % 7, i % 11 + 10, i % 13 + 20);
+        break;
+    case 4:
+        std::snprintf(buf, sizeof buf, "%d~%d", i % 40, i % 40 + 15);
+        break;
+    case 5:
+        std::snprintf(buf, sizeof buf, "%s", (i % 3) ? "steel" : "brass");
+        break;
+    case 6:
+        std::snprintf(buf, sizeof buf, "%d", i);
+        break;
+    case 7:
+        std::snprintf(buf, sizeof buf, i % 10 ? "type %d" : "type %d ## checked", i % 17);
+        break;
+    case 8:
+        std::snprintf(buf, sizeof buf, "%d+1/%d", i % 5, i % 4 + 2);
+        break;
+    default:
+        std::snprintf(buf, sizeof buf, "v%06d", i);
+        break;
     }
     return buf;
 }
@@ -90,6 +121,7 @@ Fixture &fixture()
 void BM_xess_read(benchmark::State &state)
 {
     const std::string &path = fixture().path;
+    cvstv::bench::Timed timed(state, __func__);
     for (auto _ : state) {
         sheet_table table{};
         int status = cvstv::xess::read_spreadsheet(path.c_str(), &table);
@@ -98,16 +130,16 @@ void BM_xess_read(benchmark::State &state)
             break;
         }
         benchmark::DoNotOptimize(table.rows);
-        // Releasing the table is the caller's work, not reading.
-        state.PauseTiming();
+        timed.pause();
         sheet_release_memo(&table);
-        state.ResumeTiming();
+        timed.resume();
     }
 }
 
 void BM_line_scan(benchmark::State &state)
 {
     const std::string &path = fixture().path;
+    cvstv::bench::Timed timed(state, __func__);
     for (auto _ : state) {
         std::FILE *f = std::fopen(path.c_str(), "rb");
         char line[256];
@@ -129,6 +161,7 @@ void BM_block_line_split(benchmark::State &state)
 {
     const std::string &path = fixture().path;
     std::vector<char> block(1 << 16);
+    cvstv::bench::Timed timed(state, __func__);
     for (auto _ : state) {
         std::FILE *f = std::fopen(path.c_str(), "rb");
         std::size_t lines = 0, n;
@@ -148,38 +181,54 @@ BENCHMARK(BM_xess_read)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_line_scan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_block_line_split)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
+// A field of /proc/self/status in KiB; -1 when it cannot be read.
+long status_kib(const char *field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    std::size_t n = std::strlen(field);
+    while (std::getline(status, line))
+        if (line.compare(0, n, field) == 0 && line.size() > n && line[n] == ':')
+            return std::atol(line.c_str() + n + 1);
+    return -1;
+}
+
+// What one read adds to the peak resident memory, in bytes: the peak is
+// reset (clear_refs) after the heap has been given back to the system, and
+// compared with the resident size before the read. -1 when the kernel does
+// not allow resetting the peak.
+double read_peak_bytes()
+{
+    malloc_trim(0);
+    long before = status_kib("VmRSS");
+    std::ofstream clear("/proc/self/clear_refs");
+    if (!(clear << "5" << std::flush) || before < 0)
+        return -1;
+    sheet_table table{};
+    int status = cvstv::xess::read_spreadsheet(fixture().path.c_str(), &table);
+    long peak = status_kib("VmHWM");
+    sheet_release_memo(&table);
+    malloc_trim(0);
+    return status == 0 && peak >= before ? static_cast<double>(peak - before) * 1024.0 : -1;
+}
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    fixture();
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    auto ratio = [&](const char *a, const char *b) {
-        double tb = reporter.times[b];
-        return tb > 0 ? reporter.times[a] / tb : 0.0;
-    };
-    std::printf("\nRatios (same run, %d records x %d columns, %.1f MB):\n", record_count, column_count,
-                static_cast<double>(std::filesystem::file_size(fixture().path)) / 1e6);
-    std::printf("  XESS read and normalise / line-by-line scan (fgets):   %.2f (goal below 3)\n",
-                ratio("BM_xess_read", "BM_line_scan"));
-    std::printf("  XESS read and normalise / block read + memchr split:   %.2f\n",
-                ratio("BM_xess_read", "BM_block_line_split"));
-    return 0;
+    cvstv::bench::RatioSession session(argc, argv);
+    const double file_size = static_cast<double>(std::filesystem::file_size(fixture().path));
+    double peak = cvstv::bench::under_valgrind() ? -1 : read_peak_bytes();
+    bool ok = session.run();
+    std::printf("\n%d records x %d columns, %.1f MB\n", record_count, column_count, file_size / 1e6);
+    session.ratio("xess_vs_fgets", "BM_xess_read", "BM_line_scan",
+                  "XESS read and normalise / line-by-line scan (fgets), goal at most 2");
+    session.ratio("xess_vs_block_split", "BM_xess_read", "BM_block_line_split",
+                  "XESS read and normalise / block read + memchr split");
+    if (peak > 0) {
+        std::printf("  peak resident memory added by one read: %.1f MB\n", peak / 1e6);
+        session.figure("xess_peak_memory_vs_file", peak / file_size,
+                       "peak resident memory of one read / file size");
+    }
+    return ok ? 0 : 1;
 }
