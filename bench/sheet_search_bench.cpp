@@ -5,6 +5,9 @@
 //  search_vs_sqlite       a two-condition search "D==7 && MAT==brass" (500
 //                         matches, their L values listed) against SQLite
 //                         answering the equivalent SELECT over the same rows;
+//  search_vs_walk_floor   the same search against the least any search of
+//                         this table must do (BM_walk_floor): how far the
+//                         search is from the memory it has to read;
 //  all_vs_one_per_record  a search that matches all records with distinct
 //                         values against one that matches a single record
 //                         over the same column: the cost per walked record,
@@ -256,6 +259,25 @@ void BM_sqlite_two_conditions(benchmark::State &state)
     state.counters["matches"] = matches;
 }
 
+// The least a search of this table can do: read every record's first cell
+// (a record without one is skipped, END ends the walk) and the cell of the
+// first condition's column, here D, with nothing to compare. Each cell is a
+// heap block of its own, so this is a walk over memory (prefetching does
+// not make it faster: it is bound by the memory's bandwidth).
+void BM_walk_floor(benchmark::State &state)
+{
+    sheet_table &t = catalogue();
+    cvstv::bench::Timed timed(state, __func__);
+    for (auto _ : state) {
+        unsigned sum = 0;
+        for (int r = 2; r < t.row_count - 1; ++r) {
+            char **row = t.rows[r];
+            sum += static_cast<unsigned char>(row[0][0]) + static_cast<unsigned char>(row[1][0]);
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
 // ---- (b) result list building -----------------------------------------------
 
 void search_and_free(benchmark::State &state, const char *name, sheet_table &t, const char *condition)
@@ -334,6 +356,7 @@ BENCHMARK(BM_build_raw_grid)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_sheet_normalize)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_sheet_two_conditions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_sqlite_two_conditions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_walk_floor)->Unit(benchmark::kMillisecond);
 
 // Every fixture is built before the first benchmark runs, in one order, so
 // that the heap every benchmark allocates from is the same whatever order
@@ -365,6 +388,8 @@ int main(int argc, char **argv)
 
     session.ratio("search_vs_sqlite", "BM_sheet_two_conditions", "BM_sqlite_two_conditions",
                   "two-condition search / SQLite SELECT without index");
+    session.ratio("search_vs_walk_floor", "BM_sheet_two_conditions", "BM_walk_floor",
+                  "two-condition search / reading the first and the D cell of every record");
     session.ratio("all_vs_one_per_record", "BM_sheet_match_all", "BM_sheet_match_one",
                   "per walked record, all 100,000 match / one matches");
     session.ratio("normalize_vs_build", "BM_sheet_normalize", "BM_build_raw_grid",
