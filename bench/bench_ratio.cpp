@@ -16,11 +16,9 @@
 
 #include <unistd.h>
 
-namespace cvstv::bench
-{
+namespace cvstv::bench {
 
-namespace
-{
+namespace {
 
 double median(std::vector<double> values)
 {
@@ -82,8 +80,7 @@ void Timed::resume()
 // Keeps the CPU time per iteration of every repetition; shows people the
 // median and the coefficient of variation of repeated benchmarks (every run
 // of a single one).
-class RatioSession::Reporter : public benchmark::ConsoleReporter
-{
+class RatioSession::Reporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run> &runs) override
     {

@@ -35,8 +35,7 @@
 #include <string>
 #include <vector>
 
-namespace cvstv::bench
-{
+namespace cvstv::bench {
 
 // True when the program runs under valgrind.
 bool under_valgrind();
@@ -45,8 +44,7 @@ bool under_valgrind();
 // `for (auto _ : state)` with the benchmark's name (__func__); route every
 // PauseTiming / ResumeTiming through it. Without valgrind it only forwards
 // the pauses.
-class Timed
-{
+class Timed {
   public:
     Timed(benchmark::State &state, const char *name);
     ~Timed();
@@ -61,8 +59,7 @@ class Timed
     const char *name_;
 };
 
-class RatioSession
-{
+class RatioSession {
   public:
     // Adds the defaults (repetitions, interleaving, time per repetition)
     // ahead of the caller's arguments, which win, and initialises the

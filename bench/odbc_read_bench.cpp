@@ -26,8 +26,7 @@
 #include <filesystem>
 #include <string>
 
-namespace
-{
+namespace {
 
 constexpr int record_count = 50000;
 constexpr int column_count = 10;
@@ -50,12 +49,8 @@ void make_workbook()
             case 0:
                 row.push_back(Cell::make_text("part-" + std::to_string(r) + "-" + std::to_string(c)));
                 break;
-            case 1:
-                row.push_back(Cell::make_integer(r * 10 + c));
-                break;
-            default:
-                row.push_back(Cell::make_real(r + c / 8.0));
-                break;
+            case 1: row.push_back(Cell::make_integer(r * 10 + c)); break;
+            default: row.push_back(Cell::make_real(r + c / 8.0)); break;
             }
         }
         rows.push_back(std::move(row));

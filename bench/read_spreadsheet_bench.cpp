@@ -41,8 +41,7 @@
 
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 constexpr int record_count = 50000;
 constexpr int column_count = 10;
@@ -51,32 +50,16 @@ workbook::Cell cell(int i, int c)
 {
     char buf[64];
     switch (c) {
-    case 0:
-        std::snprintf(buf, sizeof buf, "P%06d", i);
-        return workbook::Cell::make_text(buf);
-    case 1:
-        return workbook::Cell::make_integer(i % 50);
-    case 2:
-        return workbook::Cell::make_real((i % 200) * 0.5);
-    case 3:
-        std::snprintf(buf, sizeof buf, "%d,%d,%d", i % 7, i % 11 + 10, i % 13 + 20);
-        break;
-    case 4:
-        std::snprintf(buf, sizeof buf, "%d~%d", i % 40, i % 40 + 15);
-        break;
-    case 5:
-        return workbook::Cell::make_text(i % 3 ? "steel" : "brass");
-    case 6:
-        return workbook::Cell::make_integer(i);
-    case 7:
-        std::snprintf(buf, sizeof buf, "type %d", i % 17);
-        break;
-    case 8:
-        std::snprintf(buf, sizeof buf, "%d+1/%d", i % 5, i % 4 + 2);
-        break;
-    default:
-        std::snprintf(buf, sizeof buf, "v%06d", i);
-        break;
+    case 0: std::snprintf(buf, sizeof buf, "P%06d", i); return workbook::Cell::make_text(buf);
+    case 1: return workbook::Cell::make_integer(i % 50);
+    case 2: return workbook::Cell::make_real((i % 200) * 0.5);
+    case 3: std::snprintf(buf, sizeof buf, "%d,%d,%d", i % 7, i % 11 + 10, i % 13 + 20); break;
+    case 4: std::snprintf(buf, sizeof buf, "%d~%d", i % 40, i % 40 + 15); break;
+    case 5: return workbook::Cell::make_text(i % 3 ? "steel" : "brass");
+    case 6: return workbook::Cell::make_integer(i);
+    case 7: std::snprintf(buf, sizeof buf, "type %d", i % 17); break;
+    case 8: std::snprintf(buf, sizeof buf, "%d+1/%d", i % 5, i % 4 + 2); break;
+    default: std::snprintf(buf, sizeof buf, "v%06d", i); break;
     }
     return workbook::Cell::make_text(buf);
 }
@@ -184,11 +167,8 @@ void BM_freexl_grid(benchmark::State &state)
                     text = buf;
                     break;
                 case FREEXL_CELL_TEXT:
-                case FREEXL_CELL_SST_TEXT:
-                    text = v.value.text_value;
-                    break;
-                default:
-                    break;
+                case FREEXL_CELL_SST_TEXT: text = v.value.text_value; break;
+                default: break;
                 }
                 if (text)
                     grid[static_cast<std::size_t>(r) * columns + c] = strdup(text);

@@ -45,8 +45,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 constexpr int record_count = 100000;
 constexpr int column_count = 10;
@@ -58,36 +57,16 @@ std::string cell_text(int i, int c)
 {
     char buf[64];
     switch (c) {
-    case 0:
-        std::snprintf(buf, sizeof buf, "P%06d", i);
-        break;
-    case 1:
-        std::snprintf(buf, sizeof buf, "%d", i % 50);
-        break;
-    case 2:
-        std::snprintf(buf, sizeof buf, "%.1f", (i % 200) * 0.5);
-        break;
-    case 3:
-        std::snprintf(buf, sizeof buf, "%d,%d,%d", i % 7, i % 11 + 10, i % 13 + 20);
-        break;
-    case 4:
-        std::snprintf(buf, sizeof buf, "%d~%d", i % 40, i % 40 + 15);
-        break;
-    case 5:
-        std::snprintf(buf, sizeof buf, "%s", materials[i % 8]);
-        break;
-    case 6:
-        std::snprintf(buf, sizeof buf, "%d", i);
-        break;
-    case 7:
-        std::snprintf(buf, sizeof buf, "type %d", i % 17);
-        break;
-    case 8:
-        std::snprintf(buf, sizeof buf, "%d+1/%d", i % 5, i % 4 + 2);
-        break;
-    default:
-        std::snprintf(buf, sizeof buf, "v%06d", i);
-        break;
+    case 0: std::snprintf(buf, sizeof buf, "P%06d", i); break;
+    case 1: std::snprintf(buf, sizeof buf, "%d", i % 50); break;
+    case 2: std::snprintf(buf, sizeof buf, "%.1f", (i % 200) * 0.5); break;
+    case 3: std::snprintf(buf, sizeof buf, "%d,%d,%d", i % 7, i % 11 + 10, i % 13 + 20); break;
+    case 4: std::snprintf(buf, sizeof buf, "%d~%d", i % 40, i % 40 + 15); break;
+    case 5: std::snprintf(buf, sizeof buf, "%s", materials[i % 8]); break;
+    case 6: std::snprintf(buf, sizeof buf, "%d", i); break;
+    case 7: std::snprintf(buf, sizeof buf, "type %d", i % 17); break;
+    case 8: std::snprintf(buf, sizeof buf, "%d+1/%d", i % 5, i % 4 + 2); break;
+    default: std::snprintf(buf, sizeof buf, "v%06d", i); break;
     }
     return buf;
 }

@@ -12,11 +12,15 @@
 //                       cut: what a simple line reader does before it looks
 //                       at a line;
 //   BM_block_line_split the file read in 64 KiB blocks and split at line
-//                       feeds with memchr, the least any line reader can do.
+//                       feeds with memchr, the least any line reader can do;
+//   BM_host_blocks      one host block per cell and row of the table the
+//                       reader returns, written in the reader's order: the
+//                       least a reader of this table can do beyond reading.
 // Both peers read through stdio from the page cache, as the reader does (the
 // file has just been written, so no figure includes a disk). Figures:
 //   xess_vs_fgets              BM_xess_read / BM_line_scan (goal: at most 2)
 //   xess_vs_block_split        BM_xess_read / BM_block_line_split
+//   xess_vs_host_blocks        BM_xess_read / BM_host_blocks
 //   xess_peak_memory_vs_file   what reading the file once adds to the
 //                              process's peak resident memory, over the
 //                              file's size (measured before the timed runs,
@@ -24,6 +28,8 @@
 #include "cvstvshare/sheet.h"
 #include "sheet/xess_reader.h"
 #include "vexahost/xess_export.h"
+
+#include "hx_memory.h"
 
 #include "bench_ratio.h"
 
@@ -38,8 +44,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 constexpr int record_count = 100000;
 constexpr int column_count = 10;
@@ -48,38 +53,20 @@ std::string cell_text(int i, int c)
 {
     char buf[64];
     switch (c) {
-    case 0:
-        std::snprintf(buf, sizeof buf, "P%06d", i);
-        break;
+    case 0: std::snprintf(buf, sizeof buf, "P%06d", i); break;
     case 1: // a value every fourth record, filled down to the others
         if (i % 4)
             return "";
         std::snprintf(buf, sizeof buf, "%d", i % 50);
         break;
-    case 2:
-        std::snprintf(buf, sizeof buf, "%.1f", (i % 200) * 0.5);
-        break;
-    case 3:
-        std::snprintf(buf, sizeof buf, "%d,%d,%d", i % 7, i % 11 + 10, i % 13 + 20);
-        break;
-    case 4:
-        std::snprintf(buf, sizeof buf, "%d~%d", i % 40, i % 40 + 15);
-        break;
-    case 5:
-        std::snprintf(buf, sizeof buf, "%s", (i % 3) ? "steel" : "brass");
-        break;
-    case 6:
-        std::snprintf(buf, sizeof buf, "%d", i);
-        break;
-    case 7:
-        std::snprintf(buf, sizeof buf, i % 10 ? "type %d" : "type %d ## checked", i % 17);
-        break;
-    case 8:
-        std::snprintf(buf, sizeof buf, "%d+1/%d", i % 5, i % 4 + 2);
-        break;
-    default:
-        std::snprintf(buf, sizeof buf, "v%06d", i);
-        break;
+    case 2: std::snprintf(buf, sizeof buf, "%.1f", (i % 200) * 0.5); break;
+    case 3: std::snprintf(buf, sizeof buf, "%d,%d,%d", i % 7, i % 11 + 10, i % 13 + 20); break;
+    case 4: std::snprintf(buf, sizeof buf, "%d~%d", i % 40, i % 40 + 15); break;
+    case 5: std::snprintf(buf, sizeof buf, "%s", (i % 3) ? "steel" : "brass"); break;
+    case 6: std::snprintf(buf, sizeof buf, "%d", i); break;
+    case 7: std::snprintf(buf, sizeof buf, i % 10 ? "type %d" : "type %d ## checked", i % 17); break;
+    case 8: std::snprintf(buf, sizeof buf, "%d+1/%d", i % 5, i % 4 + 2); break;
+    default: std::snprintf(buf, sizeof buf, "v%06d", i); break;
     }
     return buf;
 }
@@ -177,7 +164,41 @@ void BM_block_line_split(benchmark::State &state)
     }
 }
 
+// What the reader cannot avoid beyond reading the file: one host block per
+// cell, row block and row array of the table it returns, each written, in
+// the order the reader makes them (releasing the table is not timed, as for
+// the reader).
+void BM_host_blocks(benchmark::State &state)
+{
+    sheet_table model{};
+    if (cvstv::xess::read_spreadsheet(fixture().path.c_str(), &model) != 0) {
+        state.SkipWithError("reading failed");
+        return;
+    }
+    cvstv::bench::Timed timed(state, __func__);
+    for (auto _ : state) {
+        sheet_table copy{};
+        copy.row_count = model.row_count;
+        copy.column_count = model.column_count;
+        copy.rows = static_cast<char ***>(
+            HX_zero_allocate_memory(static_cast<std::size_t>(model.row_count) * sizeof(char **), nullptr));
+        for (int r = 0; r < model.row_count; ++r) {
+            auto **row = static_cast<char **>(HX_zero_allocate_memory(
+                static_cast<std::size_t>(model.column_count) * sizeof(char *), nullptr));
+            for (int c = 0; c < model.column_count; ++c)
+                if (const char *text = model.rows[r][c])
+                    row[c] = HX_strdup(text);
+            copy.rows[r] = row;
+        }
+        timed.pause();
+        sheet_release_memo(&copy);
+        timed.resume();
+    }
+    sheet_release_memo(&model);
+}
+
 BENCHMARK(BM_xess_read)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_host_blocks)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_line_scan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_block_line_split)->Unit(benchmark::kMillisecond);
 
@@ -225,6 +246,8 @@ int main(int argc, char **argv)
                   "XESS read and normalise / line-by-line scan (fgets), goal at most 2");
     session.ratio("xess_vs_block_split", "BM_xess_read", "BM_block_line_split",
                   "XESS read and normalise / block read + memchr split");
+    session.ratio("xess_vs_host_blocks", "BM_xess_read", "BM_host_blocks",
+                  "XESS read and normalise / making the table's host blocks alone");
     if (peak > 0) {
         std::printf("  peak resident memory added by one read: %.1f MB\n", peak / 1e6);
         session.figure("xess_peak_memory_vs_file", peak / file_size,

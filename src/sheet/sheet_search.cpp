@@ -25,11 +25,9 @@
 #include <string_view>
 #include <vector>
 
-namespace cvstv::sheet
-{
+namespace cvstv::sheet {
 
-namespace
-{
+namespace {
 
 // One single condition, ready to test records with.
 struct PreparedCondition {
@@ -68,8 +66,7 @@ const char *result_value(const sheet_table *table, char **row, int k, int last_o
 // array, which grows by doubling in place (a large block is remapped, not
 // copied). Without a list wanted, values are only counted. Running out of
 // memory frees whatever was made.
-class ResultList
-{
+class ResultList {
   public:
     explicit ResultList(bool copy) : copy_(copy) {}
     ~ResultList()

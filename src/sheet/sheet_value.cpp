@@ -16,11 +16,9 @@
 #include <cmath>
 #include <cstdint>
 
-namespace cvstv::sheet
-{
+namespace cvstv::sheet {
 
-namespace
-{
+namespace {
 
 constexpr double tolerance = 0.0001;
 
@@ -178,16 +176,11 @@ bool numbers_hold(double x, int op, double y)
         double d = x - y;
         return d >= -tolerance && d <= tolerance;
     }
-    case SHEET_OP_GT:
-        return x > y + tolerance;
-    case SHEET_OP_GE:
-        return x >= y;
-    case SHEET_OP_LT:
-        return x < y - tolerance;
-    case SHEET_OP_LE:
-        return x <= y;
-    default:
-        return false;
+    case SHEET_OP_GT: return x > y + tolerance;
+    case SHEET_OP_GE: return x >= y;
+    case SHEET_OP_LT: return x < y - tolerance;
+    case SHEET_OP_LE: return x <= y;
+    default: return false;
     }
 }
 
@@ -196,16 +189,12 @@ bool numbers_hold(double x, int op, double y)
 bool texts_hold(int c, int op)
 {
     switch (op) {
-    case SHEET_OP_EQ:
-        return c == 0;
+    case SHEET_OP_EQ: return c == 0;
     case SHEET_OP_GT:
-    case SHEET_OP_GE:
-        return c >= 0;
+    case SHEET_OP_GE: return c >= 0;
     case SHEET_OP_LT:
-    case SHEET_OP_LE:
-        return c <= 0;
-    default:
-        return false;
+    case SHEET_OP_LE: return c <= 0;
+    default: return false;
     }
 }
 
@@ -219,17 +208,12 @@ bool range_holds(std::string_view cell, int op, const Operand &y)
     Operand lo(bounds[0]);
     Operand hi(bounds[1]);
     switch (op) {
-    case SHEET_OP_EQ:
-        return value_holds(y, SHEET_OP_GE, lo) && value_holds(y, SHEET_OP_LE, hi);
+    case SHEET_OP_EQ: return value_holds(y, SHEET_OP_GE, lo) && value_holds(y, SHEET_OP_LE, hi);
     case SHEET_OP_GT:
-    case SHEET_OP_LT:
-        return value_holds(y, SHEET_OP_GT, lo) && value_holds(y, SHEET_OP_LT, hi);
-    case SHEET_OP_GE:
-        return value_holds(y, SHEET_OP_GE, lo) && value_holds(y, SHEET_OP_LT, hi);
-    case SHEET_OP_LE:
-        return value_holds(y, SHEET_OP_GT, lo) && value_holds(y, SHEET_OP_LE, hi);
-    default:
-        return false;
+    case SHEET_OP_LT: return value_holds(y, SHEET_OP_GT, lo) && value_holds(y, SHEET_OP_LT, hi);
+    case SHEET_OP_GE: return value_holds(y, SHEET_OP_GE, lo) && value_holds(y, SHEET_OP_LT, hi);
+    case SHEET_OP_LE: return value_holds(y, SHEET_OP_GT, lo) && value_holds(y, SHEET_OP_LE, hi);
+    default: return false;
     }
 }
 
@@ -251,8 +235,7 @@ bool list_holds(std::string_view cell, int op, const Operand &y)
 
 } // namespace
 
-namespace
-{
+namespace {
 
 // One pass over a text: its length, type, and the characters that decide
 // how a number is read.
@@ -264,8 +247,7 @@ struct TextScan {
     bool minus = false;
 };
 
-class Scanner
-{
+class Scanner {
   public:
     void add(unsigned char c)
     {

@@ -20,8 +20,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 using Strings = std::vector<std::string>;
 
@@ -120,14 +119,10 @@ bool cell_holds(const std::string &cell, int op, const std::string &y)
             return false;
         const std::string &lo = bounds[0], &hi = bounds[1];
         switch (op) {
-        case SHEET_OP_EQ:
-            return value_holds(y, SHEET_OP_GE, lo) && value_holds(y, SHEET_OP_LE, hi);
-        case SHEET_OP_GE:
-            return value_holds(y, SHEET_OP_GE, lo) && value_holds(y, SHEET_OP_LT, hi);
-        case SHEET_OP_LE:
-            return value_holds(y, SHEET_OP_GT, lo) && value_holds(y, SHEET_OP_LE, hi);
-        default:
-            return value_holds(y, SHEET_OP_GT, lo) && value_holds(y, SHEET_OP_LT, hi);
+        case SHEET_OP_EQ: return value_holds(y, SHEET_OP_GE, lo) && value_holds(y, SHEET_OP_LE, hi);
+        case SHEET_OP_GE: return value_holds(y, SHEET_OP_GE, lo) && value_holds(y, SHEET_OP_LT, hi);
+        case SHEET_OP_LE: return value_holds(y, SHEET_OP_GT, lo) && value_holds(y, SHEET_OP_LE, hi);
+        default: return value_holds(y, SHEET_OP_GT, lo) && value_holds(y, SHEET_OP_LT, hi);
         }
     }
     return value_holds(cell, op, y);
@@ -243,8 +238,7 @@ Result library_search(sheet_table *t, const std::string &condition)
 
 // ---- random tables and conditions -------------------------------------------------
 
-class Generator
-{
+class Generator {
   public:
     explicit Generator(unsigned seed) : random_(seed) {}
 
@@ -344,9 +338,7 @@ void edit_cells(Generator &g, sheet_table *t)
 
 } // namespace
 
-class SheetSearchDifferentialTest : public HostTest
-{
-};
+class SheetSearchDifferentialTest : public HostTest {};
 
 TEST_F(SheetSearchDifferentialTest, SearchAgreesWithThePlainEvaluatorOnRandomTables)
 {
