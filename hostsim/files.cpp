@@ -1,22 +1,38 @@
 // Environment and file services of the headless host.
 //
 // HX_local_path is the one mapping from a host path ('\' separators) to a
-// local path; every file service here goes through it.
+// local path; every file service here goes through it. Values handed out by
+// HX_translate_variable stay valid until the session is reset; the
+// temporary directory until the next HX_ask_temp_dir.
 #include "session_state.h"
 
-#include "../src/host/hx_files.h"
+#include "hx_files.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 
-using vexa::sim::session;
+using vexa::sim::host_call;
 
 namespace {
 
+struct EnvironmentState {
+    // Overrides: a value, or nullopt for "reported unset".
+    std::map<std::string, std::optional<std::string>> overrides;
+    // Values handed out by HX_translate_variable, kept for the session.
+    std::map<std::string, std::string> translated_values;
+    std::string temp_dir;
+    unsigned long unique_counter = 0;
+};
+
+vexa::sim::AreaState<EnvironmentState> environment{"environment"};
+
+// The one mapping from a host path to a local path.
 bool to_local(const char *host_path, std::string &local)
 {
     if (!host_path)
@@ -30,99 +46,158 @@ bool to_local(const char *host_path, std::string &local)
 
 } // namespace
 
+namespace vexa::sim {
+
+void set_env(const std::string &name, const std::string &value)
+{
+    environment->overrides[name] = value;
+}
+
+void unset_env(const std::string &name)
+{
+    environment->overrides[name] = std::nullopt;
+}
+
+void clear_env_overrides()
+{
+    environment->overrides.clear();
+}
+
+std::optional<std::string> env_value(const std::string &name)
+{
+    return lookup_env(name);
+}
+
+std::string local_path(const std::string &host_path)
+{
+    std::string local;
+    to_local(host_path.c_str(), local);
+    return local;
+}
+
+std::string host_path(const std::string &local_path)
+{
+    std::string host = local_path;
+    for (char &c : host)
+        if (c == '/')
+            c = '\\';
+    return host;
+}
+
+std::optional<std::string> lookup_env(const std::string &name)
+{
+    auto it = environment->overrides.find(name);
+    if (it != environment->overrides.end())
+        return it->second;
+    if (const char *value = std::getenv(name.c_str()))
+        return std::string(value);
+    return std::nullopt;
+}
+
+} // namespace vexa::sim
+
 extern "C" {
 
 HX_API int HX_translate_variable(const char *name, char **value)
 {
-    if (!value)
-        return HX_ERR_BAD_ARGUMENT;
-    *value = nullptr;
-    if (!name || !*name)
-        return HX_ERR_BAD_ARGUMENT;
-    auto found = vexa::sim::lookup_env(name);
-    if (!found)
-        return HX_ERR_NOT_FOUND;
-    std::string &kept = session().translated_values[name];
-    kept = *found;
-    *value = kept.data();
-    return HX_OK;
+    return host_call("HX_translate_variable", [&]() -> int {
+        if (!value)
+            return HX_ERR_BAD_ARGUMENT;
+        *value = nullptr;
+        if (!name || !*name)
+            return HX_ERR_BAD_ARGUMENT;
+        auto found = vexa::sim::lookup_env(name);
+        if (!found)
+            return HX_ERR_NOT_FOUND;
+        std::string &kept = environment->translated_values[name];
+        kept = *found;
+        *value = kept.data();
+        return HX_OK;
+    });
 }
 
 HX_API int HX_local_path(const char *host_path, char *result, size_t capacity)
 {
-    if (!result || capacity == 0)
-        return HX_ERR_BAD_ARGUMENT;
-    result[0] = '\0';
-    std::string local;
-    if (!to_local(host_path, local))
-        return HX_ERR_BAD_ARGUMENT;
-    if (local.size() >= capacity)
-        return HX_ERR_TOO_LONG;
-    std::memcpy(result, local.c_str(), local.size() + 1);
-    return HX_OK;
+    return host_call("HX_local_path", [&]() -> int {
+        if (!result || capacity == 0)
+            return HX_ERR_BAD_ARGUMENT;
+        result[0] = '\0';
+        std::string local;
+        if (!to_local(host_path, local))
+            return HX_ERR_BAD_ARGUMENT;
+        if (local.size() >= capacity)
+            return HX_ERR_TOO_LONG;
+        std::memcpy(result, local.c_str(), local.size() + 1);
+        return HX_OK;
+    });
 }
 
 HX_API int HX_file_exists(const char *path, int file_type, int *code)
 {
-    if (!code)
-        return HX_ERR_BAD_ARGUMENT;
-    *code = HX_FILE_MISSING;
-    std::string local;
-    if (!to_local(path, local))
-        return HX_ERR_BAD_ARGUMENT;
-    struct stat st;
-    if (local.empty() || ::stat(local.c_str(), &st) != 0)
+    return host_call("HX_file_exists", [&]() -> int {
+        if (!code)
+            return HX_ERR_BAD_ARGUMENT;
+        *code = HX_FILE_MISSING;
+        std::string local;
+        if (!to_local(path, local))
+            return HX_ERR_BAD_ARGUMENT;
+        struct stat st;
+        if (local.empty() || ::stat(local.c_str(), &st) != 0)
+            return HX_OK;
+        bool is_dir = S_ISDIR(st.st_mode);
+        switch (file_type) {
+        case HX_FILE_TYPE_DIRECTORY: *code = is_dir ? HX_FILE_EXISTS : HX_FILE_WRONG_TYPE; break;
+        case HX_FILE_TYPE_PART:
+        case HX_FILE_TYPE_ANY:
+        default: *code = is_dir ? HX_FILE_WRONG_TYPE : HX_FILE_EXISTS; break;
+        }
         return HX_OK;
-    bool is_dir = S_ISDIR(st.st_mode);
-    switch (file_type) {
-    case HX_FILE_TYPE_DIRECTORY: *code = is_dir ? HX_FILE_EXISTS : HX_FILE_WRONG_TYPE; break;
-    case HX_FILE_TYPE_PART:
-    case HX_FILE_TYPE_ANY:
-    default: *code = is_dir ? HX_FILE_WRONG_TYPE : HX_FILE_EXISTS; break;
-    }
-    return HX_OK;
+    });
 }
 
-HX_API int HX_merge_dir_and_name(const char *directory, const char *name, char *result,
-                                 size_t capacity)
+HX_API int HX_merge_dir_and_name(const char *directory, const char *name, char *result, size_t capacity)
 {
-    if (!directory || !name || !result || capacity == 0)
-        return HX_ERR_BAD_ARGUMENT;
-    std::string dir = directory;
-    if (!dir.empty() && dir.back() != '\\' && dir.back() != '/')
-        dir += '\\';
-    dir += name;
-    if (dir.size() >= capacity) {
-        result[0] = '\0';
-        return HX_ERR_TOO_LONG;
-    }
-    std::memcpy(result, dir.c_str(), dir.size() + 1);
-    return HX_OK;
+    return host_call("HX_merge_dir_and_name", [&]() -> int {
+        if (!directory || !name || !result || capacity == 0)
+            return HX_ERR_BAD_ARGUMENT;
+        std::string dir = directory;
+        if (!dir.empty() && dir.back() != '\\' && dir.back() != '/')
+            dir += '\\';
+        dir += name;
+        if (dir.size() >= capacity) {
+            result[0] = '\0';
+            return HX_ERR_TOO_LONG;
+        }
+        std::memcpy(result, dir.c_str(), dir.size() + 1);
+        return HX_OK;
+    });
 }
 
 HX_API int HX_ask_temp_dir(const char **directory)
 {
-    if (!directory)
-        return HX_ERR_BAD_ARGUMENT;
-    auto &s = session();
-    auto tmp = vexa::sim::lookup_env("TMPDIR");
-    s.temp_dir = tmp && !tmp->empty() ? *tmp : "/tmp";
-    *directory = s.temp_dir.c_str();
-    return HX_OK;
+    return host_call("HX_ask_temp_dir", [&]() -> int {
+        if (!directory)
+            return HX_ERR_BAD_ARGUMENT;
+        auto tmp = vexa::sim::lookup_env("TMPDIR");
+        environment->temp_dir = tmp && !tmp->empty() ? *tmp : "/tmp";
+        *directory = environment->temp_dir.c_str();
+        return HX_OK;
+    });
 }
 
 HX_API int HX_unique_file_name(char name[HX_UNIQUE_NAME_SIZE + 1])
 {
-    if (!name)
-        return HX_ERR_BAD_ARGUMENT;
-    auto &s = session();
-    // The process id and a per-session counter make the name unique on this
-    // machine for the life of the process; the tick separates sessions.
-    static unsigned long tick = 0;
-    ++tick;
-    std::snprintf(name, HX_UNIQUE_NAME_SIZE + 1, "vx%lx_%lx_%lx", static_cast<unsigned long>(::getpid()),
-                  tick, ++s.unique_counter);
-    return HX_OK;
+    return host_call("HX_unique_file_name", [&]() -> int {
+        if (!name)
+            return HX_ERR_BAD_ARGUMENT;
+        // The process id and a per-session counter make the name unique on this
+        // machine for the life of the process; the tick separates sessions.
+        static unsigned long tick = 0;
+        ++tick;
+        std::snprintf(name, HX_UNIQUE_NAME_SIZE + 1, "vx%lx_%lx_%lx", static_cast<unsigned long>(::getpid()),
+                      tick, ++environment->unique_counter);
+        return HX_OK;
+    });
 }
 
 } // extern "C"

@@ -6,7 +6,7 @@
 // prove that nothing handed out by the library leaked.
 #include "session_state.h"
 
-#include "../src/host/hx_memory.h"
+#include "hx_memory.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -23,16 +23,23 @@ struct alignas(std::max_align_t) BlockHeader {
     std::size_t size;
 };
 
-std::size_t live = 0;
-long successes_left = -1; // -1: never fail
+struct AllocatorState {
+    std::size_t live = 0;
+    long successes_left = -1; // -1: never fail
+};
+
+// A reset switches failures off but keeps the live count: a block leaked
+// before the reset is still a leak.
+vexa::sim::AreaState<AllocatorState> allocator{"allocator", [](AllocatorState &s) { s.successes_left = -1; }};
 
 bool refuse_now()
 {
-    if (successes_left < 0)
+    long &left = allocator->successes_left;
+    if (left < 0)
         return false;
-    if (successes_left == 0)
+    if (left == 0)
         return true;
-    --successes_left;
+    --left;
     return false;
 }
 
@@ -55,8 +62,14 @@ BlockHeader *header_of(void *block)
 } // namespace
 
 namespace vexa::sim {
-std::size_t live_blocks() { return live; }
-void fail_allocations_after(long successes) { successes_left = successes < 0 ? -1 : successes; }
+std::size_t live_blocks()
+{
+    return allocator->live;
+}
+void fail_allocations_after(long successes)
+{
+    allocator->successes_left = successes < 0 ? -1 : successes;
+}
 } // namespace vexa::sim
 
 extern "C" {
@@ -74,7 +87,7 @@ HX_API void *HX_allocate_memory(size_t size, int *status)
     }
     h->marker = block_marker;
     h->size = size;
-    ++live;
+    ++allocator->live;
     set_status(status, HX_OK);
     return h + 1;
 }
@@ -112,7 +125,7 @@ HX_API void HX_free(void *block)
         return;
     BlockHeader *h = header_of(block);
     h->marker = 0;
-    --live;
+    --allocator->live;
     std::free(h);
 }
 

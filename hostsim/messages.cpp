@@ -1,20 +1,68 @@
-// Messages of the headless host: translation, message box and dialog,
+// Messages of the headless host: translation, message box and dialogs,
 // status texts, listing window, system log, cue and status line. Everything
-// shown goes to the session journal; dialog answers come from the scripted
-// queue (the first button when none is queued).
+// shown goes to the session journal with the buttons offered and the answer
+// given; answers come from the scripted user (the first button when none is
+// queued for a message dialog).
+//
+// A translated text handed out by HX_TEXT stays valid until the session is
+// reset (one copy per source text).
 #include "session_state.h"
 
-#include "../src/host/hx_messages.h"
+#include "hx_messages.h"
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
+#include <vector>
 
 using vexa::sim::Entry;
+using vexa::sim::host_call;
+using vexa::sim::host_value_call;
 using vexa::sim::record;
-using vexa::sim::session;
 
 namespace {
+
+struct MessagesState {
+    std::map<std::string, std::string> translations;
+    std::map<std::string, std::string> translated_texts;
+    bool listing_is_open = false;
+    std::string listing;
+};
+
+vexa::sim::AreaState<MessagesState> messages{"messages"};
+
+// The button the scripted user presses among `labels` (those offered, in
+// order): its index, or -1 when the user closes the dialog. A button named
+// by a label that is not offered, or a position out of range, presses the
+// first button, as a user dismissing the dialog with Enter would.
+int choose_button(const std::vector<std::string> &labels)
+{
+    auto answer = vexa::sim::take_answer(vexa::sim::Ask::message_dialog);
+    if (!answer)
+        return 0;
+    if (answer->close)
+        return -1;
+    if (!answer->button.empty()) {
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            if (labels[i] == answer->button)
+                return static_cast<int>(i);
+        return 0;
+    }
+    if (answer->position >= 1 && answer->position <= static_cast<int>(labels.size()))
+        return answer->position - 1;
+    return 0;
+}
+
+std::string translated(const char *text, bool translate)
+{
+    if (!text)
+        return {};
+    if (!translate)
+        return text;
+    auto it = messages->translations.find(text);
+    return it == messages->translations.end() ? std::string(text) : it->second;
+}
 
 std::string fail_text(int status)
 {
@@ -27,105 +75,201 @@ std::string fail_text(int status)
     case HX_ERR_LOAD: return "Library could not be loaded";
     case HX_ERR_NO_ENTRY: return "Entry point not found in library";
     case HX_ERR_TOO_LONG: return "Result too long for its buffer";
+    case HX_ERR_INTERNAL: return "Internal error of the host";
     default: return "Host error " + std::to_string(status);
     }
 }
 
 } // namespace
 
+namespace vexa::sim {
+
+void set_translation(const std::string &text, const std::string &translated_text)
+{
+    messages->translations[text] = translated_text;
+}
+
+bool listing_open()
+{
+    return messages->listing_is_open;
+}
+void set_listing_open(bool open)
+{
+    messages->listing_is_open = open;
+}
+std::string listing_text()
+{
+    return messages->listing;
+}
+
+} // namespace vexa::sim
+
 extern "C" {
 
 HX_API const char *HX_TEXT(const char *text)
 {
-    if (!text)
-        return "";
-    auto &s = session();
-    auto it = s.translations.find(text);
-    if (it == s.translations.end())
-        return text;
-    return s.translated_texts.insert_or_assign(text, it->second).first->second.c_str();
+    return host_value_call("HX_TEXT", text ? text : "", [&]() -> const char * {
+        if (!text)
+            return "";
+        auto it = messages->translations.find(text);
+        if (it == messages->translations.end())
+            return text;
+        return messages->translated_texts.insert_or_assign(text, it->second).first->second.c_str();
+    });
 }
 
 HX_API int HX_message_box(int severity, const char *text)
 {
-    if (!text)
-        return HX_ERR_BAD_ARGUMENT;
-    record(Entry::message_box, severity, "", text);
-    return HX_OK;
+    return host_call("HX_message_box", [&]() -> int {
+        if (!text)
+            return HX_ERR_BAD_ARGUMENT;
+        record(Entry::message_box, severity, "", text);
+        return HX_OK;
+    });
 }
 
 HX_API int HX_message_dialog(const char *title, int kind, const char *text, const char *button1,
                              const char *button2, const char *button3, int *response)
 {
-    if (!text || !response)
-        return HX_ERR_BAD_ARGUMENT;
-    int buttons = button3 ? 3 : button2 ? 2 : 1;
-    (void)button1;
-    auto &answers = session().dialog_answers;
-    int answer = 1;
-    if (!answers.empty()) {
-        answer = answers.front();
-        answers.pop_front();
-    }
-    if (answer < 1 || answer > buttons)
-        answer = 1;
-    *response = answer;
-    record(Entry::message_dialog, kind, title ? title : "", text, answer);
-    return HX_OK;
+    return host_call("HX_message_dialog", [&]() -> int {
+        if (!text || !response)
+            return HX_ERR_BAD_ARGUMENT;
+        // Buttons are the given labels up to the first null one; a dialog always
+        // has at least its first button (a null first label reads "OK").
+        std::vector<std::string> labels{button1 ? button1 : "OK"};
+        if (button1 && button2) {
+            labels.emplace_back(button2);
+            if (button3)
+                labels.emplace_back(button3);
+        }
+        int chosen = choose_button(labels);
+        // This dialog has no answer for "closed": closing it is its first button.
+        if (chosen < 0)
+            chosen = 0;
+        *response = chosen + 1;
+        vexa::sim::JournalEntry entry;
+        entry.kind = Entry::message_dialog;
+        entry.severity = kind;
+        entry.title = title ? title : "";
+        entry.text = text;
+        entry.response = *response;
+        entry.buttons = labels;
+        entry.answer = labels[static_cast<std::size_t>(chosen)];
+        record(std::move(entry));
+        return HX_OK;
+    });
 }
 
 HX_API int HX_get_fail_message(int status, char message[HX_FAIL_MESSAGE_SIZE + 1])
 {
-    if (!message)
-        return HX_ERR_BAD_ARGUMENT;
-    std::snprintf(message, HX_FAIL_MESSAGE_SIZE + 1, "%s", fail_text(status).c_str());
-    return HX_OK;
+    return host_call("HX_get_fail_message", [&]() -> int {
+        if (!message)
+            return HX_ERR_BAD_ARGUMENT;
+        std::snprintf(message, HX_FAIL_MESSAGE_SIZE + 1, "%s", fail_text(status).c_str());
+        return HX_OK;
+    });
 }
 
 HX_API int HX_listing_window_is_open(int *is_open)
 {
-    if (!is_open)
-        return HX_ERR_BAD_ARGUMENT;
-    *is_open = session().listing_is_open ? 1 : 0;
-    return HX_OK;
+    return host_call("HX_listing_window_is_open", [&]() -> int {
+        if (!is_open)
+            return HX_ERR_BAD_ARGUMENT;
+        *is_open = messages->listing_is_open ? 1 : 0;
+        return HX_OK;
+    });
 }
 
 HX_API int HX_listing_window_open(void)
 {
-    session().listing_is_open = true;
-    return HX_OK;
+    return host_call("HX_listing_window_open", [&]() -> int {
+        messages->listing_is_open = true;
+        return HX_OK;
+    });
 }
 
 HX_API int HX_listing_window_write(const char *text)
 {
-    if (!text)
-        return HX_ERR_BAD_ARGUMENT;
-    auto &s = session();
-    if (!s.listing_is_open)
-        return HX_ERR_NOT_FOUND;
-    s.listing += text;
-    record(Entry::listing, 0, "", text);
-    return HX_OK;
+    return host_call("HX_listing_window_write", [&]() -> int {
+        if (!text)
+            return HX_ERR_BAD_ARGUMENT;
+        if (!messages->listing_is_open)
+            return HX_ERR_NOT_FOUND;
+        messages->listing += text;
+        record(Entry::listing, 0, "", text);
+        return HX_OK;
+    });
 }
 
 HX_API int HX_syslog_write(const char *text)
 {
-    if (!text)
-        return HX_ERR_BAD_ARGUMENT;
-    record(Entry::syslog, 0, "", text);
-    return HX_OK;
+    return host_call("HX_syslog_write", [&]() -> int {
+        if (!text)
+            return HX_ERR_BAD_ARGUMENT;
+        record(Entry::syslog, 0, "", text);
+        return HX_OK;
+    });
 }
 
 HX_API int HX_set_cue(const char *text)
 {
-    record(Entry::cue, 0, "", text ? text : "");
-    return HX_OK;
+    return host_call("HX_set_cue", [&]() -> int {
+        record(Entry::cue, 0, "", text ? text : "");
+        return HX_OK;
+    });
 }
 
 HX_API int HX_set_status(const char *text)
 {
-    record(Entry::status, 0, "", text ? text : "");
-    return HX_OK;
+    return host_call("HX_set_status", [&]() -> int {
+        record(Entry::status, 0, "", text ? text : "");
+        return HX_OK;
+    });
 }
 
 } // extern "C"
+
+extern "C" HX_API int HX_UI_message_dialog(const char *title, HX_UI_MESSAGE_DIALOG_TYPE type,
+                                           const char *const *lines, int line_count,
+                                           const HX_UI_message_buttons *buttons, int translate, int *response)
+{
+    return host_call("HX_UI_message_dialog", [&]() -> int {
+        if (!response || line_count < 0 || (line_count > 0 && !lines))
+            return HX_ERR_BAD_ARGUMENT;
+        bool tr = translate != 0;
+        vexa::sim::JournalEntry entry;
+        entry.kind = Entry::message_dialog;
+        entry.severity = type;
+        entry.title = translated(title, tr);
+        for (int i = 0; i < line_count; ++i) {
+            if (i > 0)
+                entry.text += '\n';
+            entry.text += translated(lines[i], tr);
+        }
+        // The buttons shown, in order, with their labels as given (a scripted
+        // answer names a button by these) and their responses.
+        std::vector<std::string> given;
+        std::vector<int> responses;
+        for (int i = 0; buttons && i < 3; ++i) {
+            if (!buttons->label[i])
+                continue;
+            given.emplace_back(buttons->label[i]);
+            entry.buttons.push_back(translated(buttons->label[i], tr));
+            responses.push_back(buttons->response[i]);
+        }
+        // A dialog without buttons can only be closed (an answer queued for it
+        // is taken all the same).
+        int chosen = choose_button(given);
+        if (given.empty())
+            chosen = -1;
+        if (chosen < 0) {
+            *response = HX_UI_RESPONSE_CLOSED;
+        } else {
+            *response = responses[static_cast<std::size_t>(chosen)];
+            entry.answer = entry.buttons[static_cast<std::size_t>(chosen)];
+        }
+        entry.response = *response;
+        record(std::move(entry));
+        return HX_OK;
+    });
+}

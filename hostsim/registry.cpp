@@ -7,14 +7,24 @@
 // registry they stand for does; they are stored lower-cased.
 #include "session_state.h"
 
-#include "../src/host/hx_spreadsheet.h"
+#include "hx_spreadsheet.h"
 
 #include <cctype>
 #include <cstring>
+#include <map>
+#include <string>
+#include <utility>
 
-using vexa::sim::session;
+using vexa::sim::host_call;
 
 namespace {
+
+struct SpreadsheetSettings {
+    bool default_spreadsheet_excel = false;
+    std::map<std::pair<std::string, std::string>, std::string> registry;
+};
+
+vexa::sim::AreaState<SpreadsheetSettings> settings{"spreadsheet settings"};
 
 std::string lower(std::string text)
 {
@@ -27,14 +37,20 @@ std::string lower(std::string text)
 
 namespace vexa::sim {
 
-void set_default_spreadsheet_excel(bool excel) { session().default_spreadsheet_excel = excel; }
+void set_default_spreadsheet_excel(bool excel)
+{
+    settings->default_spreadsheet_excel = excel;
+}
 
 void set_registry_value(const std::string &key, const std::string &value_name, const std::string &value)
 {
-    session().registry[{lower(key), lower(value_name)}] = value;
+    settings->registry[{lower(key), lower(value_name)}] = value;
 }
 
-void clear_registry() { session().registry.clear(); }
+void clear_registry()
+{
+    settings->registry.clear();
+}
 
 } // namespace vexa::sim
 
@@ -42,25 +58,29 @@ extern "C" {
 
 HX_API int HX_ask_default_spreadsheet(int *application)
 {
-    if (!application)
-        return HX_ERR_BAD_ARGUMENT;
-    *application = session().default_spreadsheet_excel ? HX_SPREADSHEET_EXCEL : HX_SPREADSHEET_XESS;
-    return HX_OK;
+    return host_call("HX_ask_default_spreadsheet", [&]() -> int {
+        if (!application)
+            return HX_ERR_BAD_ARGUMENT;
+        *application = settings->default_spreadsheet_excel ? HX_SPREADSHEET_EXCEL : HX_SPREADSHEET_XESS;
+        return HX_OK;
+    });
 }
 
 HX_API int HX_CV_read_register(const char *key, const char *value_name, char *value, size_t capacity)
 {
-    if (!key || !value_name || !value || capacity == 0)
-        return HX_ERR_BAD_ARGUMENT;
-    value[0] = '\0';
-    const auto &registry = session().registry;
-    auto it = registry.find({lower(key), lower(value_name)});
-    if (it == registry.end())
-        return HX_ERR_NOT_FOUND;
-    if (it->second.size() >= capacity)
-        return HX_ERR_TOO_LONG;
-    std::memcpy(value, it->second.c_str(), it->second.size() + 1);
-    return HX_OK;
+    return host_call("HX_CV_read_register", [&]() -> int {
+        if (!key || !value_name || !value || capacity == 0)
+            return HX_ERR_BAD_ARGUMENT;
+        value[0] = '\0';
+        const auto &registry = settings->registry;
+        auto it = registry.find({lower(key), lower(value_name)});
+        if (it == registry.end())
+            return HX_ERR_NOT_FOUND;
+        if (it->second.size() >= capacity)
+            return HX_ERR_TOO_LONG;
+        std::memcpy(value, it->second.c_str(), it->second.size() + 1);
+        return HX_OK;
+    });
 }
 
 } // extern "C"

@@ -3,23 +3,25 @@
 //
 // A port stands for a separate spreadsheet program started by the host; here
 // that program reads and writes .xls files through workbook/. Ports are
-// numbered from 1 in creation order and live until the session is reset. A
-// port keeps the workbook files open in it (in opening order) and the
-// current one; opening a file checks that it is a readable workbook.
+// objects of the host's object table (the port number is the object's tag)
+// and live until the session is reset. A port keeps the workbook files open
+// in it (in opening order) and the current one; opening a file checks that
+// it is a readable workbook.
 //
 // The tooling utilities read a sheet of a workbook file through a port into a
 // raw grid (cells as text, numbers in their shortest form, absent rows null;
 // the library normalises it), list sheet names, and edit a workbook opened
-// in read-write mode: the workbook is held in memory under a handle (from 1)
-// and written back, whole or not at all, when the handle is closed with
-// save. A text value whose first character is "'" is text and is stored
-// without that mark; any other text that reads wholly as a number is stored
-// as a number, as the spreadsheet program does with what is typed into it.
+// in read-write mode: the workbook is held in memory under a handle (its tag
+// in the object table) and written back, whole or not at all, when the
+// handle is closed with save. A text value whose first character is "'" is
+// text and is stored without that mark; any other text that reads wholly as
+// a number is stored as a number, as the spreadsheet program does with what
+// is typed into it.
 #include "session_state.h"
 
-#include "../src/host/hx_files.h"
-#include "../src/host/hx_memory.h"
-#include "../src/host/hx_spreadsheet.h"
+#include "hx_files.h"
+#include "hx_memory.h"
+#include "hx_spreadsheet.h"
 
 #include "workbook/workbook.h"
 
@@ -36,7 +38,14 @@
 
 namespace vexa::sim {
 
-struct OpenWorkbook {
+struct SpreadsheetPort : HostObject {
+    static constexpr ObjectKind object_kind = ObjectKind::spreadsheet_port;
+    std::vector<std::string> open_files; // host paths, in opening order
+    std::string current;
+};
+
+struct OpenWorkbook : HostObject {
+    static constexpr ObjectKind object_kind = ObjectKind::open_workbook;
     std::string path;  // host path
     std::string local; // local file-system path
     int mode = 0;      // 0 read-only, else read-write
@@ -46,8 +55,8 @@ struct OpenWorkbook {
 
 } // namespace vexa::sim
 
+using vexa::sim::host_call;
 using vexa::sim::OpenWorkbook;
-using vexa::sim::session;
 using vexa::sim::SpreadsheetPort;
 
 namespace {
@@ -56,16 +65,14 @@ constexpr std::size_t max_sheet_name = 31;
 
 SpreadsheetPort *find_port(int port)
 {
-    auto &ports = session().ports;
-    auto it = ports.find(port);
-    return it == ports.end() ? nullptr : &it->second;
+    return port > 0 ? vexa::sim::objects().find<SpreadsheetPort>(static_cast<vexa::sim::tag_t>(port))
+                    : nullptr;
 }
 
 OpenWorkbook *find_workbook(int handle)
 {
-    auto &books = session().workbooks;
-    auto it = books.find(handle);
-    return it == books.end() ? nullptr : it->second.get();
+    return handle > 0 ? vexa::sim::objects().find<OpenWorkbook>(static_cast<vexa::sim::tag_t>(handle))
+                      : nullptr;
 }
 
 bool to_local(const char *host_path, std::string &local)
@@ -86,7 +93,10 @@ bool file_exists(const std::string &local)
 }
 
 // Status of a workbook file that could not be read.
-int read_failure(const std::string &local) { return file_exists(local) ? HX_ERR_IO : HX_ERR_NOT_FOUND; }
+int read_failure(const std::string &local)
+{
+    return file_exists(local) ? HX_ERR_IO : HX_ERR_NOT_FOUND;
+}
 
 int read_book(const char *path, workbook::Workbook &book)
 {
@@ -116,7 +126,8 @@ bool row_is_empty(const std::vector<workbook::Cell> &row)
 // A host-allocated null-terminated list of the names.
 int hand_out_names(const std::vector<std::string> &names, char ***list, int *count)
 {
-    auto **array = static_cast<char **>(HX_zero_allocate_memory((names.size() + 1) * sizeof(char *), nullptr));
+    auto **array =
+        static_cast<char **>(HX_zero_allocate_memory((names.size() + 1) * sizeof(char *), nullptr));
     if (!array)
         return HX_ERR_NO_MEMORY;
     std::size_t n = 0;
@@ -280,7 +291,15 @@ bool valid_sheet_name(const char *name)
 
 namespace vexa::sim {
 
-void fail_port_creation(int status) { session().port_creation_failure = status; }
+void fail_port_creation(int status)
+{
+    fail_call("HX_SS_create_port", status);
+}
+
+int create_port()
+{
+    return static_cast<int>(objects().create<SpreadsheetPort>().tag);
+}
 
 std::vector<std::string> open_workbooks(int port)
 {
@@ -296,236 +315,260 @@ extern "C" {
 
 HX_API int HX_SS_create_port(int *port)
 {
-    if (!port)
-        return HX_ERR_BAD_ARGUMENT;
-    *port = 0;
-    auto &s = session();
-    if (s.port_creation_failure != 0)
-        return s.port_creation_failure;
-    int id = s.next_port++;
-    s.ports[id] = SpreadsheetPort{};
-    *port = id;
-    return HX_OK;
+    if (port)
+        *port = 0; // also when a failure is injected
+    return host_call("HX_SS_create_port", [&]() -> int {
+        if (!port)
+            return HX_ERR_BAD_ARGUMENT;
+        *port = vexa::sim::create_port();
+        return HX_OK;
+    });
 }
 
 HX_API int HX_SS_open_file(int port, const char *path)
 {
-    SpreadsheetPort *p = find_port(port);
-    std::string local;
-    if (!p || !to_local(path, local))
-        return HX_ERR_BAD_ARGUMENT;
-    std::vector<std::string> names;
-    if (!workbook::read_sheet_names(local, names))
-        return read_failure(local);
-    if (std::find(p->open_files.begin(), p->open_files.end(), path) == p->open_files.end())
-        p->open_files.push_back(path);
-    p->current = path;
-    return HX_OK;
+    return host_call("HX_SS_open_file", [&]() -> int {
+        SpreadsheetPort *p = find_port(port);
+        std::string local;
+        if (!p || !to_local(path, local))
+            return HX_ERR_BAD_ARGUMENT;
+        std::vector<std::string> names;
+        if (!workbook::read_sheet_names(local, names))
+            return read_failure(local);
+        if (std::find(p->open_files.begin(), p->open_files.end(), path) == p->open_files.end())
+            p->open_files.push_back(path);
+        p->current = path;
+        return HX_OK;
+    });
 }
 
 HX_API int HX_SS_close_file(int port, const char *path)
 {
-    SpreadsheetPort *p = find_port(port);
-    if (!p || !path)
-        return HX_ERR_BAD_ARGUMENT;
-    auto it = std::find(p->open_files.begin(), p->open_files.end(), path);
-    if (it == p->open_files.end())
-        return HX_ERR_NOT_FOUND;
-    p->open_files.erase(it);
-    if (p->current == path)
-        p->current.clear();
-    return HX_OK;
+    return host_call("HX_SS_close_file", [&]() -> int {
+        SpreadsheetPort *p = find_port(port);
+        if (!p || !path)
+            return HX_ERR_BAD_ARGUMENT;
+        auto it = std::find(p->open_files.begin(), p->open_files.end(), path);
+        if (it == p->open_files.end())
+            return HX_ERR_NOT_FOUND;
+        p->open_files.erase(it);
+        if (p->current == path)
+            p->current.clear();
+        return HX_OK;
+    });
 }
 
 HX_API int HX_SS_set_current(int port, const char *path)
 {
-    SpreadsheetPort *p = find_port(port);
-    if (!p || !path)
-        return HX_ERR_BAD_ARGUMENT;
-    if (std::find(p->open_files.begin(), p->open_files.end(), path) == p->open_files.end())
-        return HX_ERR_NOT_FOUND;
-    p->current = path;
-    return HX_OK;
+    return host_call("HX_SS_set_current", [&]() -> int {
+        SpreadsheetPort *p = find_port(port);
+        if (!p || !path)
+            return HX_ERR_BAD_ARGUMENT;
+        if (std::find(p->open_files.begin(), p->open_files.end(), path) == p->open_files.end())
+            return HX_ERR_NOT_FOUND;
+        p->current = path;
+        return HX_OK;
+    });
 }
 
 // ---- Reading through a port ----------------------------------------------------
 
-HX_API int HX_TOOL_read_sheet_grid(int port, const char *path, const char *sheet, char ****rows, int *row_count,
-                                   int *column_count)
+HX_API int HX_TOOL_read_sheet_grid(int port, const char *path, const char *sheet, char ****rows,
+                                   int *row_count, int *column_count)
 {
-    if (!rows || !row_count || !column_count)
-        return HX_ERR_BAD_ARGUMENT;
-    *rows = nullptr;
-    *row_count = 0;
-    *column_count = 0;
-    if (!find_port(port))
-        return HX_ERR_BAD_ARGUMENT;
-    workbook::Workbook book;
-    int status = read_book(path, book);
-    if (status != HX_OK)
-        return status;
-    const workbook::Sheet *chosen = choose_sheet(book, sheet);
-    if (!chosen)
-        return HX_ERR_NOT_FOUND;
-    return build_grid(*chosen, rows, row_count, column_count);
+    return host_call("HX_TOOL_read_sheet_grid", [&]() -> int {
+        if (!rows || !row_count || !column_count)
+            return HX_ERR_BAD_ARGUMENT;
+        *rows = nullptr;
+        *row_count = 0;
+        *column_count = 0;
+        if (!find_port(port))
+            return HX_ERR_BAD_ARGUMENT;
+        workbook::Workbook book;
+        int status = read_book(path, book);
+        if (status != HX_OK)
+            return status;
+        const workbook::Sheet *chosen = choose_sheet(book, sheet);
+        if (!chosen)
+            return HX_ERR_NOT_FOUND;
+        return build_grid(*chosen, rows, row_count, column_count);
+    });
 }
 
 HX_API int HX_TOOL_ask_sheet_names(int port, const char *path, char ***names, int *count)
 {
-    if (!names || !count)
-        return HX_ERR_BAD_ARGUMENT;
-    *names = nullptr;
-    *count = 0;
-    std::string local;
-    if (!find_port(port) || !to_local(path, local))
-        return HX_ERR_BAD_ARGUMENT;
-    std::vector<std::string> sheet_names;
-    if (!workbook::read_sheet_names(local, sheet_names))
-        return read_failure(local);
-    return hand_out_names(sheet_names, names, count);
+    return host_call("HX_TOOL_ask_sheet_names", [&]() -> int {
+        if (!names || !count)
+            return HX_ERR_BAD_ARGUMENT;
+        *names = nullptr;
+        *count = 0;
+        std::string local;
+        if (!find_port(port) || !to_local(path, local))
+            return HX_ERR_BAD_ARGUMENT;
+        std::vector<std::string> sheet_names;
+        if (!workbook::read_sheet_names(local, sheet_names))
+            return read_failure(local);
+        return hand_out_names(sheet_names, names, count);
+    });
 }
 
 // ---- Workbooks in read-write mode -----------------------------------------------
 
 HX_API int HX_TOOL_open_workbook(int port, const char *path, int mode, int *workbook_handle)
 {
-    if (!workbook_handle)
-        return HX_ERR_BAD_ARGUMENT;
-    *workbook_handle = 0;
-    auto book = std::make_shared<OpenWorkbook>();
-    if (!find_port(port) || !to_local(path, book->local))
-        return HX_ERR_BAD_ARGUMENT;
-    if (!workbook::read_workbook(book->local, book->book))
-        return read_failure(book->local);
-    book->path = path;
-    book->mode = mode;
-    for (auto &sheet : book->book.sheets)
-        trim_trailing_empty_rows(sheet);
-    auto &s = session();
-    int handle = s.next_workbook++;
-    s.workbooks[handle] = std::move(book);
-    *workbook_handle = handle;
-    return HX_OK;
+    return host_call("HX_TOOL_open_workbook", [&]() -> int {
+        if (!workbook_handle)
+            return HX_ERR_BAD_ARGUMENT;
+        *workbook_handle = 0;
+        OpenWorkbook book;
+        if (!find_port(port) || !to_local(path, book.local))
+            return HX_ERR_BAD_ARGUMENT;
+        if (!workbook::read_workbook(book.local, book.book))
+            return read_failure(book.local);
+        book.path = path;
+        book.mode = mode;
+        for (auto &sheet : book.book.sheets)
+            trim_trailing_empty_rows(sheet);
+        *workbook_handle = static_cast<int>(vexa::sim::objects().create<OpenWorkbook>(std::move(book)).tag);
+        return HX_OK;
+    });
 }
 
 HX_API int HX_TOOL_close_workbook(int workbook_handle, int save)
 {
-    auto &books = session().workbooks;
-    auto it = books.find(workbook_handle);
-    if (it == books.end())
-        return HX_ERR_NOT_FOUND;
-    std::shared_ptr<OpenWorkbook> book = it->second;
-    books.erase(it);
-    if (save && book->mode != 0 && book->changed && !workbook::write_workbook(book->local, book->book))
-        return HX_ERR_IO;
-    return HX_OK;
+    return host_call("HX_TOOL_close_workbook", [&]() -> int {
+        OpenWorkbook *found = find_workbook(workbook_handle);
+        if (!found)
+            return HX_ERR_NOT_FOUND;
+        // The handle is gone whatever the write does, as the program closes the
+        // workbook even when saving fails.
+        OpenWorkbook book = std::move(*found);
+        vexa::sim::objects().erase(book.tag);
+        if (save && book.mode != 0 && book.changed && !workbook::write_workbook(book.local, book.book))
+            return HX_ERR_IO;
+        return HX_OK;
+    });
 }
 
 HX_API int HX_TOOL_add_sheet(int workbook_handle, const char *sheet)
 {
-    OpenWorkbook *book = find_workbook(workbook_handle);
-    if (!book)
-        return HX_ERR_NOT_FOUND;
-    if (book->mode == 0 || !valid_sheet_name(sheet) || book->book.find_sheet(sheet))
-        return HX_ERR_BAD_ARGUMENT;
-    workbook::Sheet added;
-    added.name = sheet;
-    book->book.sheets.push_back(std::move(added));
-    book->changed = true;
-    return HX_OK;
+    return host_call("HX_TOOL_add_sheet", [&]() -> int {
+        OpenWorkbook *book = find_workbook(workbook_handle);
+        if (!book)
+            return HX_ERR_NOT_FOUND;
+        if (book->mode == 0 || !valid_sheet_name(sheet) || book->book.find_sheet(sheet))
+            return HX_ERR_BAD_ARGUMENT;
+        workbook::Sheet added;
+        added.name = sheet;
+        book->book.sheets.push_back(std::move(added));
+        book->changed = true;
+        return HX_OK;
+    });
 }
 
 HX_API int HX_TOOL_delete_sheet(int workbook_handle, const char *sheet)
 {
-    OpenWorkbook *book = nullptr;
-    workbook::Sheet *found = nullptr;
-    int status = writable_sheet(workbook_handle, sheet, book, found);
-    if (status != HX_OK)
-        return status;
-    auto &sheets = book->book.sheets;
-    sheets.erase(sheets.begin() + (found - sheets.data()));
-    book->changed = true;
-    return HX_OK;
+    return host_call("HX_TOOL_delete_sheet", [&]() -> int {
+        OpenWorkbook *book = nullptr;
+        workbook::Sheet *found = nullptr;
+        int status = writable_sheet(workbook_handle, sheet, book, found);
+        if (status != HX_OK)
+            return status;
+        auto &sheets = book->book.sheets;
+        sheets.erase(sheets.begin() + (found - sheets.data()));
+        book->changed = true;
+        return HX_OK;
+    });
 }
 
 HX_API int HX_TOOL_rename_sheet(int workbook_handle, const char *old_name, const char *new_name)
 {
-    OpenWorkbook *book = nullptr;
-    workbook::Sheet *found = nullptr;
-    int status = writable_sheet(workbook_handle, old_name, book, found);
-    if (status != HX_OK)
-        return status;
-    if (!valid_sheet_name(new_name))
-        return HX_ERR_BAD_ARGUMENT;
-    const workbook::Sheet *other = book->book.find_sheet(new_name);
-    if (other && other != found)
-        return HX_ERR_BAD_ARGUMENT;
-    found->name = new_name;
-    book->changed = true;
-    return HX_OK;
+    return host_call("HX_TOOL_rename_sheet", [&]() -> int {
+        OpenWorkbook *book = nullptr;
+        workbook::Sheet *found = nullptr;
+        int status = writable_sheet(workbook_handle, old_name, book, found);
+        if (status != HX_OK)
+            return status;
+        if (!valid_sheet_name(new_name))
+            return HX_ERR_BAD_ARGUMENT;
+        const workbook::Sheet *other = book->book.find_sheet(new_name);
+        if (other && other != found)
+            return HX_ERR_BAD_ARGUMENT;
+        found->name = new_name;
+        book->changed = true;
+        return HX_OK;
+    });
 }
 
 HX_API int HX_TOOL_append_row(int workbook_handle, const char *sheet, int count, const HX_cell_value *values)
 {
-    OpenWorkbook *book = nullptr;
-    workbook::Sheet *found = nullptr;
-    int status = writable_sheet(workbook_handle, sheet, book, found);
-    if (status != HX_OK)
-        return status;
-    if (count < 0 || (count > 0 && !values))
-        return HX_ERR_BAD_ARGUMENT;
-    std::vector<workbook::Cell> row;
-    for (int i = 0; i < count; ++i)
-        row.push_back(cell_of(values[i]));
-    // The rows end at the last used row (trailing empty rows were dropped
-    // when the workbook was opened); a blank row appended since stays.
-    found->rows.push_back(std::move(row));
-    book->changed = true;
-    return HX_OK;
+    return host_call("HX_TOOL_append_row", [&]() -> int {
+        OpenWorkbook *book = nullptr;
+        workbook::Sheet *found = nullptr;
+        int status = writable_sheet(workbook_handle, sheet, book, found);
+        if (status != HX_OK)
+            return status;
+        if (count < 0 || (count > 0 && !values))
+            return HX_ERR_BAD_ARGUMENT;
+        std::vector<workbook::Cell> row;
+        for (int i = 0; i < count; ++i)
+            row.push_back(cell_of(values[i]));
+        // The rows end at the last used row (trailing empty rows were dropped
+        // when the workbook was opened); a blank row appended since stays.
+        found->rows.push_back(std::move(row));
+        book->changed = true;
+        return HX_OK;
+    });
 }
 
 HX_API int HX_TOOL_append_blank_row(int workbook_handle, const char *sheet, int count)
 {
-    OpenWorkbook *book = nullptr;
-    workbook::Sheet *found = nullptr;
-    int status = writable_sheet(workbook_handle, sheet, book, found);
-    if (status != HX_OK)
-        return status;
-    if (count < 0)
-        return HX_ERR_BAD_ARGUMENT;
-    // The blank row is kept in memory, so a row appended after it leaves it
-    // as a gap; at the end of a sheet it holds nothing a file could keep.
-    found->rows.emplace_back(static_cast<std::size_t>(count));
-    book->changed = true;
-    return HX_OK;
+    return host_call("HX_TOOL_append_blank_row", [&]() -> int {
+        OpenWorkbook *book = nullptr;
+        workbook::Sheet *found = nullptr;
+        int status = writable_sheet(workbook_handle, sheet, book, found);
+        if (status != HX_OK)
+            return status;
+        if (count < 0)
+            return HX_ERR_BAD_ARGUMENT;
+        // The blank row is kept in memory, so a row appended after it leaves it
+        // as a gap; at the end of a sheet it holds nothing a file could keep.
+        found->rows.emplace_back(static_cast<std::size_t>(count));
+        book->changed = true;
+        return HX_OK;
+    });
 }
 
 HX_API int HX_TOOL_delete_all_records(int workbook_handle, const char *sheet)
 {
-    OpenWorkbook *book = nullptr;
-    workbook::Sheet *found = nullptr;
-    int status = writable_sheet(workbook_handle, sheet, book, found);
-    if (status != HX_OK)
-        return status;
-    if (found->rows.size() > 1)
-        found->rows.resize(1);
-    book->changed = true;
-    return HX_OK;
+    return host_call("HX_TOOL_delete_all_records", [&]() -> int {
+        OpenWorkbook *book = nullptr;
+        workbook::Sheet *found = nullptr;
+        int status = writable_sheet(workbook_handle, sheet, book, found);
+        if (status != HX_OK)
+            return status;
+        if (found->rows.size() > 1)
+            found->rows.resize(1);
+        book->changed = true;
+        return HX_OK;
+    });
 }
 
 HX_API int HX_TOOL_ask_workbook_sheet_names(int workbook_handle, char ***names, int *count)
 {
-    if (!names || !count)
-        return HX_ERR_BAD_ARGUMENT;
-    *names = nullptr;
-    *count = 0;
-    const OpenWorkbook *book = find_workbook(workbook_handle);
-    if (!book)
-        return HX_ERR_NOT_FOUND;
-    std::vector<std::string> sheet_names;
-    for (const auto &sheet : book->book.sheets)
-        sheet_names.push_back(sheet.name);
-    return hand_out_names(sheet_names, names, count);
+    return host_call("HX_TOOL_ask_workbook_sheet_names", [&]() -> int {
+        if (!names || !count)
+            return HX_ERR_BAD_ARGUMENT;
+        *names = nullptr;
+        *count = 0;
+        const OpenWorkbook *book = find_workbook(workbook_handle);
+        if (!book)
+            return HX_ERR_NOT_FOUND;
+        std::vector<std::string> sheet_names;
+        for (const auto &sheet : book->book.sheets)
+            sheet_names.push_back(sheet.name);
+        return hand_out_names(sheet_names, names, count);
+    });
 }
 
 } // extern "C"

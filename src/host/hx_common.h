@@ -32,6 +32,22 @@
 #define HX_PRINTF(fmt, args)
 #endif
 
+/* A host object identifier; 0 is the null tag. The same type as the
+ * library's public tag_t. */
+typedef unsigned int tag_t;
+#define HX_NULL_TAG 0u
+
+/*
+ * Lifetime of what the host hands out:
+ * - memory from the host allocator (hx_memory.h) belongs to the caller, who
+ *   gives it back with HX_free;
+ * - a host-owned string (a "const char *" result, or a value a call says is
+ *   host-owned) stays valid until the host session ends, unless its call
+ *   states a shorter life; the caller never frees or changes it;
+ * - a tag stays valid until its object is deleted or the session ends; a
+ *   stale tag is never reused for another object.
+ */
+
 /* Host status codes that callers may test for. */
 enum {
     HX_OK = 0,
@@ -41,7 +57,8 @@ enum {
     HX_ERR_IO = 1104,          /* a file could not be read or written */
     HX_ERR_LOAD = 1105,        /* a library could not be loaded */
     HX_ERR_NO_ENTRY = 1106,    /* a loaded library lacks the named entry */
-    HX_ERR_TOO_LONG = 1107     /* a result does not fit the caller's buffer */
+    HX_ERR_TOO_LONG = 1107,    /* a result does not fit the caller's buffer */
+    HX_ERR_INTERNAL = 1108     /* the host failed inside a call */
 };
 
 #endif

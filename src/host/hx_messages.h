@@ -29,13 +29,32 @@ enum {
     HX_DIALOG_BUTTON_3 = 3
 };
 
+/* Types of HX_UI_message_dialog (HX_UI_MESSAGE_DIALOG_TYPE). */
+typedef enum HX_UI_MESSAGE_DIALOG_TYPE {
+    HX_UI_MESSAGE_ERROR = 1,
+    HX_UI_MESSAGE_WARNING = 2,
+    HX_UI_MESSAGE_INFORMATION = 3,
+    HX_UI_MESSAGE_QUESTION = 4
+} HX_UI_MESSAGE_DIALOG_TYPE;
+
+/* The buttons of HX_UI_message_dialog: up to three, each with the response
+ * the dialog answers when it is pressed; a null label is no such button. */
+typedef struct HX_UI_message_buttons {
+    const char *label[3];
+    int response[3];
+} HX_UI_message_buttons;
+
+/* The response of HX_UI_message_dialog when the user closes the dialog
+ * without pressing a button. */
+#define HX_UI_RESPONSE_CLOSED (-1)
+
 /* Longest status text HX_get_fail_message writes, without terminator. */
 #define HX_FAIL_MESSAGE_SIZE 132
 
 HX_BEGIN_DECLS
 
-/* The text in the user's language; host-owned, valid until the next call.
- * Returns the text itself when there is no translation. */
+/* The text in the user's language; host-owned, valid until the session
+ * ends. Returns the text itself when there is no translation. */
 HX_API const char *HX_TEXT(const char *text);
 /* Show text in the message box with a severity. */
 HX_API int HX_message_box(int severity, const char *text);
@@ -44,6 +63,15 @@ HX_API int HX_message_box(int severity, const char *text);
 HX_API int HX_message_dialog(const char *title, int kind, const char *text,
                              const char *button1, const char *button2,
                              const char *button3, int *response);
+/* Show a message dialog of a type with line_count lines of text (lines may
+ * be null when line_count is 0) and the buttons given, and wait for the
+ * answer: *response receives the pressed button's response, or
+ * HX_UI_RESPONSE_CLOSED. With translate non-zero the title, lines and
+ * labels pass through the host's translation first. */
+HX_API int HX_UI_message_dialog(const char *title, HX_UI_MESSAGE_DIALOG_TYPE type,
+                                const char *const *lines, int line_count,
+                                const HX_UI_message_buttons *buttons, int translate,
+                                int *response);
 /* The text of a host status, at most HX_FAIL_MESSAGE_SIZE characters. */
 HX_API int HX_get_fail_message(int status, char message[HX_FAIL_MESSAGE_SIZE + 1]);
 /* Listing window: is it open, open it, write text (no line feed added). */

@@ -12,6 +12,7 @@
 #include "gxdb_sql.h"
 #include "workbook_path.h"
 
+#include "util/module_state.h"
 #include "util/text_buffer.h"
 
 #include "hx_files.h"
@@ -84,6 +85,13 @@ void odbc_disconnect()
     c.env = SQL_NULL_HENV;
     c.connected = false;
 }
+
+// Back to "not connected": ODBC handles are freed; a workbook held through a
+// port is forgotten with the port, which belongs to the host's session.
+const cvstv::ModuleStateReset connection_reset{[] {
+    odbc_disconnect();
+    connection() = Connection{};
+}};
 
 int odbc_connect(const char *workbook)
 {

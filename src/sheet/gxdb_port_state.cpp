@@ -7,10 +7,12 @@
 // was created, -1 after a failure to find or start the spreadsheet program.
 // The read method is always 0: automation is used whenever a port is open.
 #include "cvstvshare/sheet_gxdb.h"
+#include "util/module_state.h"
 
 namespace {
 
 int opened_port = 0;
+const cvstv::ModuleStateReset port_reset{[] { opened_port = 0; }};
 
 } // namespace
 

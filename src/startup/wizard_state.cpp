@@ -2,10 +2,15 @@
 // and written on the host's user-interface thread. The wizard type is 0 and
 // the module id -1 until an application sets them.
 #include "cvstvshare/startup.h"
+#include "util/module_state.h"
 
 namespace {
 int current_wizard_type = 0;
 int current_module_id = -1;
+const cvstv::ModuleStateReset wizard_reset{[] {
+    current_wizard_type = 0;
+    current_module_id = -1;
+}};
 } // namespace
 
 extern "C" {

@@ -1,9 +1,15 @@
 // Test main shared by every suite. Each test starts with a fresh headless
-// host session; a test that ends with host memory blocks still live fails
-// (a leak is a failing test).
+// host session and, in suites built from the library's objects, fresh
+// library module state (no handle cached by an earlier test survives); a test
+// that ends with host memory blocks still live fails (a leak is a failing
+// test).
 #include "vexahost/session.h"
 
 #include <gtest/gtest.h>
+
+// Defined by the library's objects; absent (null) in suites that link the
+// shared library, whose module state only its public API can change.
+extern "C" void cvstv_reset_module_state(void) __attribute__((weak));
 
 namespace {
 
@@ -11,8 +17,9 @@ class HostSessionListener : public testing::EmptyTestEventListener {
 public:
     void OnTestStart(const testing::TestInfo &) override
     {
+        if (cvstv_reset_module_state)
+            cvstv_reset_module_state();
         vexa::sim::reset();
-        vexa::sim::fail_allocations_after(-1);
         blocks_at_start_ = vexa::sim::live_blocks();
     }
     void OnTestEnd(const testing::TestInfo &info) override
