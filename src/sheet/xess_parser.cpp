@@ -30,6 +30,8 @@
 #include "hx_memory.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -77,14 +79,19 @@ bool ends_with(std::string_view text, std::string_view suffix)
 
 // A value the comment step of normalisation may change: one holding a
 // comment mark, or a NUL (the cell's text ends there: it may be empty, or
-// hide a keyword).
+// hide a keyword). Most values hold none of the three characters involved.
 bool needs_comment_step(std::string_view value)
 {
-    char previous = '\0';
-    for (char c : value) {
-        if (c == '\0' || (c == previous && (c == '#' || c == '/')))
+    static constexpr auto involved = [] {
+        std::array<bool, 256> table{};
+        table['#'] = table['/'] = table['\0'] = true;
+        return table;
+    }();
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        char c = value[i];
+        if (involved[static_cast<unsigned char>(c)] &&
+            (c == '\0' || (i + 1 < value.size() && value[i + 1] == c)))
             return true;
-        previous = c;
     }
     return value.empty();
 }
@@ -425,18 +432,18 @@ class Parser {
 
     // The common reference, capital letters then digits then ':', read in
     // one pass: the ':' (column and row set), or null for any other form.
-    // At most 4 letters and 9 digits, so nothing overflows; counts beyond
-    // the limits end just past them, as Reference makes them.
+    // With at most 4 letters and 9 digits the counts are exact; counts
+    // beyond the limits end just past them, as Reference makes them.
     static const char *plain_reference(const char *p, const char *end, int &column, int &row)
     {
-        long c = 0, r = 0;
+        std::uint64_t c = 0, r = 0;
         const char *letters = p;
-        while (p < end && *p >= 'A' && *p <= 'Z' && p - letters < 4)
-            c = c * 26 + (*p++ - 'A' + 1);
+        for (; p < end && static_cast<unsigned char>(*p - 'A') < 26; ++p)
+            c = c * 26 + static_cast<unsigned char>(*p - 'A' + 1);
         const char *digits = p;
-        while (p < end && *p >= '0' && *p <= '9' && p - digits < 9)
-            r = r * 10 + (*p++ - '0');
-        if (p == end || *p != ':')
+        for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p)
+            r = r * 10 + static_cast<unsigned char>(*p - '0');
+        if (p == end || *p != ':' || digits - letters > 4 || p - digits > 9)
             return nullptr;
         column = static_cast<int>(c > xess_max_columns ? xess_max_columns + 1 : c);
         row = static_cast<int>(r > xess_max_rows ? xess_max_rows + 1 : r);
