@@ -7,7 +7,7 @@
 // the cells are read: a cell is compared as text with a value that is no
 // number, and a cell of digits and one point is read as a number directly;
 // only other cells are classified. Result values are copied as they are
-// found and the list is made at its exact size at the end.
+// found, into a list array that grows in place.
 //
 // Result value of a match, with k single conditions: when the last operator
 // is "=" and column k exists and holds a cell, the cell of column k, moving

@@ -10,6 +10,12 @@
 //
 // Numbers are read without the C locale's help (a host may run with a
 // decimal comma), by std::from_chars.
+//
+// A search compares one condition value with a cell of every record, so
+// field_holds takes two shortcuts that give the same answers: against a
+// value that is no number every cell compares as text, so the cell is not
+// classified at all; and a cell of digits with at most one point is a
+// number, read in the same pass that checks it.
 #include "sheet/sheet_condition.h"
 
 #include <charconv>
