@@ -4,11 +4,10 @@
 // directly (open, select the sheet, get every cell). Figure:
 //   driver_vs_freexl   BM_driver_manager_select_all / BM_freexl_direct
 //
-// libfreexl is used as its users use it: the file opened with freexl_open
-// (which reads the whole workbook and its shared strings up front) and every
-// cell fetched with freexl_get_cell_value, values left in the form the
-// library gives them (numbers as numbers); the file comes from the page
-// cache on both sides, as it has just been written. The driver side pays
+// libfreexl is used as its users use it: the file opened with freexl_open,
+// the sheet selected, every cell fetched with freexl_get_cell_value, values
+// left in the form the library gives them (numbers as numbers); the file
+// comes from the page cache on both sides, as it has just been written. The driver side pays
 // for what an ODBC client pays for: the driver manager, a connection per
 // read and every value converted to text.
 #include "workbook/workbook.h"
