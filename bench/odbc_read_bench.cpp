@@ -7,9 +7,9 @@
 // libfreexl is used as its users use it: the file opened with freexl_open,
 // the sheet selected, every cell fetched with freexl_get_cell_value, values
 // left in the form the library gives them (numbers as numbers); the file
-// comes from the page cache on both sides, as it has just been written. The driver side pays
-// for what an ODBC client pays for: the driver manager, a connection per
-// read and every value converted to text.
+// comes from the page cache on both sides, as it has just been written. The
+// driver side pays for what an ODBC client pays for: the driver manager, a
+// connection per read and every value converted to text.
 #include "workbook/workbook.h"
 
 #include "bench_ratio.h"
