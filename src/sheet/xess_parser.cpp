@@ -7,8 +7,9 @@
 // grid; a sheet-name line selects a sheet (the first one, or the one whose
 // name equals the requested name); the sheet-data line of the selected sheet
 // starts storing, and the next sheet-data line ends the reading. Cell lines
-// are stored only while storing, and only inside the extent. The grid comes
-// from the host allocator, one block per row and per cell (callers free and
+// are stored only while storing, and only inside the extent. A sheet asked
+// for by a name that no sheet-name line carries is missing, which is told
+// apart from a sheet without data. The grid comes from the host allocator, one block per row and per cell (callers free and
 // replace cells one by one), allocated as the lines come, so a row's cells
 // lie next to its block; it is handed to the table, which normalises it.
 //
@@ -338,6 +339,8 @@ class Parser {
 
     Outcome outcome() const { return outcome_; }
     RawGrid &grid() { return grid_; }
+    // A sheet was asked for by name and no sheet-name line names it.
+    bool requested_sheet_missing() const { return !requested_.empty() && !requested_named_; }
 
   private:
     Outcome line(std::string_view line)
@@ -389,6 +392,7 @@ class Parser {
             }
         } else if (name == requested_) {
             selected_ = number;
+            requested_named_ = true;
         }
     }
 
@@ -501,6 +505,7 @@ class Parser {
 
     std::string requested_;
     bool any_named_ = false;
+    bool requested_named_ = false;
     long selected_ = -1;
     bool storing_ = false;
     Outcome outcome_ = Outcome::go_on;
@@ -536,6 +541,10 @@ int SheetTextParser::finish(sheet_table *table, SheetGridNotes *notes)
     if (outcome == Outcome::out_of_memory || outcome == Outcome::bad_extent) {
         parser.grid().clear();
         return -1;
+    }
+    if (parser.requested_sheet_missing()) {
+        parser.grid().clear();
+        return xess_missing_sheet;
     }
     if (!parser.grid().allocated())
         return -2;

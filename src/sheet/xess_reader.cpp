@@ -75,6 +75,8 @@ int read_spreadsheet(const char *path, sheet_table *table)
     }
     SheetGridNotes notes;
     int status = parser.finish(table, &notes);
+    if (status == xess_missing_sheet)
+        return -1; // as every reader answers for a sheet the workbook lacks
     if (status != 0) {
         if (status == -1)
             HX_syslog_write(
