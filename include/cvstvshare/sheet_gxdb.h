@@ -160,7 +160,7 @@ CVSTV_API int GXDB_read_spreadsheet(const char *workbook, sheet_table *table);
 /* The driver's diagnostic records of the statement, the connection and the
  * environment, each as "message, SQLSTATE=state\n"; *text receives the last
  * one (null when there is none), which the caller frees with the host
- * allocator. Returns -1. */
+ * allocator's HX_free (headless: <vexahost/hx_memory.h>). Returns -1. */
 CVSTV_API int GXDB_Errors(char **text);
 /* Shows the first diagnostic record of a statement handle (SQLHSTMT) in the
  * message box as "state: message", or "SQL handle error.". */

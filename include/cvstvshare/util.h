@@ -63,7 +63,8 @@ CVSTV_API char *strrev1(char *str);
 /* Case-blind comparison: -1, 0 or 1; -1 when either string is null. */
 CVSTV_API int strcmp_upr(const char *a, const char *b);
 /* The first two tokens of text as two new strings (*first, *second; the
- * caller frees them with the host allocator). 0, or -1 with both null. */
+ * caller frees each with the host allocator's HX_free, headless:
+ * <vexahost/hx_memory.h>). 0, or -1 with both null. */
 CVSTV_API int STV_split_string(const char *text, const char *delimiters, char **first, char **second);
 /* Rounds to a whole number on a grid of 5 (12.7 -> 10, 13 -> 15, 19 -> 20). */
 CVSTV_API double kt_round_double(double value);
