@@ -15,6 +15,7 @@
 // list: list entries are never empty, and an empty cell neither ends nor
 // starts a run of repeated values.
 #include "sheet/sheet_condition.h"
+#include "util/boundary.h"
 #include "sheet/sheet_layout.h"
 #include "util/str_list.h"
 
@@ -67,100 +68,104 @@ using namespace cvstv::sheet;
 
 extern "C" {
 
-CVSTV_API int sheet_record_compare(sheet_table *table, int row, const char *condition)
+CVSTV_API int sheet_record_compare(sheet_table *table, int row, const char *condition) noexcept
 {
-    if (!condition || !has_cells(table) || row < 0 || row >= table->row_count)
-        return -1;
-    SingleCondition split = split_single(condition);
-    if (split.op == SHEET_OP_NONE)
-        return -1;
-    int column = field_column(table, field_start_row(table), split.name);
-    if (column < 0)
-        return -1;
-    const char *cell = cell_at(table, row, column);
-    if (split.value == all_records)
-        return split.op;
-    if (!cell)
-        return -1;
-    return field_holds(cell, split.op, Operand(split.value)) ? split.op : -1;
+    return cvstv::guarded("sheet_record_compare", -1, [&]() -> int {
+        if (!condition || !has_cells(table) || row < 0 || row >= table->row_count)
+            return -1;
+        SingleCondition split = split_single(condition);
+        if (split.op == SHEET_OP_NONE)
+            return -1;
+        int column = field_column(table, field_start_row(table), split.name);
+        if (column < 0)
+            return -1;
+        const char *cell = cell_at(table, row, column);
+        if (split.value == all_records)
+            return split.op;
+        if (!cell)
+            return -1;
+        return field_holds(cell, split.op, Operand(split.value)) ? split.op : -1;
+    });
 }
 
-CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, char ***list, int *count)
+CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, char ***list, int *count) noexcept
 {
-    if (list)
-        *list = nullptr;
-    if (count)
-        *count = 0;
-    if (table)
-        table->found_row = -1;
-    if (!table || !condition)
-        return 0;
+    return cvstv::guarded("sheet_search_record", -1, [&]() -> int {
+        if (list)
+            *list = nullptr;
+        if (count)
+            *count = 0;
+        if (table)
+            table->found_row = -1;
+        if (!table || !condition)
+            return 0;
 
-    CompoundCondition compound = split_compound(condition);
-    const int k = compound.count;
-    if (k == 0)
-        return 0;
-    const int last_op = split_single(compound.parts[static_cast<std::size_t>(k - 1)]).op;
-    if (!has_cells(table))
-        return 0;
+        CompoundCondition compound = split_compound(condition);
+        const int k = compound.count;
+        if (k == 0)
+            return 0;
+        const int last_op = split_single(compound.parts[static_cast<std::size_t>(k - 1)]).op;
+        if (!has_cells(table))
+            return 0;
 
-    const int start = field_start_row(table);
-    std::vector<PreparedCondition> conditions(static_cast<std::size_t>(k));
-    for (int i = 0; i < k; ++i) {
-        const std::string &text = compound.parts[static_cast<std::size_t>(i)];
-        PreparedCondition &p = conditions[static_cast<std::size_t>(i)];
-        p.every_record = text.find(all_records) != std::string::npos;
-        if (p.every_record)
-            continue;
-        SingleCondition split = split_single(text);
-        p.op = split.op;
-        if (p.op == SHEET_OP_NONE)
-            continue;
-        p.column = field_column(table, start, split.name);
-        p.value = std::move(split.value);
-        p.operand = Operand(p.value);
-    }
+        const int start = field_start_row(table);
+        std::vector<PreparedCondition> conditions(static_cast<std::size_t>(k));
+        for (int i = 0; i < k; ++i) {
+            const std::string &text = compound.parts[static_cast<std::size_t>(i)];
+            PreparedCondition &p = conditions[static_cast<std::size_t>(i)];
+            p.every_record = text.find(all_records) != std::string::npos;
+            if (p.every_record)
+                continue;
+            SingleCondition split = split_single(text);
+            p.op = split.op;
+            if (p.op == SHEET_OP_NONE)
+                continue;
+            p.column = field_column(table, start, split.name);
+            p.value = std::move(split.value);
+            p.operand = Operand(p.value);
+        }
 
-    // Room for every record up front: growing the list of views by
-    // doubling would copy it and touch fresh pages at every step, which on
-    // a large sheet costs more than the search. Untouched room is never
-    // paged in.
-    int matches = 0;
-    std::vector<std::string_view> values;
-    values.reserve(static_cast<std::size_t>(table->row_count - start));
-    for (int r = start + 1; r < table->row_count; ++r) {
-        char **row = table->rows[r];
-        if (!row || cell_empty(row[0]))
-            continue;
-        const char *first = row[0];
-        if (first[0] == 'E' && first[1] == 'N' && first[2] == 'D' && first[3] == '\0')
-            break;
-        bool match = true;
-        for (const PreparedCondition &c : conditions)
-            if (!holds(c, row)) {
-                match = false;
+        // Room for every record up front: growing the list of views by
+        // doubling would copy it and touch fresh pages at every step, which on
+        // a large sheet costs more than the search. Untouched room is never
+        // paged in.
+        int matches = 0;
+        std::vector<std::string_view> values;
+        values.reserve(static_cast<std::size_t>(table->row_count - start));
+        for (int r = start + 1; r < table->row_count; ++r) {
+            char **row = table->rows[r];
+            if (!row || cell_empty(row[0]))
+                continue;
+            const char *first = row[0];
+            if (first[0] == 'E' && first[1] == 'N' && first[2] == 'D' && first[3] == '\0')
                 break;
-            }
-        if (!match)
-            continue;
-        if (table->found_row < 0)
-            table->found_row = r;
-        ++matches;
-        const char *value = result_value(table, row, k, last_op);
-        if (cell_empty(value) || (!values.empty() && values.back() == value))
-            continue;
-        values.emplace_back(value);
-    }
+            bool match = true;
+            for (const PreparedCondition &c : conditions)
+                if (!holds(c, row)) {
+                    match = false;
+                    break;
+                }
+            if (!match)
+                continue;
+            if (table->found_row < 0)
+                table->found_row = r;
+            ++matches;
+            const char *value = result_value(table, row, k, last_op);
+            if (cell_empty(value) || (!values.empty() && values.back() == value))
+                continue;
+            values.emplace_back(value);
+        }
 
-    if (list && !values.empty()) {
-        char **out = nullptr;
-        if (cvstv::append_str_list(&out, values) < 0)
-            return -1;
-        *list = out;
-    }
-    if (count)
-        *count = static_cast<int>(values.size());
-    return matches;
+        if (list && !values.empty()) {
+            char **out = nullptr;
+            if (cvstv::append_str_list(&out, values) < 0)
+                return -1;
+            *list = out;
+        }
+        if (count)
+            *count = static_cast<int>(values.size());
+        return matches;
+    });
 }
 
 } // extern "C"
