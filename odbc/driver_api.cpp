@@ -21,6 +21,7 @@
 #include "odbc/handles.h"
 
 #include <algorithm>
+#include <memory>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -538,9 +539,11 @@ SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE *o
                 dbc->diag.add("08003", "Connection not open");
                 return SQL_ERROR;
             }
-            auto *s = new Statement(dbc);
-            dbc->statements.push_back(s);
-            *output = s;
+            // Owned here until the connection's list holds it: the list may
+            // run out of memory.
+            auto s = std::make_unique<Statement>(dbc);
+            dbc->statements.push_back(s.get());
+            *output = s.release();
             return SQL_SUCCESS;
         }
         default: {
