@@ -10,7 +10,8 @@ packages=(
   unixodbc unixodbc-dev odbcinst
   libfreexl-dev libsqlite3-dev
   python3 python3-xlrd python3-xlwt
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
+  util-linux
 )
 
 missing=()
