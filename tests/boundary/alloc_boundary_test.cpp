@@ -6,6 +6,7 @@
 // function would), report success with a wrong result, or leave a host
 // memory block live; a failed call leaves its outputs as its documented
 // failure does, and the data it worked on as it was.
+#include "boundary_support.h"
 #include "host_test.h"
 
 #include "cvstvshare/cvstvshare.h"
@@ -63,10 +64,8 @@ void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
 namespace {
 
 namespace fs = std::filesystem;
+using namespace boundary_test;
 
-const std::string kit = CVSTV_BINARY_DIR "/examples/kit/cavora";
-const std::string material_xls = kit + "/cv_material.xls";
-const std::string material_xs4 = kit + "/cv_material.xs4";
 constexpr long attempt_limit = 200000;
 
 // One exported call, driven by the armed allocator.
@@ -130,36 +129,6 @@ struct MaterialTable {
         EXPECT_EQ(CVSTVSHARE_read_spreadsheet(1, material_xs4.c_str(), &table), 0);
     }
     ~MaterialTable() { sheet_release_memo(&table); }
-};
-
-std::string bytes_of(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A copy of a workbook in a fresh directory, removed with it.
-struct ScratchCopy {
-    fs::path dir;
-    std::string path;
-    explicit ScratchCopy(const std::string &source)
-    {
-        std::string pattern = (fs::temp_directory_path() / "cvstv_boundary_XXXXXX").string();
-        dir = ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-        path = (dir / fs::path(source).filename()).string();
-        fs::copy_file(source, path);
-    }
-    ~ScratchCopy()
-    {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-};
-
-// Releases a table on every way out of a test.
-struct TableHolder {
-    sheet_table table{};
-    ~TableHolder() { sheet_release_memo(&table); }
 };
 
 void expect_empty(const sheet_table &t)
@@ -261,7 +230,7 @@ TEST_F(AllocBoundary, WorkbookDatabaseQueriesFailCleanlyOnAConnection)
 
 TEST_F(AllocBoundary, WorkbookWriteFailsWithTheWorkbookIntact)
 {
-    ScratchCopy copy(material_xls);
+    ScratchCopy copy;
     ASSERT_EQ(GXDB_Connect(copy.path.c_str()), 0);
     sGXDB_Field fields[2] = {};
     std::snprintf(fields[0].name, sizeof fields[0].name, "NAME");

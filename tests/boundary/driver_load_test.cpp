@@ -2,6 +2,7 @@
 // manager loads it for the shipped library. In a program of its own, since
 // the driver manager keeps what it read of the driver registration for the
 // life of the process.
+#include "boundary_support.h"
 #include "host_test.h"
 
 #include "cvstvshare/cvstvshare.h"
@@ -17,32 +18,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace boundary_test;
 
-const std::string material_xls = CVSTV_BINARY_DIR "/examples/kit/cavora/cv_material.xls";
 
-std::string bytes_of(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A fresh directory with a copy of the material workbook, removed with it.
-struct ScratchCopy {
-    fs::path dir;
-    std::string path;
-    ScratchCopy()
-    {
-        std::string pattern = (fs::temp_directory_path() / "cvstv_load_XXXXXX").string();
-        dir = ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-        path = (dir / "cv_material.xls").string();
-        fs::copy_file(material_xls, path);
-    }
-    ~ScratchCopy()
-    {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-};
 
 class HostFaults : public HostTest {};
 

@@ -3,6 +3,7 @@
 // that runs out (a library that cannot be loaded: driver_load_test.cpp).
 // Each call answers with a status, leaves no host block live and leaves the
 // data it worked on as it was.
+#include "boundary_support.h"
 #include "host_test.h"
 
 #include "cvstvshare/cvstvshare.h"
@@ -22,34 +23,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace boundary_test;
 
-const std::string kit = CVSTV_BINARY_DIR "/examples/kit/cavora";
-const std::string material_xls = kit + "/cv_material.xls";
-const std::string material_xs4 = kit + "/cv_material.xs4";
 
-std::string bytes_of(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A fresh directory with a copy of the material workbook, removed with it.
-struct ScratchCopy {
-    fs::path dir;
-    std::string path;
-    ScratchCopy()
-    {
-        std::string pattern = (fs::temp_directory_path() / "cvstv_fault_XXXXXX").string();
-        dir = ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-        path = (dir / "cv_material.xls").string();
-        fs::copy_file(material_xls, path);
-    }
-    ~ScratchCopy()
-    {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-};
 
 // While it lives, no file of this process may grow beyond a few hundred
 // bytes: every workbook write fails with EFBIG, as on a full disk (root
