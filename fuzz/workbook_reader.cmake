@@ -2,3 +2,5 @@
 # whatever the reader accepted.
 cvstv_add_fuzzer(workbook_reader_fuzzer ${CMAKE_CURRENT_LIST_DIR}/workbook_reader_fuzzer.cpp)
 target_link_libraries(workbook_reader_fuzzer PRIVATE cvstv_workbook)
+# Seeds: the workbooks of the example kit the build generates.
+cvstv_fuzz_seeds(workbook_reader_fuzzer ${PROJECT_BINARY_DIR}/examples/kit/cavora)

@@ -2,3 +2,4 @@
 # normalised like every reader's sheet.
 cvstv_add_fuzzer(xess_reader_fuzz ${CMAKE_CURRENT_LIST_DIR}/xess_reader_fuzz.cpp)
 target_link_libraries(xess_reader_fuzz PRIVATE cvstvshareint_internal vexahost)
+cvstv_fuzz_seeds(xess_reader_fuzz ${PROJECT_SOURCE_DIR}/tests/resources/xess)

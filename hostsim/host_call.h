@@ -22,11 +22,11 @@ int enter_call(const char *call) noexcept;
 // Notes an exception that escaped a host call (system log of the journal).
 void note_escaped_exception(const char *call, const char *what) noexcept;
 
-template <class Body> int host_call(const char *call, Body &&body) noexcept
+// The exception guard alone, for the setup API's C form (setup.h): no call
+// count, no injected fault.
+template <class Body> int guarded_call(const char *call, Body &&body) noexcept
 {
     try {
-        if (int injected = enter_call(call))
-            return injected;
         return std::forward<Body>(body)();
     } catch (const std::bad_alloc &) {
         return HX_ERR_NO_MEMORY;
@@ -36,6 +36,15 @@ template <class Body> int host_call(const char *call, Body &&body) noexcept
         note_escaped_exception(call, "unknown exception");
     }
     return HX_ERR_INTERNAL;
+}
+
+template <class Body> int host_call(const char *call, Body &&body) noexcept
+{
+    return guarded_call(call, [&]() -> int {
+        if (int injected = enter_call(call))
+            return injected;
+        return std::forward<Body>(body)();
+    });
 }
 
 // For calls that answer a value: `failed` when a fault is injected or an

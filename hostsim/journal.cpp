@@ -1,7 +1,13 @@
 // The journal of what the headless host showed (journal.h). The sink stays
 // across a reset: the CLI sets it once for its whole run.
+//
+// Entries handed to C callers (setup.h) must keep their strings until the
+// journal is cleared, while the entries of the vector may move as it grows;
+// they get copies that never move, made when first asked for and dropped
+// with the journal.
 #include "session_state.h"
 
+#include <deque>
 #include <utility>
 
 namespace vexa::sim {
@@ -10,10 +16,14 @@ namespace {
 
 struct JournalState {
     std::vector<JournalEntry> entries;
+    std::deque<JournalEntry> stable_copies; // the first entries, copied for C callers
     std::function<void(const JournalEntry &)> sink;
 };
 
-AreaState<JournalState> journal_state{"journal", [](JournalState &s) { s.entries.clear(); }};
+AreaState<JournalState> journal_state{"journal", [](JournalState &s) {
+                                          s.entries.clear();
+                                          s.stable_copies.clear();
+                                      }};
 
 } // namespace
 
@@ -52,6 +62,17 @@ std::vector<std::string> texts(Entry kind)
 void clear_journal()
 {
     journal_state->entries.clear();
+    journal_state->stable_copies.clear();
+}
+
+const JournalEntry *stable_journal_entry(std::size_t index)
+{
+    JournalState &s = journal_state.get();
+    if (index >= s.entries.size())
+        return nullptr;
+    while (s.stable_copies.size() <= index)
+        s.stable_copies.push_back(s.entries[s.stable_copies.size()]);
+    return &s.stable_copies[index];
 }
 
 void set_journal_sink(std::function<void(const JournalEntry &)> sink)

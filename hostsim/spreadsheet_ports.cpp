@@ -187,30 +187,35 @@ int build_grid(const workbook::Sheet &sheet, char ****out, int *row_count, int *
         *column_count = 0;
         return HX_OK;
     }
-    auto ***grid = static_cast<char ***>(HX_zero_allocate_memory(rows * sizeof(char **), nullptr));
+    // Freed on every way out (a cell's text may run out of memory as an
+    // exception) until it is handed out.
+    struct GridOwner {
+        char ***grid;
+        int rows, columns;
+        ~GridOwner() { free_grid(grid, rows, columns); }
+    } owner{static_cast<char ***>(HX_zero_allocate_memory(rows * sizeof(char **), nullptr)), static_cast<int>(rows),
+            static_cast<int>(columns)};
+    char ***grid = owner.grid;
     if (!grid)
         return HX_ERR_NO_MEMORY;
-    int nr = static_cast<int>(rows);
-    int nc = static_cast<int>(columns);
+    int nr = owner.rows;
+    int nc = owner.columns;
     for (std::size_t r = 0; r < rows; ++r) {
         const auto &row = sheet.rows[r];
         if (row_is_empty(row))
             continue;
         grid[r] = static_cast<char **>(HX_zero_allocate_memory(columns * sizeof(char *), nullptr));
-        if (!grid[r]) {
-            free_grid(grid, nr, nc);
+        if (!grid[r])
             return HX_ERR_NO_MEMORY;
-        }
         for (std::size_t c = 0; c < row.size() && c < columns; ++c) {
             if (row[c].empty())
                 continue;
             grid[r][c] = HX_strdup(row[c].as_text().c_str());
-            if (!grid[r][c]) {
-                free_grid(grid, nr, nc);
+            if (!grid[r][c])
                 return HX_ERR_NO_MEMORY;
-            }
         }
     }
+    owner.grid = nullptr;
     *out = grid;
     *row_count = nr;
     *column_count = nc;

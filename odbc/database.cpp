@@ -203,16 +203,23 @@ void Database::begin_change()
 
 void Database::write()
 {
-    Workbook &book = writable();
-    // The file written is pinned before another writer can replace it.
-    workbook::Status s = workbook::save_workbook_pinned(options_.path, book, file_);
+    // Whatever happens, the change ends here: the lock is released, and
+    // after a failure memory is ahead of the file, so the next use reads
+    // the file again (even when the failure was running out of memory while
+    // reporting it).
+    workbook::Status s;
+    try {
+        // The file written is pinned before another writer can replace it.
+        s = workbook::save_workbook_pinned(options_.path, writable(), file_);
+    } catch (...) {
+        s.ok = false;
+    }
     pending_ = false;
+    lock_.release();
     if (!s) {
-        stale_ = true; // memory is ahead of the file: re-read before the next use
-        lock_.release();
+        stale_ = true;
         throw SqlError("HY000", "Cannot write the workbook: " + s.error);
     }
-    lock_.release();
 }
 
 void Database::commit()

@@ -26,7 +26,9 @@
 #include "odbc/driver.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
 
 using namespace xlsodbc;
@@ -640,9 +642,11 @@ SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE *o
                 dbc->diag.add("08003", "Connection not open");
                 return SQL_ERROR;
             }
-            auto *s = new Statement(dbc);
-            dbc->statements.push_back(s);
-            *output = s;
+            // Owned here until the connection's list holds it: the list may
+            // run out of memory.
+            auto s = std::make_unique<Statement>(dbc);
+            dbc->statements.push_back(s.get());
+            *output = s.release();
             return SQL_SUCCESS;
         }
         default: {

@@ -11,7 +11,8 @@ packages=(
   libfreexl-dev libsqlite3-dev valgrind
   python3 python3-xlrd python3-xlwt python3-pyodbc python3-pandas gnumeric
   locales
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
+  util-linux
 )
 
 missing=()

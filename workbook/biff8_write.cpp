@@ -466,7 +466,7 @@ try {
     book.source = std::move(source);
     return {};
 } catch (const std::bad_alloc &) {
-    return Status::failure(path + ": out of memory after writing");
+    return Status::failure("out of memory");
 }
 
 } // namespace

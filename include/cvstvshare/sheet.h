@@ -116,83 +116,83 @@ CVSTV_BEGIN_DECLS
 /* Frees every cell, row and the row array; rows becomes null, row_count and
  * column_count 0 (found_row and file_name stay). A table whose rows is null,
  * or a null table, is left alone. Returns 0. */
-CVSTV_API int sheet_release_memo(sheet_table *table);
+CVSTV_API int sheet_release_memo(sheet_table *table) CVSTV_NOEXCEPT;
 /* Frees every string of a list up to its terminator, then the array. A null
  * list is left alone. Returns 0. */
-CVSTV_API int sheet_free_mem(char **list);
+CVSTV_API int sheet_free_mem(char **list) CVSTV_NOEXCEPT;
 
 /* ---- Texts ---------------------------------------------------------------------- */
 
 /* Removes leading blanks (the space character only) in place. Returns 0 if
  * text remains, -1 if the text was null, empty or only blanks. */
-CVSTV_API int cell_string_validate(char *text);
+CVSTV_API int cell_string_validate(char *text) CVSTV_NOEXCEPT;
 /* The sheet_keyword code of a text; 0 when it is no keyword. */
-CVSTV_API int sheet_str_is_keyword(const char *text);
+CVSTV_API int sheet_str_is_keyword(const char *text) CVSTV_NOEXCEPT;
 /* The sheet_value_type code of a text. */
-CVSTV_API int sheet_field_type(const char *text);
+CVSTV_API int sheet_field_type(const char *text) CVSTV_NOEXCEPT;
 /* The number a cell text denotes: a decimal number, a mixed number (1+1/2 is
  * 1.5, 1-1/2 is 0.5) or a fraction (3/4). 0.0 for null. */
-CVSTV_API double sheet_str_double(const char *text);
+CVSTV_API double sheet_str_double(const char *text) CVSTV_NOEXCEPT;
 
 /* ---- Keyword look-ups --------------------------------------------------------- */
 
 /* Copies the second cell of the first row of the keyword into value
  * (SHEET_VALUE_SIZE bytes). 0; -1 if there is no such row or the cell is
  * empty. */
-CVSTV_API int sheet_ask_keyword_value(sheet_table *table, int keyword, char *value);
+CVSTV_API int sheet_ask_keyword_value(sheet_table *table, int keyword, char *value) CVSTV_NOEXCEPT;
 /* The cells after the keyword in its first row, up to the first empty cell,
  * as a new list in *list. 0; -1 (list untouched) if there is no such row or
  * its second cell is empty. */
-CVSTV_API int sheet_ask_keyword_line(sheet_table *table, int keyword, char ***list);
+CVSTV_API int sheet_ask_keyword_line(sheet_table *table, int keyword, char ***list) CVSTV_NOEXCEPT;
 /* The name=value rows of the keyword's block as two new lists of the same
  * length (a row without "=" gives the value "Empty"). Returns the number of
  * pairs; 0 with both lists untouched if the keyword is not found or its
  * block is empty; -1 if memory runs out. */
-CVSTV_API int sheet_ask_keyword_list(sheet_table *table, int keyword, char ***names, char ***values);
+CVSTV_API int sheet_ask_keyword_list(sheet_table *table, int keyword, char ***names, char ***values) CVSTV_NOEXCEPT;
 /* The image file name after the last "BITMAP" cell that has one, copied to
  * file (SHEET_BITMAP_SIZE bytes). 0; -1 (file untouched) if there is none. */
-CVSTV_API int sheet_ask_bitmap(sheet_table *table, char *file);
+CVSTV_API int sheet_ask_bitmap(sheet_table *table, char *file) CVSTV_NOEXCEPT;
 
 /* ---- Fields ---------------------------------------------------------------------- */
 
 /* Index of the field-name row: the first non-empty row after the PARAMETERS
  * row, or from row 0 without one. row_count when there is none. */
-CVSTV_API int sheet_ask_field_start_no(sheet_table *table);
+CVSTV_API int sheet_ask_field_start_no(sheet_table *table) CVSTV_NOEXCEPT;
 /* Points *row at the table's own field-name row (not a copy: do not free or
  * change it; null when there is none). Returns its number of non-empty
  * cells; 0 if the table has no rows or no field-name row. */
-CVSTV_API int sheet_field_name_list(sheet_table *table, char ***row);
+CVSTV_API int sheet_field_name_list(sheet_table *table, char ***row) CVSTV_NOEXCEPT;
 /* The non-empty field names, left to right, as a new list in *list (set only
  * when the result is above 0). Returns their number; -1 if there is no
  * field-name row; 0 if the table has no rows or no columns. */
-CVSTV_API int sheet_ask_field_name_list(sheet_table *table, char ***list);
+CVSTV_API int sheet_ask_field_name_list(sheet_table *table, char ***list) CVSTV_NOEXCEPT;
 /* Copies the field's cell of the record found by the last search into value
  * (SHEET_VALUE_SIZE bytes); an empty cell gives "Hide". 0; -1 if the last
  * search found nothing or no column has that name. */
-CVSTV_API int sheet_ask_field_value(sheet_table *table, const char *field, char *value);
+CVSTV_API int sheet_ask_field_value(sheet_table *table, const char *field, char *value) CVSTV_NOEXCEPT;
 
 /* ---- Conditions -------------------------------------------------------------------- */
 
 /* Splits a single condition into name and value (SHEET_SINGLE_CONDITION_SIZE
  * bytes each; leading blanks removed, trailing blanks kept; a missing part is
  * left unwritten). Returns the sheet_operator code, -1 without operator. */
-CVSTV_API int sheet_cond_split(const char *condition, char *name, char *value);
+CVSTV_API int sheet_cond_split(const char *condition, char *name, char *value) CVSTV_NOEXCEPT;
 /* Splits a compound condition at '&' into at most SHEET_MAX_CONDITIONS
  * slots. The second '&' of "&&" becomes a blank at the start of the next
  * condition. Returns the number of conditions, 0 for an empty text. */
 CVSTV_API int sheet_split_condition(const char *condition,
-                                    char conditions[SHEET_MAX_CONDITIONS][SHEET_CONDITION_SIZE]);
+                                    char conditions[SHEET_MAX_CONDITIONS][SHEET_CONDITION_SIZE]) CVSTV_NOEXCEPT;
 /* 0 if "value op condition_value" holds, -1 if not or if either is null.
  * Two numbers compare with a tolerance of 0.0001 for =, > and <; anything
  * else compares as text. */
-CVSTV_API int sheet_value_compare(const char *value, int op, const char *condition_value);
+CVSTV_API int sheet_value_compare(const char *value, int op, const char *condition_value) CVSTV_NOEXCEPT;
 /* As sheet_value_compare, where a number-list cell holds when one of its
  * numbers does and a range cell lo~hi when the number lies in it. 0 at once
  * for the condition value "KT_ALL_RECORD". */
-CVSTV_API int sheet_field_compare(const char *cell, int op, const char *condition_value);
+CVSTV_API int sheet_field_compare(const char *cell, int op, const char *condition_value) CVSTV_NOEXCEPT;
 /* The operator code if the record in row satisfies the single condition;
  * -1 if not, if the condition has no operator or no column has its name. */
-CVSTV_API int sheet_record_compare(sheet_table *table, int row, const char *condition);
+CVSTV_API int sheet_record_compare(sheet_table *table, int row, const char *condition) CVSTV_NOEXCEPT;
 
 /* ---- Search ---------------------------------------------------------------------------- */
 
@@ -201,7 +201,7 @@ CVSTV_API int sheet_record_compare(sheet_table *table, int row, const char *cond
  * holds their result values with consecutive repeats dropped (null when
  * there are none) and *count its length. found_row becomes the first
  * matching row, -1 for none. */
-CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, char ***list, int *count);
+CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, char ***list, int *count) CVSTV_NOEXCEPT;
 
 CVSTV_END_DECLS
 

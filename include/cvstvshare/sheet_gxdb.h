@@ -73,38 +73,38 @@ CVSTV_BEGIN_DECLS
 
 /* The opened spreadsheet port: 1 or more a live port, 0 none opened yet,
  * -1 a failure to find or start the spreadsheet program. */
-CVSTV_API int CVSTVSHARE_get_xls_port(void);
+CVSTV_API int CVSTVSHARE_get_xls_port(void) CVSTV_NOEXCEPT;
 /* Records the opened spreadsheet port. */
-CVSTV_API void CVSTVSHARE_set_xls_port(int port);
+CVSTV_API void CVSTVSHARE_set_xls_port(int port) CVSTV_NOEXCEPT;
 /* The read method: always 0, which selects automation whenever a port is
  * open. */
-CVSTV_API int CVSTVSHARE_get_xls_read_method(void);
+CVSTV_API int CVSTVSHARE_get_xls_read_method(void) CVSTV_NOEXCEPT;
 
 /* ---- Connection ------------------------------------------------------------------ */
 
 /* Connects to a workbook (host path). Automation: opens the file in the port
  * and makes it current, returning the host's status. ODBC: 0; -100 when the
  * file cannot be opened for reading; -1 after a message otherwise. */
-CVSTV_API int GXDB_Connect(const char *workbook);
+CVSTV_API int GXDB_Connect(const char *workbook) CVSTV_NOEXCEPT;
 /* As GXDB_Connect; in automation a non-zero mode opens the workbook through
  * the host's tooling utilities in that mode and keeps the workbook handle
  * that the sheet-changing functions use. */
-CVSTV_API int GXDB_Connect_RW_Mode(const char *workbook, int mode);
+CVSTV_API int GXDB_Connect_RW_Mode(const char *workbook, int mode) CVSTV_NOEXCEPT;
 /* Releases the connection and every handle; 0. Nothing to do in
  * automation. */
-CVSTV_API int GXDB_Disconnect(void);
+CVSTV_API int GXDB_Disconnect(void) CVSTV_NOEXCEPT;
 /* Automation: a non-zero mode saves and closes the workbook handle, mode 0
  * closes the file in the port; the host's status. ODBC: as GXDB_Disconnect. */
-CVSTV_API int GXDB_Disconnect_RW_Mode(const char *workbook, int mode);
+CVSTV_API int GXDB_Disconnect_RW_Mode(const char *workbook, int mode) CVSTV_NOEXCEPT;
 
 /* ---- Tables and records ------------------------------------------------------------ */
 
 /* Creates a table (worksheet) with the fields as its columns. A name that
  * contains "$" loses its last character first, in the caller's buffer too.
  * 0 or -1. */
-CVSTV_API int GXDB_Create_Table(char *table, int count, const sGXDB_Field *fields);
+CVSTV_API int GXDB_Create_Table(char *table, int count, const sGXDB_Field *fields) CVSTV_NOEXCEPT;
 /* Drops a table. 0 or -1. */
-CVSTV_API int GXDB_Delete_Table(const char *table);
+CVSTV_API int GXDB_Delete_Table(const char *table) CVSTV_NOEXCEPT;
 /* Appends a record of count values; fields (may be null) name the columns.
  * Texts reach the sheet as given, quotes included (the statement doubles a
  * single quote itself: do not double it); reals are written as "%f" writes
@@ -112,20 +112,20 @@ CVSTV_API int GXDB_Delete_Table(const char *table);
  * non-empty text value gets a leading "'" in place (at most 132
  * characters). 0 or -1. */
 CVSTV_API int GXDB_Add_Record(const char *table, int count, const sGXDB_Field *fields,
-                              sGXDB_Field_Value *values);
+                              sGXDB_Field_Value *values) CVSTV_NOEXCEPT;
 /* Appends a record of count empty cells; the driver's return code (the
  * host's status in automation). */
-CVSTV_API int GXDB_Add_Blank_Record(const char *table, int count);
+CVSTV_API int GXDB_Add_Blank_Record(const char *table, int count) CVSTV_NOEXCEPT;
 /* Deletes every record of a table. 0 (also when it had none) or -1. */
-CVSTV_API int GXDB_Delete_All_Record(const char *table);
+CVSTV_API int GXDB_Delete_All_Record(const char *table) CVSTV_NOEXCEPT;
 /* Deletes the records whose key field (1-based index into fields and
  * values) equals the key value. ODBC only. 0 (also when none does) or -1. */
 CVSTV_API int GXDB_Delete_Record(const char *table, int key, const sGXDB_Field *fields,
-                                 const sGXDB_Field_Value *values);
+                                 const sGXDB_Field_Value *values) CVSTV_NOEXCEPT;
 /* Sets every field but the key of the records whose key field equals the
  * key value. ODBC only. 0 (also when none does) or -1. */
 CVSTV_API int GXDB_Update_Record(const char *table, int count, int key, const sGXDB_Field *fields,
-                                 const sGXDB_Field_Value *values);
+                                 const sGXDB_Field_Value *values) CVSTV_NOEXCEPT;
 /* Reads every field but the key of the first record whose key field equals
  * the key value into values (integers, reals, texts of at most 99
  * characters; other types are left alone). An empty (NULL) cell leaves an
@@ -133,32 +133,32 @@ CVSTV_API int GXDB_Update_Record(const char *table, int count, int key, const sG
  * stands; an empty text cell reads as the empty text. ODBC only. 0, or -1
  * also when no record matches. */
 CVSTV_API int GXDB_Query_Record(const char *table, int count, int key, const sGXDB_Field *fields,
-                                sGXDB_Field_Value *values);
+                                sGXDB_Field_Value *values) CVSTV_NOEXCEPT;
 /* Renames a table (worksheet); the driver's return code (the host's status
  * in automation). */
-CVSTV_API int GXDB_Change_Table_Names(const char *old_name, const char *new_name);
+CVSTV_API int GXDB_Change_Table_Names(const char *old_name, const char *new_name) CVSTV_NOEXCEPT;
 
 /* ---- Queries ---------------------------------------------------------------------- */
 
 /* The table names of the connected workbook that contain "$" (ODBC), or its
  * sheet names (automation), in workbook order. 0 or -1. */
-CVSTV_API int GXDB_Query_Table_Names(int *count, char ***names);
+CVSTV_API int GXDB_Query_Table_Names(int *count, char ***names) CVSTV_NOEXCEPT;
 /* The column names of exactly that table (its name is no search pattern:
  * "M_10$" never lists the columns of "M110$"; a sheet name without "$"
  * names its table) in order, "^" for an unnamed column (a generated name, or
  * any name beginning with "F"). 0 or -1. */
-CVSTV_API int GXDB_Query_Column_Names(const char *table, int *count, char ***names);
+CVSTV_API int GXDB_Query_Column_Names(const char *table, int *count, char ***names) CVSTV_NOEXCEPT;
 /* Every record of a table that holds data, as a record text; rows is the
  * number listed, columns the highest column number that held data. 0 or -1. */
 CVSTV_API int GXDB_Query_All_Records_In_Table(const char *table, int *rows, int *columns,
-                                              char ***records);
+                                              char ***records) CVSTV_NOEXCEPT;
 /* The workbook path of a table (the catalogue name followed by ".xls") into
  * path (GXDB_PATH_SIZE bytes). 0, or the driver's code after a message. */
-CVSTV_API int GXDB_Ask_Datafile_Name(const char *table, char *path);
+CVSTV_API int GXDB_Ask_Datafile_Name(const char *table, char *path) CVSTV_NOEXCEPT;
 /* The sheet names of a workbook path (a "::" suffix is ignored, ".xs4" is
  * read as ".xls"): each sheet table's name without the "$" that closes it.
  * *names is null until the list is complete. 0 or -1. */
-CVSTV_API int GXDB_read_sheetnames(const char *workbook, char ***names, int *count);
+CVSTV_API int GXDB_read_sheetnames(const char *workbook, char ***names, int *count) CVSTV_NOEXCEPT;
 /* Reads a sheet (the one named after "::", else the first) into table,
  * normalised: every cell as the sheet holds it ('|' and "^" included),
  * without the blanks around it, at most 255 characters, in the first 83
@@ -166,45 +166,45 @@ CVSTV_API int GXDB_read_sheetnames(const char *workbook, char ***names, int *cou
  * private directory of the temporary directory, removed afterwards. 0; -1
  * for a missing workbook, sheet or failure; -2 when no row remains. Release
  * the table with sheet_release_memo. */
-CVSTV_API int GXDB_read_spreadsheet(const char *workbook, sheet_table *table);
+CVSTV_API int GXDB_read_spreadsheet(const char *workbook, sheet_table *table) CVSTV_NOEXCEPT;
 
 /* ---- Diagnostics ------------------------------------------------------------------ */
 
 /* The driver's diagnostic records of the statement, the connection and the
  * environment, each as "message, SQLSTATE=state\n"; *text receives the last
  * one (null when there is none), which the caller frees with the host
- * allocator. Returns -1. */
-CVSTV_API int GXDB_Errors(char **text);
+ * allocator's HX_free (headless: <vexahost/hx_memory.h>). Returns -1. */
+CVSTV_API int GXDB_Errors(char **text) CVSTV_NOEXCEPT;
 /* Shows the first diagnostic record of a statement handle (SQLHSTMT) in the
  * message box as "state: message", or "SQL handle error.". */
-CVSTV_API void GXDB_Display_Err_Msg(void *statement);
+CVSTV_API void GXDB_Display_Err_Msg(void *statement) CVSTV_NOEXCEPT;
 /* Writes printf-formatted text (at most 511 characters) to the listing
  * window, opening it first when it is closed. */
-CVSTV_API void GXDB_Display_Infor(const char *format, ...)
+CVSTV_API void GXDB_Display_Infor(const char *format, ...) CVSTV_NOEXCEPT
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
 /* Writes the driver's facts of the connection to the listing window. 0, or
  * -1 when there is no connection or the facts cannot be read. */
-CVSTV_API int GXDB_Get_Sql_Infor(void);
+CVSTV_API int GXDB_Get_Sql_Infor(void) CVSTV_NOEXCEPT;
 /* Writes a trace of a workbook (driver facts, tables, the first records of
  * the first table) to the listing window. 0 or -1. */
-CVSTV_API int GXDB_debug_database(const char *workbook);
+CVSTV_API int GXDB_debug_database(const char *workbook) CVSTV_NOEXCEPT;
 
 /* ---- Record lists ------------------------------------------------------------------ */
 
 /* 1 if record is null or is a record of empty cells (every character at the
  * odd positions below length is "^"), else 0. */
-CVSTV_API int GXDB_Check_Empty_Row(int length, const char *record);
+CVSTV_API int GXDB_Check_Empty_Row(int length, const char *record) CVSTV_NOEXCEPT;
 /* As kt_add_str_list: the new count, or -1 for a null or empty text or when
  * memory runs out. */
-CVSTV_API int GXDB_Add_To_Record_List(char ***list, const char *text);
+CVSTV_API int GXDB_Add_To_Record_List(char ***list, const char *text) CVSTV_NOEXCEPT;
 /* Frees every entry and the array, and sets *list to null. */
-CVSTV_API void GXDB_Free_Record_List(char ***list);
+CVSTV_API void GXDB_Free_Record_List(char ***list) CVSTV_NOEXCEPT;
 /* Frees an array of values handed out by the host's tooling utilities and
  * sets *values to null. */
-CVSTV_API void GXDB_Free_Field_Value(sGXDB_Field_Value **values);
+CVSTV_API void GXDB_Free_Field_Value(sGXDB_Field_Value **values) CVSTV_NOEXCEPT;
 
 CVSTV_END_DECLS
 

@@ -26,14 +26,14 @@ CVSTV_BEGIN_DECLS
 /* ---- Spreadsheet application ---------------------------------------------- */
 
 /* 1 when the host's default spreadsheet application is Excel, 0 for XESS. */
-CVSTV_API int CVSTVSHARE_get_xs_default_setting(void);
+CVSTV_API int CVSTVSHARE_get_xs_default_setting(void) CVSTV_NOEXCEPT;
 
 /* Starts Excel behind a spreadsheet port and opens the application's add-in
  * ("cavora_add_in.xla", or "stv_add_in.xla" for wizard type 2) from Excel's
  * XLStart directory or the kit's templates. 0 when XESS is the default or
  * all went well; -1 when Excel cannot be found (port set to -1); the host's
  * status when the port cannot be created or the add-in cannot be opened. */
-CVSTV_API int CVSTVSHARE_xls_start(void);
+CVSTV_API int CVSTVSHARE_xls_start(void) CVSTV_NOEXCEPT;
 
 /* ---- Reading --------------------------------------------------------------- */
 
@@ -41,11 +41,11 @@ CVSTV_API int CVSTVSHARE_xls_start(void);
  * not used). 0; -1 for a missing file, sheet or failed read (a message is
  * shown for a missing file); -2 when the sheet holds no data (table empty);
  * the host's status when no spreadsheet port can be created. */
-CVSTV_API int CVSTVSHARE_read_spreadsheet(int wizard_type, const char *path, sheet_table *table);
+CVSTV_API int CVSTVSHARE_read_spreadsheet(int wizard_type, const char *path, sheet_table *table) CVSTV_NOEXCEPT;
 
 /* The workbook's sheet names in workbook order (*names a new list, *count
  * its length). On XESS the path is opened as given. 0 or -1. */
-CVSTV_API int sheet_ask_sheetnames(const char *path, char ***names, int *count);
+CVSTV_API int sheet_ask_sheetnames(const char *path, char ***names, int *count) CVSTV_NOEXCEPT;
 
 /* ---- Registers --------------------------------------------------------------- */
 
@@ -53,7 +53,7 @@ CVSTV_API int sheet_ask_sheetnames(const char *path, char ***names, int *count);
  * checks that the data file named in its second row (second cell sub-path,
  * third cell file name) exists. 0 if it does; -1 after "No register file
  * found" or "Cannot find the data file: %s"; a reading status unchanged. */
-CVSTV_API int CVSTVSHARE_check_database(const char *sub_path, const char *register_name, const char *sheet_name);
+CVSTV_API int CVSTVSHARE_check_database(const char *sub_path, const char *register_name, const char *sheet_name) CVSTV_NOEXCEPT;
 
 CVSTV_END_DECLS
 

@@ -22,42 +22,42 @@ CVSTV_BEGIN_DECLS
  * sub-paths. -1 after "No <name> environment variable" when it is unset.
  * With both sub-paths null the result is left as it was. */
 CVSTV_API int CV_MENU_ask_cv_fspec(const char *variable, const char *sub_path1, const char *sub_path2,
-                                   char *result);
+                                   char *result) CVSTV_NOEXCEPT;
 CVSTV_API int FG_MENU_ask_fg_fspec(const char *variable, const char *sub_path1, const char *sub_path2,
-                                   char *result);
+                                   char *result) CVSTV_NOEXCEPT;
 CVSTV_API int STV_MENU_ask_stv_fspec(const char *variable, const char *sub_path1, const char *sub_path2,
-                                     char *result);
+                                     char *result) CVSTV_NOEXCEPT;
 
 /* ---- Kit family: the variable follows the wizard type ------------------- */
 
 /* Tries the named variable (null: "CV_STANDARDPARTPATH") first, then the
  * kit variable of the wizard type. */
 CVSTV_API int CVSTVSHARE_ask_mold_fspec(int wizard_type, const char *variable, const char *sub_path1,
-                                        const char *sub_path2, char *result);
+                                        const char *sub_path2, char *result) CVSTV_NOEXCEPT;
 /* Always the kit variable of the wizard type. */
 CVSTV_API int CVSTVSHARE_ask_mold_fspec0(int wizard_type, const char *sub_path1, const char *sub_path2,
-                                         char *result);
+                                         char *result) CVSTV_NOEXCEPT;
 /* Resolves in the kit, then under KRAX_BASE_DIR, and tests for existence
  * (a "::" suffix is not part of the tested file). 0 when found; the host's
  * non-zero existence code (result empty) when found nowhere; -1 when a
  * variable is not set. */
 CVSTV_API int CVSTVSHARE_ask_mold_fspec1(int wizard_type, const char *sub_path1, const char *sub_path2,
-                                         char *result);
+                                         char *result) CVSTV_NOEXCEPT;
 /* A workbook that may exist as ".xls" or as ".xs4": the ".xls" path when
  * that file exists, else the ".xs4" path. -1 for a name with neither
  * extension or a failed resolution. */
 CVSTV_API int CVSTVSHARE_ask_mold_data_fspec(int wizard_type, const char *sub_path, const char *file_name,
-                                             char *result);
+                                             char *result) CVSTV_NOEXCEPT;
 
 /* ---- Current wizard type and module id ---------------------------------- */
 
-CVSTV_API void CVSTWSHARE_set_wizard_type(int wizard_type);
+CVSTV_API void CVSTWSHARE_set_wizard_type(int wizard_type) CVSTV_NOEXCEPT;
 /* 0 until an application sets it. */
-CVSTV_API int CVSTWSHARE_get_wizard_type(void);
+CVSTV_API int CVSTWSHARE_get_wizard_type(void) CVSTV_NOEXCEPT;
 /* Stores the module id; returns 0. */
-CVSTV_API int kt_set_module_id(int module_id);
+CVSTV_API int kt_set_module_id(int module_id) CVSTV_NOEXCEPT;
 /* -1 until set. */
-CVSTV_API int kt_ask_module_id(void);
+CVSTV_API int kt_ask_module_id(void) CVSTV_NOEXCEPT;
 
 CVSTV_END_DECLS
 

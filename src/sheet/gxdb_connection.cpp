@@ -9,6 +9,7 @@
 // the opened spreadsheet port (mode 0) or through the tooling utilities in
 // read-write mode (non-zero mode), which hands back the workbook handle.
 #include "gxdb_internal.h"
+#include "util/boundary.h"
 #include "gxdb_sql.h"
 #include "workbook_path.h"
 
@@ -180,148 +181,166 @@ using namespace cvstv::gxdb;
 
 extern "C" {
 
-CVSTV_API int GXDB_Connect(const char *workbook)
+CVSTV_API int GXDB_Connect(const char *workbook) noexcept
 {
-    if (!workbook)
-        return -1;
-    Connection &c = connection();
-    c.workbook = workbook;
-    if (automation()) {
-        int port = CVSTVSHARE_get_xls_port();
-        int status = HX_SS_open_file(port, workbook);
+    return cvstv::guarded("GXDB_Connect", -1, [&]() -> int {
+        if (!workbook)
+            return -1;
+        Connection &c = connection();
+        c.workbook = workbook;
+        if (automation()) {
+            int port = CVSTVSHARE_get_xls_port();
+            int status = HX_SS_open_file(port, workbook);
+            if (status != HX_OK)
+                return status;
+            return HX_SS_set_current(port, workbook);
+        }
+        return odbc_connect(workbook);
+    });
+}
+
+CVSTV_API int GXDB_Connect_RW_Mode(const char *workbook, int mode) noexcept
+{
+    return cvstv::guarded("GXDB_Connect_RW_Mode", -1, [&]() -> int {
+        if (!workbook)
+            return -1;
+        if (!automation() || mode == 0)
+            return GXDB_Connect(workbook);
+        Connection &c = connection();
+        c.workbook = workbook;
+        if (c.workbook_handle != 0) {
+            // A second connect replaces the handle; the first is saved and closed
+            // as its disconnect would have done.
+            HX_TOOL_close_workbook(c.workbook_handle, 1);
+            c.workbook_handle = 0;
+        }
+        int handle = 0;
+        int status = HX_TOOL_open_workbook(CVSTVSHARE_get_xls_port(), workbook, mode, &handle);
         if (status != HX_OK)
             return status;
-        return HX_SS_set_current(port, workbook);
-    }
-    return odbc_connect(workbook);
-}
-
-CVSTV_API int GXDB_Connect_RW_Mode(const char *workbook, int mode)
-{
-    if (!workbook)
-        return -1;
-    if (!automation() || mode == 0)
-        return GXDB_Connect(workbook);
-    Connection &c = connection();
-    c.workbook = workbook;
-    if (c.workbook_handle != 0) {
-        // A second connect replaces the handle; the first is saved and closed
-        // as its disconnect would have done.
-        HX_TOOL_close_workbook(c.workbook_handle, 1);
-        c.workbook_handle = 0;
-    }
-    int handle = 0;
-    int status = HX_TOOL_open_workbook(CVSTVSHARE_get_xls_port(), workbook, mode, &handle);
-    if (status != HX_OK)
-        return status;
-    c.workbook_handle = handle;
-    return 0;
-}
-
-CVSTV_API int GXDB_Disconnect(void)
-{
-    if (automation())
+        c.workbook_handle = handle;
         return 0;
-    odbc_disconnect();
-    return 0;
+    });
 }
 
-CVSTV_API int GXDB_Disconnect_RW_Mode(const char *workbook, int mode)
+CVSTV_API int GXDB_Disconnect(void) noexcept
 {
-    if (!automation())
-        return GXDB_Disconnect();
-    Connection &c = connection();
-    if (mode != 0) {
-        int handle = c.workbook_handle;
-        c.workbook_handle = 0;
-        return handle != 0 ? HX_TOOL_close_workbook(handle, 1) : 0;
-    }
-    if (!workbook)
-        return -1;
-    return HX_SS_close_file(CVSTVSHARE_get_xls_port(), workbook);
+    return cvstv::guarded("GXDB_Disconnect", -1, [&]() -> int {
+        if (automation())
+            return 0;
+        odbc_disconnect();
+        return 0;
+    });
 }
 
-CVSTV_API int GXDB_Errors(char **text)
+CVSTV_API int GXDB_Disconnect_RW_Mode(const char *workbook, int mode) noexcept
 {
-    std::string last = last_error_text();
+    return cvstv::guarded("GXDB_Disconnect_RW_Mode", -1, [&]() -> int {
+        if (!automation())
+            return GXDB_Disconnect();
+        Connection &c = connection();
+        if (mode != 0) {
+            int handle = c.workbook_handle;
+            c.workbook_handle = 0;
+            return handle != 0 ? HX_TOOL_close_workbook(handle, 1) : 0;
+        }
+        if (!workbook)
+            return -1;
+        return HX_SS_close_file(CVSTVSHARE_get_xls_port(), workbook);
+    });
+}
+
+CVSTV_API int GXDB_Errors(char **text) noexcept
+{
     if (text)
-        *text = last.empty() ? nullptr : HX_strdup(last.c_str());
-    return -1;
+        *text = nullptr;
+    return cvstv::guarded("GXDB_Errors", -1, [&]() -> int {
+        std::string last = last_error_text();
+        if (text && !last.empty())
+            *text = HX_strdup(last.c_str());
+        return -1;
+    });
 }
 
-CVSTV_API void GXDB_Display_Err_Msg(void *statement)
+CVSTV_API void GXDB_Display_Err_Msg(void *statement) noexcept
 {
-    SQLCHAR state[SQL_SQLSTATE_SIZE + 1] = "";
-    SQLCHAR message[err_message_size] = "";
-    SQLINTEGER native = 0;
-    SQLSMALLINT length = 0;
-    if (!statement || !SQL_SUCCEEDED(SQLGetDiagRec(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(statement), 1, state,
-                                                   &native, message, sizeof message, &length))) {
-        error_box("SQL handle error.");
-        return;
-    }
-    char text[err_message_size + 16];
-    cvstv::format_bounded(text, sizeof text, "%s: %s", reinterpret_cast<const char *>(state),
-                          reinterpret_cast<const char *>(message));
-    error_box(text);
+    cvstv::guarded_void("GXDB_Display_Err_Msg", [&] {
+        SQLCHAR state[SQL_SQLSTATE_SIZE + 1] = "";
+        SQLCHAR message[err_message_size] = "";
+        SQLINTEGER native = 0;
+        SQLSMALLINT length = 0;
+        if (!statement || !SQL_SUCCEEDED(SQLGetDiagRec(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(statement), 1, state,
+                                                       &native, message, sizeof message, &length))) {
+            error_box("SQL handle error.");
+            return;
+        }
+        char text[err_message_size + 16];
+        cvstv::format_bounded(text, sizeof text, "%s: %s", reinterpret_cast<const char *>(state),
+                              reinterpret_cast<const char *>(message));
+        error_box(text);
+    });
 }
 
-CVSTV_API void GXDB_Display_Infor(const char *format, ...)
+CVSTV_API void GXDB_Display_Infor(const char *format, ...) noexcept
 {
     if (!format)
         return;
-    int is_open = 0;
-    if (HX_listing_window_is_open(&is_open) != HX_OK || !is_open)
-        HX_listing_window_open();
-    char text[infor_text_size];
     va_list args;
     va_start(args, format);
-    cvstv::vformat_bounded(text, sizeof text, format, args);
+    cvstv::guarded_void("GXDB_Display_Infor", [&] {
+        int is_open = 0;
+        if (HX_listing_window_is_open(&is_open) != HX_OK || !is_open)
+            HX_listing_window_open();
+        char text[infor_text_size];
+        cvstv::vformat_bounded(text, sizeof text, format, args);
+        HX_listing_window_write(text);
+    });
     va_end(args);
-    HX_listing_window_write(text);
 }
 
-CVSTV_API int GXDB_Get_Sql_Infor(void)
+CVSTV_API int GXDB_Get_Sql_Infor(void) noexcept
 {
-    const Connection &c = connection();
-    if (c.dbc == SQL_NULL_HDBC || !c.connected)
-        return -1;
-    SQLUSMALLINT supported = SQL_FALSE;
-    if (!SQL_SUCCEEDED(SQLGetFunctions(c.dbc, SQL_API_SQLGETINFO, &supported)) || !supported) {
-        GXDB_Display_Infor("SQLGetInfo is not supported\n");
-        return -1;
-    }
-    struct Fact {
-        SQLUSMALLINT type;
-        const char *format;
-    };
-    static const Fact facts[] = {
-        {SQL_DATA_SOURCE_NAME, "               Server Name: %s\n"},
-        {SQL_DATABASE_NAME, "             Database Name: %s\n"},
-        {SQL_SERVER_NAME, "             Instance Name: %s\n"},
-        {SQL_DBMS_NAME, "                 DBMS Name: %s\n"},
-        {SQL_DBMS_VER, "              DBMS Version: %s\n"},
-        {SQL_DRIVER_NAME, "           CLI Driver Name: %s\n"},
-        {SQL_DRIVER_VER, "        CLI Driver Version: %s\n"},
-    };
-    for (const Fact &fact : facts) {
-        char value[info_value_size] = "";
+    return cvstv::guarded("GXDB_Get_Sql_Infor", -1, [&]() -> int {
+        const Connection &c = connection();
+        if (c.dbc == SQL_NULL_HDBC || !c.connected)
+            return -1;
+        SQLUSMALLINT supported = SQL_FALSE;
+        if (!SQL_SUCCEEDED(SQLGetFunctions(c.dbc, SQL_API_SQLGETINFO, &supported)) || !supported) {
+            GXDB_Display_Infor("SQLGetInfo is not supported\n");
+            return -1;
+        }
+        struct Fact {
+            SQLUSMALLINT type;
+            const char *format;
+        };
+        static const Fact facts[] = {
+            {SQL_DATA_SOURCE_NAME, "               Server Name: %s\n"},
+            {SQL_DATABASE_NAME, "             Database Name: %s\n"},
+            {SQL_SERVER_NAME, "             Instance Name: %s\n"},
+            {SQL_DBMS_NAME, "                 DBMS Name: %s\n"},
+            {SQL_DBMS_VER, "              DBMS Version: %s\n"},
+            {SQL_DRIVER_NAME, "           CLI Driver Name: %s\n"},
+            {SQL_DRIVER_VER, "        CLI Driver Version: %s\n"},
+        };
+        for (const Fact &fact : facts) {
+            char value[info_value_size] = "";
+            SQLSMALLINT length = 0;
+            if (!SQL_SUCCEEDED(SQLGetInfo(c.dbc, fact.type, value, sizeof value, &length)))
+                value[0] = '\0';
+            GXDB_Display_Infor(fact.format, value);
+        }
+        SQLSMALLINT level = -1;
         SQLSMALLINT length = 0;
-        if (!SQL_SUCCEEDED(SQLGetInfo(c.dbc, fact.type, value, sizeof value, &length)))
-            value[0] = '\0';
-        GXDB_Display_Infor(fact.format, value);
-    }
-    SQLSMALLINT level = -1;
-    SQLSMALLINT length = 0;
-    if (!SQL_SUCCEEDED(SQLGetInfo(c.dbc, SQL_ODBC_SQL_CONFORMANCE, &level, sizeof level, &length)))
-        level = -1;
-    static const char *const grammars[] = {"Minimum Grammar", "Core Grammar", "Extended Grammar"};
-    if (level < 0 || level > 2) {
-        GXDB_Display_Infor("Error calling getinfo");
-        return -1;
-    }
-    GXDB_Display_Infor("ODBC SQL Conformance Level: %s\n", grammars[level]);
-    return 0;
+        if (!SQL_SUCCEEDED(SQLGetInfo(c.dbc, SQL_ODBC_SQL_CONFORMANCE, &level, sizeof level, &length)))
+            level = -1;
+        static const char *const grammars[] = {"Minimum Grammar", "Core Grammar", "Extended Grammar"};
+        if (level < 0 || level > 2) {
+            GXDB_Display_Infor("Error calling getinfo");
+            return -1;
+        }
+        GXDB_Display_Infor("ODBC SQL Conformance Level: %s\n", grammars[level]);
+        return 0;
+    });
 }
 
 } // extern "C"

@@ -7,6 +7,7 @@
 // was created, -1 after a failure to find or start the spreadsheet program.
 // The read method is always 0: automation is used whenever a port is open.
 #include "cvstvshare/sheet_gxdb.h"
+#include "util/boundary.h"
 #include "util/module_state.h"
 
 namespace {
@@ -18,10 +19,25 @@ const cvstv::ModuleStateReset port_reset{[] { opened_port = 0; }};
 
 extern "C" {
 
-CVSTV_API int CVSTVSHARE_get_xls_port(void) { return opened_port; }
+CVSTV_API int CVSTVSHARE_get_xls_port(void) noexcept
+{
+    return cvstv::guarded("CVSTVSHARE_get_xls_port", 0, [&]() -> int {
+        return opened_port;
+    });
+}
 
-CVSTV_API void CVSTVSHARE_set_xls_port(int port) { opened_port = port; }
+CVSTV_API void CVSTVSHARE_set_xls_port(int port) noexcept
+{
+    cvstv::guarded_void("CVSTVSHARE_set_xls_port", [&] {
+        opened_port = port;
+    });
+}
 
-CVSTV_API int CVSTVSHARE_get_xls_read_method(void) { return 0; }
+CVSTV_API int CVSTVSHARE_get_xls_read_method(void) noexcept
+{
+    return cvstv::guarded("CVSTVSHARE_get_xls_read_method", 0, [&]() -> int {
+        return 0;
+    });
+}
 
 } // extern "C"

@@ -15,6 +15,7 @@
 // through), both removed on every return after disconnecting. Concurrent
 // readers each have their own copy; the workbook itself is never deleted.
 #include "gxdb_internal.h"
+#include "util/boundary.h"
 #include "workbook_path.h"
 #include "sheet_internal.h"
 
@@ -392,33 +393,35 @@ using namespace cvstv::gxdb;
 
 extern "C" {
 
-CVSTV_API int GXDB_read_sheetnames(const char *workbook, char ***names, int *count)
+CVSTV_API int GXDB_read_sheetnames(const char *workbook, char ***names, int *count) noexcept
 {
-    if (!names || !count)
-        return -1;
-    *names = nullptr;
-    *count = 0;
-    if (!workbook)
-        return -1;
-    WorkbookPath wp = split_workbook_path(workbook);
-    DisconnectGuard disconnect;
-    if (!reader_connect(wp.path))
-        return -1;
-    std::vector<std::string> tables;
-    if (odbc_table_names(tables) != 0)
-        return -1;
-    std::vector<std::string> sheets;
-    for (const std::string &name : tables)
-        sheets.push_back(sheet_of_table(name));
-    char **list = nullptr;
-    if (cvstv::append_str_list(&list, sheets) < 0)
-        return -1;
-    *names = list;
-    *count = cvstv::str_list_count(list);
-    return 0;
+    return cvstv::guarded("GXDB_read_sheetnames", -1, [&]() -> int {
+        if (!names || !count)
+            return -1;
+        *names = nullptr;
+        *count = 0;
+        if (!workbook)
+            return -1;
+        WorkbookPath wp = split_workbook_path(workbook);
+        DisconnectGuard disconnect;
+        if (!reader_connect(wp.path))
+            return -1;
+        std::vector<std::string> tables;
+        if (odbc_table_names(tables) != 0)
+            return -1;
+        std::vector<std::string> sheets;
+        for (const std::string &name : tables)
+            sheets.push_back(sheet_of_table(name));
+        char **list = nullptr;
+        if (cvstv::append_str_list(&list, sheets) < 0)
+            return -1;
+        *names = list;
+        *count = cvstv::str_list_count(list);
+        return 0;
+    });
 }
 
-CVSTV_API int GXDB_read_spreadsheet(const char *workbook, sheet_table *table)
+CVSTV_API int GXDB_read_spreadsheet(const char *workbook, sheet_table *table) noexcept
 {
     if (!table)
         return -1;
@@ -429,45 +432,55 @@ CVSTV_API int GXDB_read_spreadsheet(const char *workbook, sheet_table *table)
     table->file_name[0] = '\0';
     if (!workbook)
         return -1;
-    cvstv::copy_bounded(table->file_name, sizeof table->file_name, workbook);
-    try {
-        return read_sheet(workbook, *table);
-    } catch (const std::bad_alloc &) {
-        report_out_of_memory(); // the table is filled only at the end: it is still empty
-        return -1;
-    }
+    return cvstv::guarded(
+        "GXDB_read_spreadsheet", -1,
+        [&] {
+            cvstv::copy_bounded(table->file_name, sizeof table->file_name, workbook);
+            try {
+                return read_sheet(workbook, *table);
+            } catch (const std::bad_alloc &) {
+                // The normalisation may run out after the grid reached the
+                // table: a failed read leaves the table empty.
+                sheet_release_memo(table);
+                report_out_of_memory();
+                return -1;
+            }
+        },
+        [&] { sheet_release_memo(table); });
 }
 
-CVSTV_API int GXDB_debug_database(const char *workbook)
+CVSTV_API int GXDB_debug_database(const char *workbook) noexcept
 {
-    if (!workbook)
-        return -1;
-    GXDB_Display_Infor("\n ----------------------- %s ------------------\n", "Begin here ");
-    DisconnectGuard disconnect;
-    if (odbc_connect(workbook) != 0) {
-        std::string text = last_error_text();
-        if (!text.empty())
-            HX_message_box(HX_SEVERITY_ERROR, text.c_str());
-        return -1;
-    }
-    GXDB_Get_Sql_Infor();
-    std::vector<std::string> tables;
-    odbc_table_names(tables);
-    for (std::size_t i = 0; i < tables.size(); ++i)
-        GXDB_Display_Infor("\nReturn Tables[%d]: %s", static_cast<int>(i), tables[i].c_str());
-    GXDB_Display_Infor("\nTable number: %d", static_cast<int>(tables.size()));
-    if (!tables.empty()) {
-        GXDB_Display_Infor("\nQuery table : %s", tables.front().c_str());
-        ListGuard records;
-        int rows = 0;
-        int columns = 0;
-        GXDB_Query_All_Records_In_Table(tables.front().c_str(), &rows, &columns, &records.list);
-        GXDB_Display_Infor("\nRecord Rows = %d, cols =%d", rows, columns);
-        for (int i = 0; i < rows && i < debug_record_count; ++i)
-            GXDB_Display_Infor("\nRecord Rows = %d, %s", i, records.list[i]);
-    }
-    GXDB_Display_Infor("\n ----------------------- %s ------------------\n\n", "End here ");
-    return 0;
+    return cvstv::guarded("GXDB_debug_database", -1, [&]() -> int {
+        if (!workbook)
+            return -1;
+        GXDB_Display_Infor("\n ----------------------- %s ------------------\n", "Begin here ");
+        DisconnectGuard disconnect;
+        if (odbc_connect(workbook) != 0) {
+            std::string text = last_error_text();
+            if (!text.empty())
+                HX_message_box(HX_SEVERITY_ERROR, text.c_str());
+            return -1;
+        }
+        GXDB_Get_Sql_Infor();
+        std::vector<std::string> tables;
+        odbc_table_names(tables);
+        for (std::size_t i = 0; i < tables.size(); ++i)
+            GXDB_Display_Infor("\nReturn Tables[%d]: %s", static_cast<int>(i), tables[i].c_str());
+        GXDB_Display_Infor("\nTable number: %d", static_cast<int>(tables.size()));
+        if (!tables.empty()) {
+            GXDB_Display_Infor("\nQuery table : %s", tables.front().c_str());
+            ListGuard records;
+            int rows = 0;
+            int columns = 0;
+            GXDB_Query_All_Records_In_Table(tables.front().c_str(), &rows, &columns, &records.list);
+            GXDB_Display_Infor("\nRecord Rows = %d, cols =%d", rows, columns);
+            for (int i = 0; i < rows && i < debug_record_count; ++i)
+                GXDB_Display_Infor("\nRecord Rows = %d, %s", i, records.list[i]);
+        }
+        GXDB_Display_Infor("\n ----------------------- %s ------------------\n\n", "End here ");
+        return 0;
+    });
 }
 
 } // extern "C"

@@ -8,6 +8,7 @@
 // updates, deletes and queries are ODBC only. Queries that return rows close
 // their cursor on every path, so the next statement starts clean.
 #include "gxdb_internal.h"
+#include "util/boundary.h"
 #include "gxdb_sql.h"
 
 #include "cvstvshare/util.h"
@@ -313,316 +314,353 @@ using namespace cvstv::gxdb;
 
 extern "C" {
 
-CVSTV_API int GXDB_Create_Table(char *table, int count, const sGXDB_Field *fields)
+CVSTV_API int GXDB_Create_Table(char *table, int count, const sGXDB_Field *fields) noexcept
 {
-    if (!table || count < 1 || !fields)
-        return -1;
-    if (std::strchr(table, '$'))
-        table[std::strlen(table) - 1] = '\0';
-    if (automation_rw()) {
-        int workbook = connection().workbook_handle;
-        if (HX_TOOL_add_sheet(workbook, table) != HX_OK)
+    return cvstv::guarded("GXDB_Create_Table", -1, [&]() -> int {
+        if (!table || count < 1 || !fields)
             return -1;
-        std::vector<std::string> names;
-        for (int i = 0; i < count; ++i) {
-            std::string name(field_name(fields[i]));
-            names.push_back(name == "^" ? std::string() : name);
+        if (std::strchr(table, '$'))
+            table[std::strlen(table) - 1] = '\0';
+        if (automation_rw()) {
+            int workbook = connection().workbook_handle;
+            if (HX_TOOL_add_sheet(workbook, table) != HX_OK)
+                return -1;
+            std::vector<std::string> names;
+            for (int i = 0; i < count; ++i) {
+                std::string name(field_name(fields[i]));
+                names.push_back(name == "^" ? std::string() : name);
+            }
+            std::vector<HX_cell_value> cells(names.size());
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                cells[i].type = GXDB_VALUE_TEXT;
+                cells[i].text = names[i].c_str();
+            }
+            return host_result(HX_TOOL_append_row(workbook, table, count, cells.data()));
         }
-        std::vector<HX_cell_value> cells(names.size());
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            cells[i].type = GXDB_VALUE_TEXT;
-            cells[i].text = names[i].c_str();
+        auto sql = create_table_sql(table, count, fields);
+        return sql ? execute(*sql) : -1;
+    });
+}
+
+CVSTV_API int GXDB_Delete_Table(const char *table) noexcept
+{
+    return cvstv::guarded("GXDB_Delete_Table", -1, [&]() -> int {
+        if (!table)
+            return -1;
+        if (automation_rw())
+            return host_result(HX_TOOL_delete_sheet(connection().workbook_handle, table));
+        auto sql = drop_table_sql(table);
+        return sql ? execute(*sql) : -1;
+    });
+}
+
+CVSTV_API int GXDB_Add_Record(const char *table, int count, const sGXDB_Field *fields, sGXDB_Field_Value *values) noexcept
+{
+    return cvstv::guarded("GXDB_Add_Record", -1, [&]() -> int {
+        if (!table || count < 1 || !values)
+            return -1;
+        if (automation_rw()) {
+            // The spreadsheet program takes a leading "'" as "this is text", so
+            // that a text such as "007" stays text.
+            for (int i = 0; i < count; ++i) {
+                if (values[i].type != GXDB_VALUE_TEXT)
+                    continue;
+                std::string text(value_string(values[i]));
+                if (text.empty())
+                    continue;
+                cvstv::copy_bounded(values[i].value.s, quoted_text_limit + 1, "'" + text);
+            }
+            std::vector<HX_cell_value> cells = cell_values(count, values);
+            return host_result(HX_TOOL_append_row(connection().workbook_handle, table, count, cells.data()));
         }
-        return host_result(HX_TOOL_append_row(workbook, table, count, cells.data()));
-    }
-    auto sql = create_table_sql(table, count, fields);
-    return sql ? execute(*sql) : -1;
+        auto sql = insert_sql(table, count, fields, values);
+        return sql ? execute(*sql) : -1;
+    });
 }
 
-CVSTV_API int GXDB_Delete_Table(const char *table)
+CVSTV_API int GXDB_Add_Blank_Record(const char *table, int count) noexcept
 {
-    if (!table)
-        return -1;
-    if (automation_rw())
-        return host_result(HX_TOOL_delete_sheet(connection().workbook_handle, table));
-    auto sql = drop_table_sql(table);
-    return sql ? execute(*sql) : -1;
+    return cvstv::guarded("GXDB_Add_Blank_Record", -1, [&]() -> int {
+        if (!table || count < 1)
+            return -1;
+        if (automation_rw())
+            return HX_TOOL_append_blank_row(connection().workbook_handle, table, count);
+        auto sql = insert_blank_sql(table, count);
+        return sql ? execute_returning_code(*sql) : SQL_ERROR;
+    });
 }
 
-CVSTV_API int GXDB_Add_Record(const char *table, int count, const sGXDB_Field *fields, sGXDB_Field_Value *values)
+CVSTV_API int GXDB_Delete_All_Record(const char *table) noexcept
 {
-    if (!table || count < 1 || !values)
-        return -1;
-    if (automation_rw()) {
-        // The spreadsheet program takes a leading "'" as "this is text", so
-        // that a text such as "007" stays text.
-        for (int i = 0; i < count; ++i) {
-            if (values[i].type != GXDB_VALUE_TEXT)
-                continue;
-            std::string text(value_string(values[i]));
-            if (text.empty())
-                continue;
-            cvstv::copy_bounded(values[i].value.s, quoted_text_limit + 1, "'" + text);
-        }
-        std::vector<HX_cell_value> cells = cell_values(count, values);
-        return host_result(HX_TOOL_append_row(connection().workbook_handle, table, count, cells.data()));
-    }
-    auto sql = insert_sql(table, count, fields, values);
-    return sql ? execute(*sql) : -1;
-}
-
-CVSTV_API int GXDB_Add_Blank_Record(const char *table, int count)
-{
-    if (!table || count < 1)
-        return -1;
-    if (automation_rw())
-        return HX_TOOL_append_blank_row(connection().workbook_handle, table, count);
-    auto sql = insert_blank_sql(table, count);
-    return sql ? execute_returning_code(*sql) : SQL_ERROR;
-}
-
-CVSTV_API int GXDB_Delete_All_Record(const char *table)
-{
-    if (!table)
-        return -1;
-    if (automation_rw())
-        return host_result(HX_TOOL_delete_all_records(connection().workbook_handle, table));
-    auto sql = delete_all_sql(table);
-    return sql ? execute(*sql) : -1;
+    return cvstv::guarded("GXDB_Delete_All_Record", -1, [&]() -> int {
+        if (!table)
+            return -1;
+        if (automation_rw())
+            return host_result(HX_TOOL_delete_all_records(connection().workbook_handle, table));
+        auto sql = delete_all_sql(table);
+        return sql ? execute(*sql) : -1;
+    });
 }
 
 CVSTV_API int GXDB_Delete_Record(const char *table, int key, const sGXDB_Field *fields,
-                                 const sGXDB_Field_Value *values)
+                                 const sGXDB_Field_Value *values) noexcept
 {
-    if (!table)
-        return -1;
-    auto sql = delete_record_sql(table, key, fields, values);
-    return sql ? execute(*sql) : -1;
+    return cvstv::guarded("GXDB_Delete_Record", -1, [&]() -> int {
+        if (!table)
+            return -1;
+        auto sql = delete_record_sql(table, key, fields, values);
+        return sql ? execute(*sql) : -1;
+    });
 }
 
 CVSTV_API int GXDB_Update_Record(const char *table, int count, int key, const sGXDB_Field *fields,
-                                 const sGXDB_Field_Value *values)
+                                 const sGXDB_Field_Value *values) noexcept
 {
-    if (!table)
-        return -1;
-    auto sql = update_sql(table, count, key, fields, values);
-    return sql ? execute(*sql) : -1;
+    return cvstv::guarded("GXDB_Update_Record", -1, [&]() -> int {
+        if (!table)
+            return -1;
+        auto sql = update_sql(table, count, key, fields, values);
+        return sql ? execute(*sql) : -1;
+    });
 }
 
 CVSTV_API int GXDB_Query_Record(const char *table, int count, int key, const sGXDB_Field *fields,
-                                sGXDB_Field_Value *values)
+                                sGXDB_Field_Value *values) noexcept
 {
-    if (!table)
-        return -1;
-    auto sql = select_record_sql(table, count, key, fields, values);
-    SQLHSTMT stmt = connection().stmt;
-    if (!sql || stmt == SQL_NULL_HSTMT)
-        return -1;
-    if (!SQL_SUCCEEDED(open_query(stmt, *sql)))
-        return -1;
-    CursorGuard cursor(stmt);
-    if (SQLFetch(stmt) != SQL_SUCCESS)
-        return -1;
-    SQLUSMALLINT column = 0;
-    for (int i = 0; i < count; ++i) {
-        if (i == key - 1)
-            continue;
-        ++column;
-        sGXDB_Field_Value &v = values[i];
-        // An empty cell has no number: a NULL integer or real leaves the
-        // caller's value as it was, so a default set beforehand stands. Its
-        // text is the empty text.
-        SQLLEN indicator = 0;
-        SQLRETURN rc = SQL_SUCCESS;
-        switch (v.type) {
-        case GXDB_VALUE_INTEGER: {
-            SQLINTEGER number = 0;
-            rc = SQLGetData(stmt, column, SQL_C_SLONG, &number, sizeof number, &indicator);
-            if (SQL_SUCCEEDED(rc) && indicator != SQL_NULL_DATA)
-                v.value.i = number;
-            break;
-        }
-        case GXDB_VALUE_REAL: {
-            SQLDOUBLE number = 0.0;
-            rc = SQLGetData(stmt, column, SQL_C_DOUBLE, &number, sizeof number, &indicator);
-            if (SQL_SUCCEEDED(rc) && indicator != SQL_NULL_DATA)
-                v.value.d = number;
-            break;
-        }
-        case GXDB_VALUE_TEXT: {
-            std::string text;
-            if (!column_text(stmt, column, text, query_text_size))
-                return -1;
-            cvstv::copy_bounded(v.value.s, sizeof v.value.s, text);
-            break;
-        }
-        default: break; // not fetched; its column is counted
-        }
-        if (!SQL_SUCCEEDED(rc))
+    return cvstv::guarded("GXDB_Query_Record", -1, [&]() -> int {
+        if (!table)
             return -1;
-    }
-    return 0;
-}
-
-CVSTV_API int GXDB_Change_Table_Names(const char *old_name, const char *new_name)
-{
-    if (!old_name || !new_name)
-        return -1;
-    if (automation_rw())
-        return HX_TOOL_rename_sheet(connection().workbook_handle, old_name, new_name);
-    auto sql = rename_table_sql(old_name, new_name);
-    SQLRETURN rc = sql ? execute_returning_code(*sql) : SQL_ERROR;
-    if (!SQL_SUCCEEDED(rc))
-        GXDB_Display_Infor("Failed to rename table.\n");
-    return rc;
-}
-
-CVSTV_API int GXDB_Query_Table_Names(int *count, char ***names)
-{
-    if (!count || !names)
-        return -1;
-    *count = 0;
-    *names = nullptr;
-    if (automation()) {
-        const Connection &c = connection();
-        int status = c.workbook_handle != 0
-                         ? HX_TOOL_ask_workbook_sheet_names(c.workbook_handle, names, count)
-                         : HX_TOOL_ask_sheet_names(CVSTVSHARE_get_xls_port(), c.workbook.c_str(), names, count);
-        return host_result(status);
-    }
-    std::vector<std::string> tables;
-    if (odbc_table_names(tables) != 0)
-        return -1;
-    return hand_out_list(tables, names, count);
-}
-
-CVSTV_API int GXDB_Query_Column_Names(const char *table, int *count, char ***names)
-{
-    if (!table || !count || !names)
-        return -1;
-    *count = 0;
-    *names = nullptr;
-    ColumnNames found;
-    if (odbc_column_names(table, found) != 0)
-        return -1;
-    // The documented list: "^" for an unnamed column; an unreadable name
-    // adds nothing (the list refuses the empty text) but is counted.
-    std::vector<std::string> columns;
-    for (const ColumnName &c : found.columns) {
-        if (c.kind == ColumnName::named)
-            columns.push_back(c.text);
-        else if (c.kind == ColumnName::unnamed)
-            columns.emplace_back("^");
-    }
-    if (hand_out_list(columns, names, count) != 0)
-        return -1;
-    *count = found.counted;
-    return 0;
-}
-
-CVSTV_API int GXDB_Query_All_Records_In_Table(const char *table, int *rows, int *columns, char ***records)
-{
-    if (!table || !rows || !columns || !records)
-        return -1;
-    *rows = 0;
-    *columns = 0;
-    *records = nullptr;
-    Records found;
-    if (odbc_records(table, found) != 0)
-        return -1;
-    // The documented record texts: '|' and the cell's text, or "^" for an
-    // empty cell; cut at their limit; a text that reads as a record of
-    // empty cells is not listed.
-    std::vector<std::string> listed;
-    listed.reserve(found.size());
-    int widest = 0;
-    for (std::size_t r = 0; r < found.size(); ++r) {
-        std::string record;
-        int row_widest = 0;
-        for (int c = 0; c < found.cell_count(r); ++c) {
-            std::string_view cell = found.cell(r, c);
-            record += '|';
-            if (cell.empty()) {
-                record += '^';
-            } else {
-                record += cell;
-                row_widest = c + 1;
+        auto sql = select_record_sql(table, count, key, fields, values);
+        SQLHSTMT stmt = connection().stmt;
+        if (!sql || stmt == SQL_NULL_HSTMT)
+            return -1;
+        if (!SQL_SUCCEEDED(open_query(stmt, *sql)))
+            return -1;
+        CursorGuard cursor(stmt);
+        if (SQLFetch(stmt) != SQL_SUCCESS)
+            return -1;
+        SQLUSMALLINT column = 0;
+        for (int i = 0; i < count; ++i) {
+            if (i == key - 1)
+                continue;
+            ++column;
+            sGXDB_Field_Value &v = values[i];
+            // An empty cell has no number: a NULL integer or real leaves the
+            // caller's value as it was, so a default set beforehand stands. Its
+            // text is the empty text.
+            SQLLEN indicator = 0;
+            SQLRETURN rc = SQL_SUCCESS;
+            switch (v.type) {
+            case GXDB_VALUE_INTEGER: {
+                SQLINTEGER number = 0;
+                rc = SQLGetData(stmt, column, SQL_C_SLONG, &number, sizeof number, &indicator);
+                if (SQL_SUCCEEDED(rc) && indicator != SQL_NULL_DATA)
+                    v.value.i = number;
+                break;
             }
+            case GXDB_VALUE_REAL: {
+                SQLDOUBLE number = 0.0;
+                rc = SQLGetData(stmt, column, SQL_C_DOUBLE, &number, sizeof number, &indicator);
+                if (SQL_SUCCEEDED(rc) && indicator != SQL_NULL_DATA)
+                    v.value.d = number;
+                break;
+            }
+            case GXDB_VALUE_TEXT: {
+                std::string text;
+                if (!column_text(stmt, column, text, query_text_size))
+                    return -1;
+                cvstv::copy_bounded(v.value.s, sizeof v.value.s, text);
+                break;
+            }
+            default: break; // not fetched; its column is counted
+            }
+            if (!SQL_SUCCEEDED(rc))
+                return -1;
         }
-        if (record.size() > record_text_limit)
-            record.resize(record_text_limit);
-        if (GXDB_Check_Empty_Row(static_cast<int>(record.size()), record.c_str()))
-            continue;
-        listed.push_back(std::move(record));
-        widest = std::max(widest, row_widest);
-    }
-    if (hand_out_list(listed, records, rows) != 0)
-        return -1;
-    *columns = widest;
-    return 0;
+        return 0;
+    });
 }
 
-CVSTV_API int GXDB_Ask_Datafile_Name(const char *table, char *path)
+CVSTV_API int GXDB_Change_Table_Names(const char *old_name, const char *new_name) noexcept
 {
-    if (!table || !path)
-        return -1;
-    SQLHSTMT stmt = connection().stmt;
-    if (stmt == SQL_NULL_HSTMT)
-        return -1;
-    SQLRETURN rc = open_columns(stmt, table);
-    if (!SQL_SUCCEEDED(rc)) {
-        GXDB_Display_Err_Msg(stmt);
+    return cvstv::guarded("GXDB_Change_Table_Names", -1, [&]() -> int {
+        if (!old_name || !new_name)
+            return -1;
+        if (automation_rw())
+            return HX_TOOL_rename_sheet(connection().workbook_handle, old_name, new_name);
+        auto sql = rename_table_sql(old_name, new_name);
+        SQLRETURN rc = sql ? execute_returning_code(*sql) : SQL_ERROR;
+        if (!SQL_SUCCEEDED(rc))
+            GXDB_Display_Infor("Failed to rename table.\n");
         return rc;
-    }
-    CursorGuard cursor(stmt);
-    rc = fetch_column_of(stmt, table);
-    if (!SQL_SUCCEEDED(rc)) {
-        GXDB_Display_Err_Msg(stmt);
-        return rc == SQL_NO_DATA ? -1 : rc;
-    }
-    std::string catalogue;
-    if (!column_text(stmt, 1, catalogue)) {
-        GXDB_Display_Err_Msg(stmt);
-        return -1;
-    }
-    if (!cvstv::copy_bounded(path, GXDB_PATH_SIZE, catalogue + ".xls")) {
-        path[0] = '\0';
-        return -1;
-    }
-    return 0;
+    });
 }
 
-CVSTV_API int GXDB_Check_Empty_Row(int length, const char *record)
+CVSTV_API int GXDB_Query_Table_Names(int *count, char ***names) noexcept
 {
-    if (!record || length <= 0)
+    return cvstv::guarded("GXDB_Query_Table_Names", -1, [&]() -> int {
+        if (!count || !names)
+            return -1;
+        *count = 0;
+        *names = nullptr;
+        if (automation()) {
+            const Connection &c = connection();
+            int status = c.workbook_handle != 0
+                             ? HX_TOOL_ask_workbook_sheet_names(c.workbook_handle, names, count)
+                             : HX_TOOL_ask_sheet_names(CVSTVSHARE_get_xls_port(), c.workbook.c_str(), names, count);
+            return host_result(status);
+        }
+        std::vector<std::string> tables;
+        if (odbc_table_names(tables) != 0)
+            return -1;
+        return hand_out_list(tables, names, count);
+    });
+}
+
+CVSTV_API int GXDB_Query_Column_Names(const char *table, int *count, char ***names) noexcept
+{
+    return cvstv::guarded("GXDB_Query_Column_Names", -1, [&]() -> int {
+        if (!table || !count || !names)
+            return -1;
+        *count = 0;
+        *names = nullptr;
+        ColumnNames found;
+        if (odbc_column_names(table, found) != 0)
+            return -1;
+        // The documented list: "^" for an unnamed column; an unreadable name
+        // adds nothing (the list refuses the empty text) but is counted.
+        std::vector<std::string> columns;
+        for (const ColumnName &c : found.columns) {
+            if (c.kind == ColumnName::named)
+                columns.push_back(c.text);
+            else if (c.kind == ColumnName::unnamed)
+                columns.emplace_back("^");
+        }
+        if (hand_out_list(columns, names, count) != 0)
+            return -1;
+        *count = found.counted;
+        return 0;
+    });
+}
+
+CVSTV_API int GXDB_Query_All_Records_In_Table(const char *table, int *rows, int *columns, char ***records) noexcept
+{
+    return cvstv::guarded("GXDB_Query_All_Records_In_Table", -1, [&]() -> int {
+        if (!table || !rows || !columns || !records)
+            return -1;
+        *rows = 0;
+        *columns = 0;
+        *records = nullptr;
+        Records found;
+        if (odbc_records(table, found) != 0)
+            return -1;
+        // The documented record texts: '|' and the cell's text, or "^" for an
+        // empty cell; cut at their limit; a text that reads as a record of
+        // empty cells is not listed.
+        std::vector<std::string> listed;
+        listed.reserve(found.size());
+        int widest = 0;
+        for (std::size_t r = 0; r < found.size(); ++r) {
+            std::string record;
+            int row_widest = 0;
+            for (int c = 0; c < found.cell_count(r); ++c) {
+                std::string_view cell = found.cell(r, c);
+                record += '|';
+                if (cell.empty()) {
+                    record += '^';
+                } else {
+                    record += cell;
+                    row_widest = c + 1;
+                }
+            }
+            if (record.size() > record_text_limit)
+                record.resize(record_text_limit);
+            if (GXDB_Check_Empty_Row(static_cast<int>(record.size()), record.c_str()))
+                continue;
+            listed.push_back(std::move(record));
+            widest = std::max(widest, row_widest);
+        }
+        if (hand_out_list(listed, records, rows) != 0)
+            return -1;
+        *columns = widest;
+        return 0;
+    });
+}
+
+CVSTV_API int GXDB_Ask_Datafile_Name(const char *table, char *path) noexcept
+{
+    return cvstv::guarded("GXDB_Ask_Datafile_Name", -1, [&]() -> int {
+        if (!table || !path)
+            return -1;
+        SQLHSTMT stmt = connection().stmt;
+        if (stmt == SQL_NULL_HSTMT)
+            return -1;
+        SQLRETURN rc = open_columns(stmt, table);
+        if (!SQL_SUCCEEDED(rc)) {
+            GXDB_Display_Err_Msg(stmt);
+            return rc;
+        }
+        CursorGuard cursor(stmt);
+        rc = fetch_column_of(stmt, table);
+        if (!SQL_SUCCEEDED(rc)) {
+            GXDB_Display_Err_Msg(stmt);
+            return rc == SQL_NO_DATA ? -1 : rc;
+        }
+        std::string catalogue;
+        if (!column_text(stmt, 1, catalogue)) {
+            GXDB_Display_Err_Msg(stmt);
+            return -1;
+        }
+        if (!cvstv::copy_bounded(path, GXDB_PATH_SIZE, catalogue + ".xls")) {
+            path[0] = '\0';
+            return -1;
+        }
+        return 0;
+    });
+}
+
+CVSTV_API int GXDB_Check_Empty_Row(int length, const char *record) noexcept
+{
+    return cvstv::guarded("GXDB_Check_Empty_Row", 0, [&]() -> int {
+        if (!record || length <= 0)
+            return 1;
+        std::size_t n = strnlen(record, static_cast<std::size_t>(length));
+        for (std::size_t i = 1; i < n; i += 2)
+            if (record[i] != '^')
+                return 0;
         return 1;
-    std::size_t n = strnlen(record, static_cast<std::size_t>(length));
-    for (std::size_t i = 1; i < n; i += 2)
-        if (record[i] != '^')
-            return 0;
-    return 1;
+    });
 }
 
-CVSTV_API int GXDB_Add_To_Record_List(char ***list, const char *text)
+CVSTV_API int GXDB_Add_To_Record_List(char ***list, const char *text) noexcept
 {
-    if (!list || !text || !*text)
-        return -1;
-    int count = kt_add_str_list(list, text);
-    if (count < 0) {
-        std::printf("Cannot allocate memory in %s %d\n", source_name, __LINE__);
-        std::fflush(stdout);
-    }
-    return count;
+    return cvstv::guarded("GXDB_Add_To_Record_List", -1, [&]() -> int {
+        if (!list || !text || !*text)
+            return -1;
+        int count = kt_add_str_list(list, text);
+        if (count < 0) {
+            std::printf("Cannot allocate memory in %s %d\n", source_name, __LINE__);
+            std::fflush(stdout);
+        }
+        return count;
+    });
 }
 
-CVSTV_API void GXDB_Free_Record_List(char ***list) { kt_free_str_list(list); }
-
-CVSTV_API void GXDB_Free_Field_Value(sGXDB_Field_Value **values)
+CVSTV_API void GXDB_Free_Record_List(char ***list) noexcept
 {
-    if (!values)
-        return;
-    HX_free(*values);
-    *values = nullptr;
+    cvstv::guarded_void("GXDB_Free_Record_List", [&] {
+        kt_free_str_list(list);
+    });
+}
+
+CVSTV_API void GXDB_Free_Field_Value(sGXDB_Field_Value **values) noexcept
+{
+    cvstv::guarded_void("GXDB_Free_Field_Value", [&] {
+        if (!values)
+            return;
+        HX_free(*values);
+        *values = nullptr;
+    });
 }
 
 } // extern "C"

@@ -9,6 +9,7 @@
 // "1 ", which still compares as the number 1 but not as the text "1". Code
 // that builds conditions relies on exactly this, so it is kept as it is.
 #include "sheet/sheet_condition.h"
+#include "util/boundary.h"
 #include "util/text_buffer.h"
 
 #include <cstring>
@@ -91,32 +92,36 @@ CompoundCondition split_compound(std::string_view condition)
 
 extern "C" {
 
-CVSTV_API int sheet_cond_split(const char *condition, char *name, char *value)
+CVSTV_API int sheet_cond_split(const char *condition, char *name, char *value) noexcept
 {
-    if (!condition)
-        return SHEET_OP_NONE;
-    cvstv::sheet::SingleCondition split = cvstv::sheet::split_single(condition);
-    if (split.op == SHEET_OP_NONE)
-        return SHEET_OP_NONE;
-    if (split.has_name && name)
-        cvstv::copy_bounded(name, SHEET_SINGLE_CONDITION_SIZE, split.name);
-    if (split.has_value && value)
-        cvstv::copy_bounded(value, SHEET_SINGLE_CONDITION_SIZE, split.value);
-    return split.op;
+    return cvstv::guarded("sheet_cond_split", SHEET_OP_NONE, [&]() -> int {
+        if (!condition)
+            return SHEET_OP_NONE;
+        cvstv::sheet::SingleCondition split = cvstv::sheet::split_single(condition);
+        if (split.op == SHEET_OP_NONE)
+            return SHEET_OP_NONE;
+        if (split.has_name && name)
+            cvstv::copy_bounded(name, SHEET_SINGLE_CONDITION_SIZE, split.name);
+        if (split.has_value && value)
+            cvstv::copy_bounded(value, SHEET_SINGLE_CONDITION_SIZE, split.value);
+        return split.op;
+    });
 }
 
 // Every slot is written: the parts found, then empty texts.
 CVSTV_API int sheet_split_condition(const char *condition,
-                                    char conditions[SHEET_MAX_CONDITIONS][SHEET_CONDITION_SIZE])
+                                    char conditions[SHEET_MAX_CONDITIONS][SHEET_CONDITION_SIZE]) noexcept
 {
-    if (!conditions)
-        return 0;
-    cvstv::sheet::CompoundCondition split;
-    if (condition)
-        split = cvstv::sheet::split_compound(condition);
-    for (int i = 0; i < SHEET_MAX_CONDITIONS; ++i)
-        cvstv::copy_bounded(conditions[i], SHEET_CONDITION_SIZE, split.parts[static_cast<std::size_t>(i)]);
-    return split.count;
+    return cvstv::guarded("sheet_split_condition", 0, [&]() -> int {
+        if (!conditions)
+            return 0;
+        cvstv::sheet::CompoundCondition split;
+        if (condition)
+            split = cvstv::sheet::split_compound(condition);
+        for (int i = 0; i < SHEET_MAX_CONDITIONS; ++i)
+            cvstv::copy_bounded(conditions[i], SHEET_CONDITION_SIZE, split.parts[static_cast<std::size_t>(i)]);
+        return split.count;
+    });
 }
 
 } // extern "C"

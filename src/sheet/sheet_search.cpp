@@ -18,6 +18,7 @@
 // starts a run of repeated values.
 #include "sheet/sheet_condition.h"
 #include "sheet/sheet_layout.h"
+#include "util/boundary.h"
 #include "hx_memory.h"
 
 #include <cstring>
@@ -234,37 +235,38 @@ using namespace cvstv::sheet;
 
 extern "C" {
 
-CVSTV_API int sheet_record_compare(sheet_table *table, int row, const char *condition)
+CVSTV_API int sheet_record_compare(sheet_table *table, int row, const char *condition) noexcept
 {
-    if (!condition || !has_cells(table) || row < 0 || row >= table->row_count)
-        return -1;
-    SingleCondition split = split_single(condition);
-    if (split.op == SHEET_OP_NONE)
-        return -1;
-    int column = field_column(table, field_start_row(table), split.name);
-    if (column < 0)
-        return -1;
-    const char *cell = cell_at(table, row, column);
-    if (split.value == all_records)
-        return split.op;
-    if (!cell)
-        return -1;
-    return field_holds(cell, split.op, Operand(split.value)) ? split.op : -1;
+    return cvstv::guarded("sheet_record_compare", -1, [&]() -> int {
+        if (!condition || !has_cells(table) || row < 0 || row >= table->row_count)
+            return -1;
+        SingleCondition split = split_single(condition);
+        if (split.op == SHEET_OP_NONE)
+            return -1;
+        int column = field_column(table, field_start_row(table), split.name);
+        if (column < 0)
+            return -1;
+        const char *cell = cell_at(table, row, column);
+        if (split.value == all_records)
+            return split.op;
+        if (!cell)
+            return -1;
+        return field_holds(cell, split.op, Operand(split.value)) ? split.op : -1;
+    });
 }
 
 // Out of memory in the library's own containers counts as running out of
 // host memory: -1, nothing handed over.
-CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, char ***list, int *count)
+CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, char ***list, int *count) noexcept
 {
-    try {
-        return search_records(table, condition, list, count);
-    } catch (const std::bad_alloc &) {
-        if (list)
-            *list = nullptr;
-        if (count)
-            *count = 0;
-        return -1;
-    }
+    return cvstv::guarded(
+        "sheet_search_record", -1, [&] { return search_records(table, condition, list, count); },
+        [&] {
+            if (list)
+                *list = nullptr;
+            if (count)
+                *count = 0;
+        });
 }
 
 } // extern "C"

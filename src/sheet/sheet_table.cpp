@@ -11,6 +11,7 @@
 // no row pointer is null, every row holds at least one non-empty cell, and
 // found_row is -1.
 #include "sheet/sheet_internal.h"
+#include "util/boundary.h"
 
 #include "hx_memory.h"
 
@@ -158,37 +159,43 @@ int fill_down(sheet_table *table, bool blank_texts, const std::vector<int> *cand
 
 extern "C" {
 
-CVSTV_API int sheet_release_memo(sheet_table *table)
+CVSTV_API int sheet_release_memo(sheet_table *table) noexcept
 {
-    if (!table || !table->rows)
+    return cvstv::guarded("sheet_release_memo", -1, [&]() -> int {
+        if (!table || !table->rows)
+            return 0;
+        for (int r = 0; r < table->row_count; ++r)
+            free_row(table->rows[r], table->column_count);
+        HX_free(table->rows);
+        table->rows = nullptr;
+        table->row_count = 0;
+        table->column_count = 0;
         return 0;
-    for (int r = 0; r < table->row_count; ++r)
-        free_row(table->rows[r], table->column_count);
-    HX_free(table->rows);
-    table->rows = nullptr;
-    table->row_count = 0;
-    table->column_count = 0;
-    return 0;
+    });
 }
 
-CVSTV_API int sheet_free_mem(char **list)
+CVSTV_API int sheet_free_mem(char **list) noexcept
 {
-    if (!list)
+    return cvstv::guarded("sheet_free_mem", -1, [&]() -> int {
+        if (!list)
+            return 0;
+        for (char **p = list; *p; ++p)
+            HX_free(*p);
+        HX_free(list);
         return 0;
-    for (char **p = list; *p; ++p)
-        HX_free(*p);
-    HX_free(list);
-    return 0;
+    });
 }
 
-CVSTV_API int cell_string_validate(char *text)
+CVSTV_API int cell_string_validate(char *text) noexcept
 {
-    if (!text)
-        return -1;
-    std::size_t blanks = std::strspn(text, " ");
-    if (blanks > 0)
-        std::memmove(text, text + blanks, std::strlen(text + blanks) + 1);
-    return *text ? 0 : -1;
+    return cvstv::guarded("cell_string_validate", -1, [&]() -> int {
+        if (!text)
+            return -1;
+        std::size_t blanks = std::strspn(text, " ");
+        if (blanks > 0)
+            std::memmove(text, text + blanks, std::strlen(text + blanks) + 1);
+        return *text ? 0 : -1;
+    });
 }
 
 int sheet_strip_comments(sheet_table *table)

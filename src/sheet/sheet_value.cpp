@@ -17,6 +17,7 @@
 // classified at all; and a cell of digits with at most one point is a
 // number, read in the same pass that checks it.
 #include "sheet/sheet_condition.h"
+#include "util/boundary.h"
 
 #include <charconv>
 #include <cmath>
@@ -395,33 +396,41 @@ bool field_holds(const char *cell, int op, const Operand &y)
 
 extern "C" {
 
-CVSTV_API int sheet_field_type(const char *text)
+CVSTV_API int sheet_field_type(const char *text) noexcept
 {
-    return text ? cvstv::sheet::value_type(text) : SHEET_TYPE_INVALID;
+    return cvstv::guarded("sheet_field_type", SHEET_TYPE_INVALID, [&]() -> int {
+        return text ? cvstv::sheet::value_type(text) : SHEET_TYPE_INVALID;
+    });
 }
 
-CVSTV_API double sheet_str_double(const char *text)
+CVSTV_API double sheet_str_double(const char *text) noexcept
 {
-    return text ? cvstv::sheet::number_value(text) : 0.0;
+    return cvstv::guarded("sheet_str_double", 0.0, [&]() -> double {
+        return text ? cvstv::sheet::number_value(text) : 0.0;
+    });
 }
 
-CVSTV_API int sheet_value_compare(const char *value, int op, const char *condition_value)
+CVSTV_API int sheet_value_compare(const char *value, int op, const char *condition_value) noexcept
 {
-    if (!value || !condition_value)
-        return -1;
-    using cvstv::sheet::Operand;
-    return cvstv::sheet::value_holds(Operand(value), op, Operand(condition_value)) ? 0 : -1;
+    return cvstv::guarded("sheet_value_compare", -1, [&]() -> int {
+        if (!value || !condition_value)
+            return -1;
+        using cvstv::sheet::Operand;
+        return cvstv::sheet::value_holds(Operand(value), op, Operand(condition_value)) ? 0 : -1;
+    });
 }
 
-CVSTV_API int sheet_field_compare(const char *cell, int op, const char *condition_value)
+CVSTV_API int sheet_field_compare(const char *cell, int op, const char *condition_value) noexcept
 {
-    if (!condition_value)
-        return -1;
-    if (cvstv::sheet::all_records == condition_value)
-        return 0;
-    if (!cell)
-        return -1;
-    return cvstv::sheet::field_holds(cell, op, cvstv::sheet::Operand(condition_value)) ? 0 : -1;
+    return cvstv::guarded("sheet_field_compare", -1, [&]() -> int {
+        if (!condition_value)
+            return -1;
+        if (cvstv::sheet::all_records == condition_value)
+            return 0;
+        if (!cell)
+            return -1;
+        return cvstv::sheet::field_holds(cell, op, cvstv::sheet::Operand(condition_value)) ? 0 : -1;
+    });
 }
 
 } // extern "C"

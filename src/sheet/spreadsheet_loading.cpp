@@ -16,6 +16,7 @@
 #include "cvstvshare/util.h"
 #include "sheet_internal.h"
 #include "workbook_path.h"
+#include "util/boundary.h"
 #include "util/str_list.h"
 #include "util/text_buffer.h"
 #include "xess_reader.h"
@@ -26,7 +27,6 @@
 #include "hx_spreadsheet.h"
 
 #include <cstring>
-#include <exception>
 #include <string>
 #include <vector>
 
@@ -234,50 +234,40 @@ int check_database(const char *sub_path, const char *register_name, const char *
 
 extern "C" {
 
-CVSTV_API int CVSTVSHARE_get_xs_default_setting(void) { return excel_is_default() ? 1 : 0; }
-
-CVSTV_API int CVSTVSHARE_xls_start(void)
+CVSTV_API int CVSTVSHARE_get_xs_default_setting(void) noexcept
 {
-    try {
-        return xls_start();
-    } catch (const std::exception &) {
-        return -1;
-    }
+    return cvstv::guarded("CVSTVSHARE_get_xs_default_setting", 0, [] { return excel_is_default() ? 1 : 0; });
 }
 
-CVSTV_API int CVSTVSHARE_read_spreadsheet(int wizard_type, const char *path, sheet_table *table)
+CVSTV_API int CVSTVSHARE_xls_start(void) noexcept
+{
+    return cvstv::guarded("CVSTVSHARE_xls_start", -1, [] { return xls_start(); });
+}
+
+CVSTV_API int CVSTVSHARE_read_spreadsheet(int wizard_type, const char *path, sheet_table *table) noexcept
 {
     (void)wizard_type;
     if (!path || !table)
         return -1;
-    try {
-        return read_spreadsheet(path, table);
-    } catch (const std::exception &) {
-        sheet_release_memo(table);
-        return -1;
-    }
+    return cvstv::guarded(
+        "CVSTVSHARE_read_spreadsheet", -1, [&] { return read_spreadsheet(path, table); },
+        [&] { sheet_release_memo(table); });
 }
 
-CVSTV_API int sheet_ask_sheetnames(const char *path, char ***names, int *count)
+CVSTV_API int sheet_ask_sheetnames(const char *path, char ***names, int *count) noexcept
 {
     if (!path || !names || !count)
         return -1;
-    try {
-        return ask_sheetnames(path, names, count);
-    } catch (const std::exception &) {
-        return -1;
-    }
+    return cvstv::guarded("sheet_ask_sheetnames", -1, [&] { return ask_sheetnames(path, names, count); });
 }
 
-CVSTV_API int CVSTVSHARE_check_database(const char *sub_path, const char *register_name, const char *sheet_name)
+CVSTV_API int CVSTVSHARE_check_database(const char *sub_path, const char *register_name,
+                                        const char *sheet_name) noexcept
 {
     if (!register_name)
         return -1;
-    try {
-        return check_database(sub_path, register_name, sheet_name);
-    } catch (const std::exception &) {
-        return -1;
-    }
+    return cvstv::guarded("CVSTVSHARE_check_database", -1,
+                          [&] { return check_database(sub_path, register_name, sheet_name); });
 }
 
 } // extern "C"

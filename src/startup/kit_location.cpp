@@ -8,6 +8,7 @@
 // cut, since a cut path names a different file. The caller's result is
 // written only once the whole path is known.
 #include "cvstvshare/startup.h"
+#include "util/boundary.h"
 #include "util/path_util.h"
 #include "util/text_buffer.h"
 
@@ -133,126 +134,140 @@ int existence_code(const char *path)
 extern "C" {
 
 CVSTV_API int CV_MENU_ask_cv_fspec(const char *variable, const char *sub_path1, const char *sub_path2,
-                                   char *result)
+                                   char *result) noexcept
 {
-    return menu_fspec(variable, sub_path1, sub_path2, result);
+    return cvstv::guarded("CV_MENU_ask_cv_fspec", -1, [&]() -> int {
+        return menu_fspec(variable, sub_path1, sub_path2, result);
+    });
 }
 
 CVSTV_API int FG_MENU_ask_fg_fspec(const char *variable, const char *sub_path1, const char *sub_path2,
-                                   char *result)
+                                   char *result) noexcept
 {
-    return menu_fspec(variable, sub_path1, sub_path2, result);
+    return cvstv::guarded("FG_MENU_ask_fg_fspec", -1, [&]() -> int {
+        return menu_fspec(variable, sub_path1, sub_path2, result);
+    });
 }
 
 CVSTV_API int STV_MENU_ask_stv_fspec(const char *variable, const char *sub_path1, const char *sub_path2,
-                                     char *result)
+                                     char *result) noexcept
 {
-    return menu_fspec(variable, sub_path1, sub_path2, result);
+    return cvstv::guarded("STV_MENU_ask_stv_fspec", -1, [&]() -> int {
+        return menu_fspec(variable, sub_path1, sub_path2, result);
+    });
 }
 
 CVSTV_API int CVSTVSHARE_ask_mold_fspec(int wizard_type, const char *variable, const char *sub_path1,
-                                        const char *sub_path2, char *result)
+                                        const char *sub_path2, char *result) noexcept
 {
-    if (!result)
-        return -1;
-    char name[variable_name_size + 1];
-    if (!cvstv::copy_bounded(name, sizeof name, variable ? variable : default_variable)) {
-        log_refused("variable name", variable);
-        return -1;
-    }
-    const char *value = variable_value(name);
-    if (!value)
-        value = variable_value(kit_of(wizard_type).variable);
-    if (!value) {
-        show_kit_message();
-        return -1;
-    }
-    return resolve(value, sub_path1, sub_path2, result);
+    return cvstv::guarded("CVSTVSHARE_ask_mold_fspec", -1, [&]() -> int {
+        if (!result)
+            return -1;
+        char name[variable_name_size + 1];
+        if (!cvstv::copy_bounded(name, sizeof name, variable ? variable : default_variable)) {
+            log_refused("variable name", variable);
+            return -1;
+        }
+        const char *value = variable_value(name);
+        if (!value)
+            value = variable_value(kit_of(wizard_type).variable);
+        if (!value) {
+            show_kit_message();
+            return -1;
+        }
+        return resolve(value, sub_path1, sub_path2, result);
+    });
 }
 
 CVSTV_API int CVSTVSHARE_ask_mold_fspec0(int wizard_type, const char *sub_path1, const char *sub_path2,
-                                         char *result)
+                                         char *result) noexcept
 {
-    if (!result)
-        return -1;
-    const char *value = variable_value(kit_of(wizard_type).variable);
-    if (!value) {
-        show_kit_message();
-        return -1;
-    }
-    return resolve(value, sub_path1, sub_path2, result);
+    return cvstv::guarded("CVSTVSHARE_ask_mold_fspec0", -1, [&]() -> int {
+        if (!result)
+            return -1;
+        const char *value = variable_value(kit_of(wizard_type).variable);
+        if (!value) {
+            show_kit_message();
+            return -1;
+        }
+        return resolve(value, sub_path1, sub_path2, result);
+    });
 }
 
 CVSTV_API int CVSTVSHARE_ask_mold_fspec1(int wizard_type, const char *sub_path1, const char *sub_path2,
-                                         char *result)
+                                         char *result) noexcept
 {
-    if (!result)
-        return -1;
-    result[0] = '\0';
-    const Kit kit = kit_of(wizard_type);
-    const char *value = variable_value(kit.variable);
-    if (!value) {
-        show_kit_message();
-        return -1;
-    }
-    PathBuffer path = "";
-    if (resolve(value, sub_path1, sub_path2, path) != 0)
-        return -1;
-    if (existence_code(path) == HX_FILE_EXISTS) {
-        cvstv::copy_bounded(result, path_size + 1, path);
-        return 0;
-    }
+    return cvstv::guarded("CVSTVSHARE_ask_mold_fspec1", -1, [&]() -> int {
+        if (!result)
+            return -1;
+        result[0] = '\0';
+        const Kit kit = kit_of(wizard_type);
+        const char *value = variable_value(kit.variable);
+        if (!value) {
+            show_kit_message();
+            return -1;
+        }
+        PathBuffer path = "";
+        if (resolve(value, sub_path1, sub_path2, path) != 0)
+            return -1;
+        if (existence_code(path) == HX_FILE_EXISTS) {
+            cvstv::copy_bounded(result, path_size + 1, path);
+            return 0;
+        }
 
-    const char *base = variable_value("KRAX_BASE_DIR");
-    if (!base) {
-        show_kit_message();
-        return -1;
-    }
-    PathBuffer fallback;
-    bool fitted = wizard_type == 3
-                      ? cvstv::format_bounded(fallback, sizeof fallback, kit.fallback_format, base, "\\", "\\", "\\")
-                      : cvstv::format_bounded(fallback, sizeof fallback, kit.fallback_format, base, "\\", "\\");
-    if (!fitted) {
-        log_refused("fallback directory", base);
-        return -1;
-    }
-    path[0] = '\0';
-    if (resolve(fallback, sub_path1, sub_path2, path) != 0)
-        return -1;
-    int code = existence_code(path);
-    if (code == HX_FILE_EXISTS)
-        cvstv::copy_bounded(result, path_size + 1, path);
-    return code;
+        const char *base = variable_value("KRAX_BASE_DIR");
+        if (!base) {
+            show_kit_message();
+            return -1;
+        }
+        PathBuffer fallback;
+        bool fitted = wizard_type == 3
+                          ? cvstv::format_bounded(fallback, sizeof fallback, kit.fallback_format, base, "\\", "\\", "\\")
+                          : cvstv::format_bounded(fallback, sizeof fallback, kit.fallback_format, base, "\\", "\\");
+        if (!fitted) {
+            log_refused("fallback directory", base);
+            return -1;
+        }
+        path[0] = '\0';
+        if (resolve(fallback, sub_path1, sub_path2, path) != 0)
+            return -1;
+        int code = existence_code(path);
+        if (code == HX_FILE_EXISTS)
+            cvstv::copy_bounded(result, path_size + 1, path);
+        return code;
+    });
 }
 
 CVSTV_API int CVSTVSHARE_ask_mold_data_fspec(int wizard_type, const char *sub_path, const char *file_name,
-                                             char *result)
+                                             char *result) noexcept
 {
-    if (!file_name || !result)
-        return -1;
-    if (!std::strstr(file_name, ".xs4") && !std::strstr(file_name, ".xls"))
-        return -1;
-    char xls_name[data_file_name_size + 1];
-    char xs4_name[data_file_name_size + 1];
-    if (!cvstv::copy_bounded(xls_name, sizeof xls_name, file_name)) {
-        log_refused("file name", file_name);
-        return -1;
-    }
-    cvstv::copy_bounded(xs4_name, sizeof xs4_name, file_name);
-    std::size_t n = std::strlen(xls_name); // at least 4: it holds an extension
-    std::memcpy(xls_name + n - 3, "xls", 3);
-    std::memcpy(xs4_name + n - 3, "xs4", 3);
-
-    PathBuffer path = "";
-    if (CVSTVSHARE_ask_mold_fspec(wizard_type, nullptr, sub_path, xls_name, path) < 0)
-        return -1;
-    int code = HX_FILE_MISSING;
-    if (HX_file_exists(path, HX_FILE_TYPE_ANY, &code) != 0 || code != HX_FILE_EXISTS) {
-        if (CVSTVSHARE_ask_mold_fspec(wizard_type, nullptr, sub_path, xs4_name, path) < 0)
+    return cvstv::guarded("CVSTVSHARE_ask_mold_data_fspec", -1, [&]() -> int {
+        if (!file_name || !result)
             return -1;
-    }
-    cvstv::copy_bounded(result, path_size + 1, path);
-    return 0;
+        if (!std::strstr(file_name, ".xs4") && !std::strstr(file_name, ".xls"))
+            return -1;
+        char xls_name[data_file_name_size + 1];
+        char xs4_name[data_file_name_size + 1];
+        if (!cvstv::copy_bounded(xls_name, sizeof xls_name, file_name)) {
+            log_refused("file name", file_name);
+            return -1;
+        }
+        cvstv::copy_bounded(xs4_name, sizeof xs4_name, file_name);
+        std::size_t n = std::strlen(xls_name); // at least 4: it holds an extension
+        std::memcpy(xls_name + n - 3, "xls", 3);
+        std::memcpy(xs4_name + n - 3, "xs4", 3);
+
+        PathBuffer path = "";
+        if (CVSTVSHARE_ask_mold_fspec(wizard_type, nullptr, sub_path, xls_name, path) < 0)
+            return -1;
+        int code = HX_FILE_MISSING;
+        if (HX_file_exists(path, HX_FILE_TYPE_ANY, &code) != 0 || code != HX_FILE_EXISTS) {
+            if (CVSTVSHARE_ask_mold_fspec(wizard_type, nullptr, sub_path, xs4_name, path) < 0)
+                return -1;
+        }
+        cvstv::copy_bounded(result, path_size + 1, path);
+        return 0;
+    });
 }
 
 } // extern "C"

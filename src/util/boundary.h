@@ -16,6 +16,7 @@
 
 #include <exception>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 namespace cvstv {
@@ -23,7 +24,10 @@ namespace cvstv {
 // Writes "<function>: <what>" to the host's system log; never throws.
 void log_escaped_exception(const char *function, const char *what) noexcept;
 
-template <class R, class Body> R guarded(const char *function, R failed, Body &&body) noexcept
+// The body's result, or `failed` (converted to the body's result type) when
+// an exception escaped it.
+template <class Body, class R = std::invoke_result_t<Body &>>
+R guarded(const char *function, std::type_identity_t<R> failed, Body &&body) noexcept
 {
     try {
         return std::forward<Body>(body)();
@@ -35,6 +39,23 @@ template <class R, class Body> R guarded(const char *function, R failed, Body &&
         log_escaped_exception(function, "unknown exception");
     }
     return failed;
+}
+
+// As above; `undo` runs after an exception was stopped, to leave the
+// function's outputs as its documented failure leaves them (a table
+// released, a list freed). It must not throw.
+template <class Body, class Undo, class R = std::invoke_result_t<Body &>>
+R guarded(const char *function, std::type_identity_t<R> failed, Body &&body, Undo &&undo) noexcept
+{
+    bool stopped = true;
+    R result = guarded(function, failed, [&] {
+        R r = std::forward<Body>(body)();
+        stopped = false;
+        return r;
+    });
+    if (stopped)
+        std::forward<Undo>(undo)();
+    return result;
 }
 
 // For functions without a result.

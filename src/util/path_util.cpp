@@ -2,6 +2,7 @@
 // the progressive-die kit file and temporary file names. Every result is
 // written with bounded copies into the documented 256-character buffers.
 #include "cvstvshare/util.h"
+#include "util/boundary.h"
 #include "util/path_util.h"
 #include "util/str_list.h"
 #include "util/text_buffer.h"
@@ -109,24 +110,26 @@ int kt_ask_strivo_kit_file(const char *subdirectory, const char *file_name, char
     return kt_combine_path(joined, file, result);
 }
 
-CVSTV_API int KT_FILE_create_temp_file(char *path)
+CVSTV_API int KT_FILE_create_temp_file(char *path) noexcept
 {
-    if (!path)
-        return -1;
-    char *value = nullptr;
-    if (HX_translate_variable("KRAX_TMP_DIR", &value) != 0 || !value || !*value)
-        return 0;
-    char dir[cvstv::path_size + 1];
-    cvstv::copy_bounded(dir, sizeof dir, value);
-    kt_remove_space_string(dir);
-    cvstv::to_host_separators(dir);
+    return cvstv::guarded("KT_FILE_create_temp_file", -1, [&]() -> int {
+        if (!path)
+            return -1;
+        char *value = nullptr;
+        if (HX_translate_variable("KRAX_TMP_DIR", &value) != 0 || !value || !*value)
+            return 0;
+        char dir[cvstv::path_size + 1];
+        cvstv::copy_bounded(dir, sizeof dir, value);
+        kt_remove_space_string(dir);
+        cvstv::to_host_separators(dir);
 
-    char name[HX_UNIQUE_NAME_SIZE + 1] = "";
-    int status = HX_unique_file_name(name);
-    if (status != 0)
+        char name[HX_UNIQUE_NAME_SIZE + 1] = "";
+        int status = HX_unique_file_name(name);
+        if (status != 0)
+            return status;
+        kt_combine_path(dir, name, path);
         return status;
-    kt_combine_path(dir, name, path);
-    return status;
+    });
 }
 
 } // extern "C"

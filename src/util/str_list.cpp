@@ -6,6 +6,7 @@
 // library builds itself are made in one pass by append_str_list, so a long
 // result costs linear time.
 #include "cvstvshare/util.h"
+#include "util/boundary.h"
 #include "util/str_list.h"
 
 #include "hx_memory.h"
@@ -97,116 +98,135 @@ std::string_view trim_blanks_tabs(std::string_view text)
 
 extern "C" {
 
-CVSTV_API int kt_add_str_list(char ***list, const char *str)
+CVSTV_API int kt_add_str_list(char ***list, const char *str) noexcept
 {
-    if (!list || !str || !*str)
-        return -1;
-    int count = cvstv::str_list_count(*list);
-    std::size_t n = std::strlen(str) + 1;
-    auto *copy = static_cast<char *>(HX_allocate_memory(n, nullptr));
-    if (!copy)
-        return -1;
-    std::memcpy(copy, str, n);
-    auto **array = static_cast<char **>(
-        HX_zero_allocate_memory((static_cast<std::size_t>(count) + 2) * sizeof(char *), nullptr));
-    if (!array) {
-        HX_free(copy);
-        return -1;
-    }
-    if (count > 0)
-        std::memcpy(array, *list, static_cast<std::size_t>(count) * sizeof(char *));
-    array[count] = copy;
-    HX_free(*list);
-    *list = array;
-    return count + 1;
-}
-
-CVSTV_API int kt_ask_str_list_count(char **list) { return cvstv::str_list_count(list); }
-
-CVSTV_API int kt_is_str_in_list(char **list, const char *str)
-{
-    if (!list || !str)
-        return -1;
-    for (int i = 0; list[i]; ++i)
-        if (std::strcmp(list[i], str) == 0)
-            return i;
-    return -1;
-}
-
-CVSTV_API int kt_copy_str_list(char **source, char ***destination)
-{
-    if (!source || !destination || source == *destination)
-        return -1;
-    std::vector<std::string_view> items;
-    for (int i = 0; source[i]; ++i)
-        items.emplace_back(source[i]);
-    return cvstv::append_str_list(destination, items) < 0 ? -1 : 0;
-}
-
-CVSTV_API int kt_replace_str_in_list(char **list, int index, const char *str)
-{
-    if (!list || !str || index < 0 || index >= cvstv::str_list_count(list))
-        return -1;
-    std::size_t n = std::strlen(str);
-    char *entry = list[index];
-    if (!entry || std::strlen(entry) < n) {
-        auto *grown = static_cast<char *>(HX_reallocate_memory(entry, n + 1, nullptr));
-        if (!grown)
+    return cvstv::guarded("kt_add_str_list", -1, [&]() -> int {
+        if (!list || !str || !*str)
             return -1;
-        entry = grown;
-        list[index] = entry;
-    }
-    std::memcpy(entry, str, n + 1);
-    return 0;
+        int count = cvstv::str_list_count(*list);
+        std::size_t n = std::strlen(str) + 1;
+        auto *copy = static_cast<char *>(HX_allocate_memory(n, nullptr));
+        if (!copy)
+            return -1;
+        std::memcpy(copy, str, n);
+        auto **array = static_cast<char **>(
+            HX_zero_allocate_memory((static_cast<std::size_t>(count) + 2) * sizeof(char *), nullptr));
+        if (!array) {
+            HX_free(copy);
+            return -1;
+        }
+        if (count > 0)
+            std::memcpy(array, *list, static_cast<std::size_t>(count) * sizeof(char *));
+        array[count] = copy;
+        HX_free(*list);
+        *list = array;
+        return count + 1;
+    });
 }
 
-CVSTV_API void kt_free_str_list(char ***list)
+CVSTV_API int kt_ask_str_list_count(char **list) noexcept
 {
-    if (!list || !*list)
-        return;
-    for (char **p = *list; *p; ++p)
-        HX_free(*p);
-    HX_free(*list);
-    *list = nullptr;
+    return cvstv::guarded("kt_ask_str_list_count", 0, [&]() -> int {
+        return cvstv::str_list_count(list);
+    });
 }
 
-CVSTV_API int kt_decompose_str(const char *text, const char *delimiters, char ***list)
+CVSTV_API int kt_is_str_in_list(char **list, const char *str) noexcept
 {
-    if (!list)
+    return cvstv::guarded("kt_is_str_in_list", -1, [&]() -> int {
+        if (!list || !str)
+            return -1;
+        for (int i = 0; list[i]; ++i)
+            if (std::strcmp(list[i], str) == 0)
+                return i;
         return -1;
-    *list = nullptr;
-    if (!text || !*text || !delimiters || !*delimiters)
-        return -1;
-    std::vector<std::string_view> tokens = cvstv::tokenize(text, delimiters);
-    if (tokens.empty())
-        return cvstv::append_str_list(list, std::vector<std::string_view>{text}) < 0 ? -1 : 0;
-    for (auto &token : tokens)
-        token = cvstv::trim_blanks_tabs(token);
-    return cvstv::append_str_list(list, tokens) < 0 ? -1 : 0;
+    });
 }
 
-CVSTV_API int STV_split_string(const char *text, const char *delimiters, char **first, char **second)
+CVSTV_API int kt_copy_str_list(char **source, char ***destination) noexcept
 {
-    if (first)
-        *first = nullptr;
-    if (second)
-        *second = nullptr;
-    if (!text || !delimiters || !first || !second)
-        return -1;
-    std::vector<std::string_view> tokens = cvstv::tokenize(text, delimiters);
-    if (tokens.size() < 2)
-        return -1;
-    std::string a(tokens[0]), b(tokens[1]);
-    char *x = HX_strdup(a.c_str());
-    char *y = HX_strdup(b.c_str());
-    if (!x || !y) {
-        HX_free(x);
-        HX_free(y);
-        return -1;
-    }
-    *first = x;
-    *second = y;
-    return 0;
+    return cvstv::guarded("kt_copy_str_list", -1, [&]() -> int {
+        if (!source || !destination || source == *destination)
+            return -1;
+        std::vector<std::string_view> items;
+        for (int i = 0; source[i]; ++i)
+            items.emplace_back(source[i]);
+        return cvstv::append_str_list(destination, items) < 0 ? -1 : 0;
+    });
+}
+
+CVSTV_API int kt_replace_str_in_list(char **list, int index, const char *str) noexcept
+{
+    return cvstv::guarded("kt_replace_str_in_list", -1, [&]() -> int {
+        if (!list || !str || index < 0 || index >= cvstv::str_list_count(list))
+            return -1;
+        std::size_t n = std::strlen(str);
+        char *entry = list[index];
+        if (!entry || std::strlen(entry) < n) {
+            auto *grown = static_cast<char *>(HX_reallocate_memory(entry, n + 1, nullptr));
+            if (!grown)
+                return -1;
+            entry = grown;
+            list[index] = entry;
+        }
+        std::memcpy(entry, str, n + 1);
+        return 0;
+    });
+}
+
+CVSTV_API void kt_free_str_list(char ***list) noexcept
+{
+    cvstv::guarded_void("kt_free_str_list", [&] {
+        if (!list || !*list)
+            return;
+        for (char **p = *list; *p; ++p)
+            HX_free(*p);
+        HX_free(*list);
+        *list = nullptr;
+    });
+}
+
+CVSTV_API int kt_decompose_str(const char *text, const char *delimiters, char ***list) noexcept
+{
+    return cvstv::guarded("kt_decompose_str", -1, [&]() -> int {
+        if (!list)
+            return -1;
+        *list = nullptr;
+        if (!text || !*text || !delimiters || !*delimiters)
+            return -1;
+        std::vector<std::string_view> tokens = cvstv::tokenize(text, delimiters);
+        if (tokens.empty())
+            return cvstv::append_str_list(list, std::vector<std::string_view>{text}) < 0 ? -1 : 0;
+        for (auto &token : tokens)
+            token = cvstv::trim_blanks_tabs(token);
+        return cvstv::append_str_list(list, tokens) < 0 ? -1 : 0;
+    });
+}
+
+CVSTV_API int STV_split_string(const char *text, const char *delimiters, char **first, char **second) noexcept
+{
+    return cvstv::guarded("STV_split_string", -1, [&]() -> int {
+        if (first)
+            *first = nullptr;
+        if (second)
+            *second = nullptr;
+        if (!text || !delimiters || !first || !second)
+            return -1;
+        std::vector<std::string_view> tokens = cvstv::tokenize(text, delimiters);
+        if (tokens.size() < 2)
+            return -1;
+        std::string a(tokens[0]), b(tokens[1]);
+        char *x = HX_strdup(a.c_str());
+        char *y = HX_strdup(b.c_str());
+        if (!x || !y) {
+            HX_free(x);
+            HX_free(y);
+            return -1;
+        }
+        *first = x;
+        *second = y;
+        return 0;
+    });
 }
 
 } // extern "C"

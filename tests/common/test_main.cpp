@@ -1,8 +1,9 @@
 // Test main shared by every suite. Each test starts with a fresh headless
 // host session and, in suites built from the library's objects, fresh
-// library module state (no handle cached by an earlier test survives); a test
-// that ends with host memory blocks still live fails (a leak is a failing
-// test).
+// library module state (no handle cached by an earlier test survives), and
+// ends with the library's module state put back (its connection closed, its
+// port forgotten), so no test resets library state by hand. A test that ends
+// with host memory blocks still live fails (a leak is a failing test).
 #include "vexahost/session.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,8 @@ public:
     void OnTestEnd(const testing::TestInfo &info) override
     {
         vexa::sim::fail_allocations_after(-1);
+        if (cvstv_reset_module_state)
+            cvstv_reset_module_state();
         std::size_t live = vexa::sim::live_blocks();
         if (live != blocks_at_start_) {
             ++leaking_tests_;

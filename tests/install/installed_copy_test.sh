@@ -65,7 +65,9 @@ DK=13"
   # shellcheck disable=SC2046
   cc -std=c11 -Wall -Wextra -Werror "$source/consumer.c" $(pkg-config --cflags --libs cvstvshareint vexahost) \
      -Wl,-rpath,"$prefix/lib" -o "$work/consumer_pc"
-  echo "pkg-config: $("$work/consumer_pc")"
+  local facts
+  facts=$("$work/consumer_pc" "$kit")
+  echo "pkg-config: $facts"
 
   # The same application built with find_package.
   mkdir -p "$work/app"
@@ -78,7 +80,8 @@ target_link_libraries(consumer PRIVATE cvstvshareint::cvstvshareint cvstvsharein
 CMAKE
   cmake -S "$work/app" -B "$work/app/build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
   cmake --build "$work/app/build" >/dev/null
-  echo "find_package: $("$work/app/build/consumer")"
+  facts=$("$work/app/build/consumer" "$kit")
+  echo "find_package: $facts"
 }
 
 if [[ $phase == hidden ]]; then

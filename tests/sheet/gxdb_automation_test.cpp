@@ -27,13 +27,6 @@ protected:
         ASSERT_EQ(HX_SS_create_port(&port_), HX_OK);
         CVSTVSHARE_set_xls_port(port_);
     }
-    void TearDown() override
-    {
-        GXDB_Disconnect_RW_Mode(nullptr, 1); // drops a handle a failed test left behind
-        CVSTVSHARE_set_xls_port(0);
-        GXDB_Disconnect();
-        HostTest::TearDown();
-    }
 
     // The cells of a sheet as text ("" for empty cells).
     static std::vector<Strings> cells(const workbook::Sheet &s)

@@ -37,12 +37,6 @@ protected:
         HostTest::SetUp();
         fs::create_directories(registration_);
         ::setenv("ODBCSYSINI", registration_.c_str(), 1);
-        CVSTVSHARE_set_xls_port(0);
-    }
-    void TearDown() override
-    {
-        GXDB_Disconnect();
-        HostTest::TearDown();
     }
 
     static Strings boxes() { return vexa::sim::texts(vexa::sim::Entry::message_box); }

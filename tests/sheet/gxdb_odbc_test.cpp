@@ -132,7 +132,6 @@ protected:
     {
         HostTest::SetUp();
         ::setenv("ODBCSYSINI", registration().c_str(), 1);
-        CVSTVSHARE_set_xls_port(0);
         clear_trace();
         catalogue_ = dir_.write("screws.xls", {sheet("Screws", {{T("D"), T("L"), T("NAME"), T("Force")},
                                                                {I(8), I(20), T("M8x20"), R(1.5)},
@@ -142,12 +141,6 @@ protected:
                                                sheet("Nuts", {{T("D"), Cell{}, T("XF3")}, {I(8), T("hex"), I(1)}}),
                                                sheet("Header only", {{T("A"), T("B")}})});
     }
-    void TearDown() override
-    {
-        GXDB_Disconnect();
-        HostTest::TearDown();
-    }
-
     static Strings boxes() { return vexa::sim::texts(vexa::sim::Entry::message_box); }
 
     ScratchDir dir_{"gxdb_odbc"};

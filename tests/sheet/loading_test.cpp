@@ -36,7 +36,6 @@ protected:
     void SetUp() override
     {
         HostTest::SetUp();
-        CVSTVSHARE_set_xls_port(0);
         CVSTWSHARE_set_wizard_type(1);
         vexa::sim::set_env("CAVORA_DIR", host_form(kit + "/cavora"));
         vexa::sim::set_env("STRIVO_DIR", host_form(kit + "/strivo"));
@@ -45,7 +44,6 @@ protected:
     void TearDown() override
     {
         sheet_release_memo(&table);
-        CVSTVSHARE_set_xls_port(0);
         HostTest::TearDown();
     }
     // Reads by the current setting; the cells, or {} with the status kept.

@@ -195,6 +195,4 @@ TEST(WizardState, TypeAndModuleIdStartAtTheirInitialValues)
     EXPECT_EQ(kt_set_module_id(77), 0);
     EXPECT_EQ(CVSTWSHARE_get_wizard_type(), 2);
     EXPECT_EQ(kt_ask_module_id(), 77);
-    CVSTWSHARE_set_wizard_type(0);
-    kt_set_module_id(-1);
 }
