@@ -58,7 +58,9 @@ enum {
     HX_ERR_LOAD = 1105,        /* a library could not be loaded */
     HX_ERR_NO_ENTRY = 1106,    /* a loaded library lacks the named entry */
     HX_ERR_TOO_LONG = 1107,    /* a result does not fit the caller's buffer */
-    HX_ERR_INTERNAL = 1108     /* the host failed inside a call */
+    HX_ERR_INTERNAL = 1108,    /* the host failed inside a call */
+    HX_ERR_BAD_FORMAT = 1109,  /* a file is not in the form the host reads */
+    HX_ERR_WRONG_TYPE = 1110   /* a value is held with a type that cannot answer the request */
 };
 
 #endif
