@@ -6,6 +6,7 @@
 #define CVSTVSHARE_H
 
 #include "cvstvshare_export.h"
+#include "application.h"
 #include "sheet.h"
 #include "sheet_gxdb.h"
 #include "sheet_loading.h"

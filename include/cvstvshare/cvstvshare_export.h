@@ -18,9 +18,12 @@
 #ifdef __cplusplus
 #define CVSTV_BEGIN_DECLS extern "C" {
 #define CVSTV_END_DECLS }
+/* No exception leaves an exported function. */
+#define CVSTV_NOEXCEPT noexcept
 #else
 #define CVSTV_BEGIN_DECLS
 #define CVSTV_END_DECLS
+#define CVSTV_NOEXCEPT
 #endif
 
 /* A host object identifier; 0 is the null tag. */
