@@ -19,6 +19,7 @@
 #include "hx_messages.h"
 #include "hx_tooling.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,17 +53,34 @@ int search(sheet_table *table, const char *condition, std::vector<std::string> &
     return matches;
 }
 
-// The scale factor of a material: the first value of "<field>==<name>".
-std::string scale_of(sheet_table *table, const char *field, const std::string &name)
+// The scale factor of a material: the first value of "<field>==<name>", or
+// "1" when there is none; nullopt when memory ran out.
+std::optional<std::string> scale_of(sheet_table *table, const char *field, const std::string &name)
 {
     char condition[condition_size];
     std::vector<std::string> values;
-    if (cvstv::format_bounded(condition, sizeof condition, "%s==%s", field, name.c_str()) &&
-        search(table, condition, values) > 0 && !values.empty())
-        return values.front();
+    if (cvstv::format_bounded(condition, sizeof condition, "%s==%s", field, name.c_str())) {
+        int matches = search(table, condition, values);
+        if (matches < 0)
+            return std::nullopt;
+        if (matches > 0 && !values.empty())
+            return values.front();
+    }
     std::string line = cvstv::format("material %s: no scale factor found, 1 used", name.c_str());
     HX_syslog_write(line.c_str());
     return neutral_scale;
+}
+
+// The first field name of the table (its own cell), or null.
+const char *first_field(sheet_table *table)
+{
+    char **row = nullptr;
+    if (sheet_field_name_list(table, &row) <= 0 || !row)
+        return nullptr;
+    for (int c = 0; c < table->column_count; ++c)
+        if (row[c] && *row[c])
+            return row[c];
+    return nullptr;
 }
 
 int init_read_material(char ***names_out, char ***scales_out)
@@ -94,12 +112,14 @@ int init_read_material(char ***names_out, char ***scales_out)
     int matches = search(&holder.table, all, names);
     if (matches < 0)
         return -1;
-    char **fields = nullptr;
-    sheet_ask_field_name_list(&holder.table, &fields);
-    if (matches > 0 && fields && scales_out)
-        for (const std::string &name : names)
-            scales.push_back(scale_of(&holder.table, fields[0], name));
-    kt_free_str_list(&fields);
+    const char *field = first_field(&holder.table);
+    if (matches > 0 && field && scales_out)
+        for (const std::string &name : names) {
+            std::optional<std::string> scale = scale_of(&holder.table, field, name);
+            if (!scale)
+                return -1;
+            scales.push_back(std::move(*scale));
+        }
 
     char **name_list = nullptr;
     if (cvstv::append_str_list(&name_list, names) < 0)
