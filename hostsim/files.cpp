@@ -6,7 +6,7 @@
 // temporary directory until the next HX_ask_temp_dir.
 #include "session_state.h"
 
-#include "../src/host/hx_files.h"
+#include "hx_files.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,11 +33,15 @@ struct EnvironmentState {
 
 vexa::sim::AreaState<EnvironmentState> environment{"environment"};
 
+// The one mapping from a host path to a local path.
 bool to_local(const char *host_path, std::string &local)
 {
     if (!host_path)
         return false;
-    local = vexa::sim::local_path(host_path);
+    local = host_path;
+    for (char &c : local)
+        if (c == '\\')
+            c = '/';
     return true;
 }
 
@@ -72,13 +76,25 @@ void clear_env_overrides()
     environment->overrides.clear();
 }
 
+std::optional<std::string> env_value(const std::string &name)
+{
+    return lookup_env(name);
+}
+
 std::string local_path(const std::string &host_path)
 {
-    std::string local = host_path;
-    for (char &c : local)
-        if (c == '\\')
-            c = '/';
+    std::string local;
+    to_local(host_path.c_str(), local);
     return local;
+}
+
+std::string host_path(const std::string &local_path)
+{
+    std::string host = local_path;
+    for (char &c : host)
+        if (c == '/')
+            c = '\\';
+    return host;
 }
 
 int read_host_file(const std::string &host_path, std::string &text, std::size_t limit)

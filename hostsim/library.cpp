@@ -4,9 +4,9 @@
 // list of what it loaded.
 #include "session_state.h"
 
-#include "../src/host/hx_files.h"
-#include "../src/host/hx_library.h"
-#include "../src/host/hx_messages.h"
+#include "hx_files.h"
+#include "hx_library.h"
+#include "hx_messages.h"
 
 #include <dlfcn.h>
 

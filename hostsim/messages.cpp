@@ -14,7 +14,7 @@
 // it without being shown.
 #include "session_state.h"
 
-#include "../src/host/hx_messages.h"
+#include "hx_messages.h"
 
 #include "vexahost/text_files.h"
 

@@ -25,9 +25,6 @@ void record(Entry kind, int severity, std::string title, std::string text, int r
 // The value of an environment variable as the session sees it.
 std::optional<std::string> lookup_env(const std::string &name);
 
-// The local file-system path of a host path: the one mapping ('\' becomes
-// '/') behind HX_local_path, for the host's own file work.
-std::string local_path(const std::string &host_path);
 // Reads a whole file (host path) of at most `limit` bytes into text:
 // HX_OK; HX_ERR_NOT_FOUND when there is no such file; HX_ERR_IO when it is
 // a directory, cannot be read or is larger than limit.
