@@ -175,7 +175,8 @@ std::vector<ToolbarInfo> toolbars()
         ToolbarInfo info{t->tag, t->name, t->title, t->file, t->visible, t->internal, {}};
         for (tag_t b : t->buttons)
             if (MenuButton *button = objects().find<MenuButton>(b))
-                info.buttons.push_back(button->name);
+                info.buttons.push_back(
+                    {button->name, button->label, button->toggle, button->toggle && button->state == HX_MB_TOGGLE_ON});
         out.push_back(std::move(info));
     }
     return out;

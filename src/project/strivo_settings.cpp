@@ -25,7 +25,9 @@ namespace {
 
 constexpr const char *settings_directory = "\\configuration";
 constexpr const char *settings_file = "stv_setting.xs4";
-constexpr double inches_per_millimetre = 0.03937007874015748;
+// Millimetres become inches by dividing by 25.4 rather than multiplying by
+// its rounded reciprocal, so that whole inches come out whole (25.4 -> 1).
+constexpr double millimetres_per_inch = 25.4;
 
 // The leading decimal integer of a text (blanks and a sign allowed before
 // the digits), 0 when there are no digits; clamped to the range of int.
@@ -63,7 +65,8 @@ int convert(std::string_view key, const char *text, int unit_mode, int units, in
     case CV_DEFAULT_INT: *static_cast<int *>(value) = leading_integer(text); return 0;
     case CV_DEFAULT_REAL: {
         bool english = unit_mode == CV_DEFAULT_UNITS_ENGLISH || (unit_mode == CV_DEFAULT_UNITS_WORK_PART && units == 2);
-        *static_cast<double *>(value) = leading_real(text) * (english ? inches_per_millimetre : 1.0);
+        double real = leading_real(text);
+        *static_cast<double *>(value) = english ? real / millimetres_per_inch : real;
         return 0;
     }
     case CV_DEFAULT_REAL_AS_IS: *static_cast<double *>(value) = leading_real(text); return 0;

@@ -9,8 +9,10 @@
 //
 // The search uses the part's expression values as they are (printed "%f");
 // the sheet's values are converted: inch values (form "Unified") into a
-// metric assembly by 25.4, millimetre values (form "Metric") into an English
-// assembly by 1/25.4, otherwise taken as they read. The work and displayed
+// metric assembly multiplied by 25.4, millimetre values (form "Metric") into
+// an English assembly divided by 25.4 (the exact conversion; multiplying by
+// a rounded reciprocal can print one unit less in the sixth decimal),
+// otherwise taken as they read. The work and displayed
 // part change only for the two expression reads and are restored on every
 // path.
 #include "cvstvshare/customer_defaults.h"
@@ -40,7 +42,6 @@ constexpr const char *thread_workbook = "thread_standard_dat.xls";
 constexpr std::size_t form_size = 49;
 constexpr std::size_t field_value_size = 1024;
 constexpr double millimetres_per_inch = 25.4;
-constexpr double inches_per_millimetre = 0.03937007874015748;
 
 enum class Conversion { none, inch_to_mm, mm_to_inch };
 
@@ -129,8 +130,9 @@ char *field_text(sheet_table *table, const char *field, Conversion conversion)
         return HX_strdup("");
     if (conversion == Conversion::none)
         return HX_strdup(value);
-    double factor = conversion == Conversion::inch_to_mm ? millimetres_per_inch : inches_per_millimetre;
-    return HX_sprintf("%f", std::strtod(value, nullptr) * factor);
+    double read = std::strtod(value, nullptr);
+    return HX_sprintf("%f", conversion == Conversion::inch_to_mm ? read * millimetres_per_inch
+                                                                  : read / millimetres_per_inch);
 }
 
 int fill(sheet_table *table, const std::string &form, Conversion conversion, HX_MODL_symb_thread_data_s &r)

@@ -234,11 +234,11 @@ TEST_F(StrivoSettings, ValuesConvertByKind)
               {"Short", "rd"},
               {"Path", "${DATA_ROOT}/strip/layout.prt"},
               {"Length", "99"}});
-    EXPECT_DOUBLE_EQ(ask_real(2, "Length", CV_DEFAULT_REAL, 2), 1.0);
+    EXPECT_EQ(ask_real(2, "Length", CV_DEFAULT_REAL, 2), 1.0);
     EXPECT_EQ(ask_real(2, "Length", CV_DEFAULT_REAL, 1), 25.4);
     EXPECT_EQ(ask_real(2, "Length", CV_DEFAULT_REAL, 0), 25.4); // no work part
     vexa::sim::create_part("C:\\p\\inch.prt", vexa::sim::units_english);
-    EXPECT_DOUBLE_EQ(ask_real(2, "Length", CV_DEFAULT_REAL, 0), 1.0);
+    EXPECT_EQ(ask_real(2, "Length", CV_DEFAULT_REAL, 0), 1.0);
     EXPECT_EQ(ask_real(2, "Length", CV_DEFAULT_REAL_AS_IS, 2), 25.4);
     EXPECT_EQ(ask_int(2, "Count"), 12);
     EXPECT_EQ(ask_int(2, "Word"), 0);

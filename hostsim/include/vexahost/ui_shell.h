@@ -16,6 +16,13 @@
 
 namespace vexa::sim {
 
+struct ButtonInfo {
+    std::string name;
+    std::string label;
+    bool toggle = false;
+    bool on = false; // toggle buttons: pressed
+};
+
 struct ToolbarInfo {
     tag_t tag = 0;
     std::string name;  // as its file names it
@@ -23,7 +30,7 @@ struct ToolbarInfo {
     std::string file;  // host path of the toolbar file; empty for a host-internal toolbar
     bool visible = false;
     bool internal = false;
-    std::vector<std::string> buttons; // names, in file order
+    std::vector<ButtonInfo> buttons; // in file order
 };
 
 // The toolbars that exist, in creation order.
