@@ -96,8 +96,9 @@ HX_API int HX_CFI_next_dir_entry(tag_t listing, char name[HX_CFI_NAME_SIZE + 1],
 HX_API int HX_CFI_end_dir_listing(tag_t listing)
 {
     return host_call("HX_CFI_end_dir_listing", [&]() -> int {
-        return vexa::sim::objects().find<Listing>(listing) && vexa::sim::objects().erase(listing) ? HX_OK
-                                                                                                 : HX_ERR_NOT_FOUND;
+        return vexa::sim::objects().find<Listing>(listing) && vexa::sim::objects().erase(listing)
+                   ? HX_OK
+                   : HX_ERR_NOT_FOUND;
     });
 }
 

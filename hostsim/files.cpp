@@ -214,7 +214,8 @@ HX_API int HX_CFI_merge_dir_and_name(const char *directory, const char *name, in
         if (!directory || !name || !result)
             return HX_ERR_BAD_ARGUMENT;
         result[0] = '\0';
-        if (file_type != HX_CFI_TYPE_ANY && file_type != HX_CFI_TYPE_PALETTE && file_type != HX_CFI_TYPE_DIRECTORY)
+        if (file_type != HX_CFI_TYPE_ANY && file_type != HX_CFI_TYPE_PALETTE &&
+            file_type != HX_CFI_TYPE_DIRECTORY)
             return HX_ERR_BAD_ARGUMENT;
         std::string merged = directory;
         if (!merged.empty() && merged.back() != '\\' && merged.back() != '/')

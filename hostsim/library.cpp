@@ -28,7 +28,10 @@ vexa::sim::AreaState<LibraryState> libraries{"libraries"};
 
 namespace vexa::sim {
 
-std::vector<LoadedLibrary> loaded_libraries() { return libraries->loaded; }
+std::vector<LoadedLibrary> loaded_libraries()
+{
+    return libraries->loaded;
+}
 
 } // namespace vexa::sim
 

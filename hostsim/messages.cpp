@@ -196,7 +196,8 @@ HX_API int HX_UI_user_controlled_message(const char *key, int type, const char *
             return HX_ERR_BAD_ARGUMENT;
         if (default_button < 1 || default_button > static_cast<int>(labels.size()))
             return HX_ERR_BAD_ARGUMENT;
-        if (auto hidden = messages->hidden_user_messages.find(key); hidden != messages->hidden_user_messages.end()) {
+        if (auto hidden = messages->hidden_user_messages.find(key);
+            hidden != messages->hidden_user_messages.end()) {
             *answer = hidden->second;
             return HX_OK;
         }
@@ -328,21 +329,24 @@ HX_API int NLM_load_translation_file(const char *path)
         std::string text;
         int status = vexa::sim::read_host_file(path, text, max_translation_file);
         if (status == HX_ERR_IO)
-            record(Entry::syslog, 0, "", std::string("NLM_load_translation_file: ") + path + ": cannot be read");
+            record(Entry::syslog, 0, "",
+                   std::string("NLM_load_translation_file: ") + path + ": cannot be read");
         if (status != HX_OK)
             return status;
         vexa::sim::Translations loaded;
         vexa::sim::TextFileError error;
         if (!vexa::sim::parse_translation_file(text, loaded, error)) {
             std::string where = error.line > 0 ? ": line " + std::to_string(error.line) : std::string();
-            record(Entry::syslog, 0, "", std::string("NLM_load_translation_file: ") + path + where + ": " + error.reason);
+            record(Entry::syslog, 0, "",
+                   std::string("NLM_load_translation_file: ") + path + where + ": " + error.reason);
             return HX_ERR_BAD_FORMAT;
         }
         for (auto &[source, translation] : loaded)
             messages->translations[source] = std::move(translation);
         messages->translation_files.emplace_back(path);
-        record(Entry::shell, 0, "", "translation file " + std::string(path) + " loaded (" +
-                                        std::to_string(loaded.size()) + " texts)");
+        record(Entry::shell, 0, "",
+               "translation file " + std::string(path) + " loaded (" + std::to_string(loaded.size()) +
+                   " texts)");
         return HX_OK;
     });
 }

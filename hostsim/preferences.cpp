@@ -164,9 +164,15 @@ void set_list_preference(const std::string &key, const std::vector<std::string> 
     set(key, PreferenceType::list, text, values);
 }
 
-void remove_preference(const std::string &key) { preferences->values.erase(key); }
+void remove_preference(const std::string &key)
+{
+    preferences->values.erase(key);
+}
 
-std::size_t preference_count() { return preferences->values.size(); }
+std::size_t preference_count()
+{
+    return preferences->values.size();
+}
 
 PreferenceLoad load_preferences(const std::string &local_file)
 {
@@ -262,7 +268,8 @@ HX_API int PMAN_ask_string_list(const char *key, char ***list, int *count)
                 *count = 0;
                 return HX_OK;
             }
-            auto **array = static_cast<char **>(HX_zero_allocate_memory(items.size() * sizeof(char *), nullptr));
+            auto **array =
+                static_cast<char **>(HX_zero_allocate_memory(items.size() * sizeof(char *), nullptr));
             if (!array)
                 return HX_ERR_NO_MEMORY;
             for (std::size_t i = 0; i < items.size(); ++i) {

@@ -28,11 +28,26 @@ vexa::sim::AreaState<SwitchesState> switches{"session switches"};
 
 namespace vexa::sim {
 
-void set_release(const std::string &release) { switches->release = release; }
-void set_pdm_active(bool active) { switches->pdm_active = active; }
-void set_session_delayed(bool delayed) { switches->delayed = delayed; }
-bool session_delayed() { return switches->delayed; }
-bool boolean_face_properties() { return switches->boolean_face_properties; }
+void set_release(const std::string &release)
+{
+    switches->release = release;
+}
+void set_pdm_active(bool active)
+{
+    switches->pdm_active = active;
+}
+void set_session_delayed(bool delayed)
+{
+    switches->delayed = delayed;
+}
+bool session_delayed()
+{
+    return switches->delayed;
+}
+bool boolean_face_properties()
+{
+    return switches->boolean_face_properties;
+}
 
 std::vector<int> assembly_options()
 {

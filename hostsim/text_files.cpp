@@ -36,7 +36,10 @@ bool is_word_char(char c, bool dotted)
            (dotted && (c == '.' || c == '-'));
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // The lines of a file, with the common checks (size, NUL, line length);
 // comment and blank lines become empty views so that numbering holds.
@@ -239,7 +242,8 @@ bool parse_preference_value(std::string_view raw, PreferenceEntry &entry, std::s
         std::size_t start = 0;
         while (true) {
             std::size_t comma = value.find(',', start);
-            std::string_view item = trim(value.substr(start, comma == std::string_view::npos ? comma : comma - start));
+            std::string_view item =
+                trim(value.substr(start, comma == std::string_view::npos ? comma : comma - start));
             if (item.empty()) {
                 reason = "empty list entry";
                 return false;
@@ -275,7 +279,8 @@ bool parse_toolbar_file(std::string_view text, ToolbarFile &file, TextFileError 
             return true;
         }
         bool plain = shape_is(t, {Token::word, Token::word, Token::quoted});
-        bool toggle = shape_is(t, {Token::word, Token::word, Token::quoted, Token::word}) && t[3].text == "TOGGLE";
+        bool toggle =
+            shape_is(t, {Token::word, Token::word, Token::quoted, Token::word}) && t[3].text == "TOGGLE";
         if ((!plain && !toggle) || t[0].text != "BUTTON")
             return fail(error, n, "expected BUTTON <name> \"<label>\" [TOGGLE]");
         if (t[1].text.size() > max_button_name)

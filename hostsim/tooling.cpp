@@ -50,9 +50,15 @@ std::vector<LayerCategory> layer_categories()
     return out;
 }
 
-std::optional<double> load_scale() { return tooling->load_scale; }
+std::optional<double> load_scale()
+{
+    return tooling->load_scale;
+}
 
-std::optional<PartingRecords> parting_records() { return tooling->parting; }
+std::optional<PartingRecords> parting_records()
+{
+    return tooling->parting;
+}
 
 } // namespace vexa::sim
 

@@ -79,7 +79,10 @@ PaletteEntry *palette_of(const std::string &file)
     return nullptr;
 }
 
-void note(const std::string &text) { record(Entry::shell, 0, "", text); }
+void note(const std::string &text)
+{
+    record(Entry::shell, 0, "", text);
+}
 
 // "<value>\application" of a kit variable, in the host's form.
 std::string application_directory_of(std::string value)
@@ -94,11 +97,15 @@ std::string application_directory_of(std::string value)
     return value + "application";
 }
 
-bool has_separator(const std::string &path) { return path.find_first_of("\\/") != std::string::npos; }
+bool has_separator(const std::string &path)
+{
+    return path.find_first_of("\\/") != std::string::npos;
+}
 
 // Creates a toolbar and its buttons from a parsed file. The caller has
 // checked that no button name is in use.
-Toolbar &build_toolbar(const vexa::sim::ToolbarFile &file, const std::string &path, bool internal, bool visible)
+Toolbar &build_toolbar(const vexa::sim::ToolbarFile &file, const std::string &path, bool internal,
+                       bool visible)
 {
     Toolbar &t = objects().create<Toolbar>();
     t.name = file.name;
@@ -175,8 +182,8 @@ std::vector<ToolbarInfo> toolbars()
         ToolbarInfo info{t->tag, t->name, t->title, t->file, t->visible, t->internal, {}};
         for (tag_t b : t->buttons)
             if (MenuButton *button = objects().find<MenuButton>(b))
-                info.buttons.push_back(
-                    {button->name, button->label, button->toggle, button->toggle && button->state == HX_MB_TOGGLE_ON});
+                info.buttons.push_back({button->name, button->label, button->toggle,
+                                        button->toggle && button->state == HX_MB_TOGGLE_ON});
         out.push_back(std::move(info));
     }
     return out;
@@ -226,7 +233,8 @@ void add_application_directory(const std::string &host_directory)
 std::vector<std::string> application_directories()
 {
     std::vector<std::string> dirs;
-    for (const char *variable : {"CAVORA_DIR", "STRIVO_DIR", "FULGO_DIR", "KRPRESDES_DIR", "TOOLING_BASE_DIR"})
+    for (const char *variable :
+         {"CAVORA_DIR", "STRIVO_DIR", "FULGO_DIR", "KRPRESDES_DIR", "TOOLING_BASE_DIR"})
         if (auto value = lookup_env(variable))
             dirs.push_back(application_directory_of(*value));
     dirs.insert(dirs.end(), shell->extra_directories.begin(), shell->extra_directories.end());
@@ -375,7 +383,8 @@ HX_API int HX_CV_add_palette_entry(const char *palette_file)
         if (palette_of(palette_file))
             return HX_OK;
         vexa::sim::PaletteFile parsed;
-        int status = read_shell_file("HX_CV_add_palette_entry", palette_file, parsed, vexa::sim::parse_palette_file);
+        int status =
+            read_shell_file("HX_CV_add_palette_entry", palette_file, parsed, vexa::sim::parse_palette_file);
         if (status != HX_OK)
             return status;
         PaletteEntry &p = objects().create<PaletteEntry>();

@@ -20,7 +20,8 @@ COMPANION_ENTRY int Wizard_share_entry(int wizard_type);
 
 int Wizard_share_entry(int wizard_type)
 {
-    static const char *const applications[] = {"mould design", "progressive die", "automotive dies", "electrodes"};
+    static const char *const applications[] = {"mould design", "progressive die", "automotive dies",
+                                               "electrodes"};
     char line[96];
     if (wizard_type < 1 || wizard_type > 4) {
         snprintf(line, sizeof line, "libcvstv_share: wizard type %d is not served", wizard_type);

@@ -16,15 +16,15 @@
 
 /* Kinds of value, and what the value pointer points to. */
 enum {
-    CV_DEFAULT_TEXT = 0,        /* char[CV_DEFAULT_TEXT_SIZE] */
-    CV_DEFAULT_INT = 1,         /* int */
-    CV_DEFAULT_REAL = 2,        /* double, a length: the settings workbook's millimetres
-                                 * are converted to inches for English units */
-    CV_DEFAULT_COLOUR = 3,      /* int, a colour 1 to 15 (0: none) */
-    CV_DEFAULT_REAL_AS_IS = 4,  /* double, never converted */
-    CV_DEFAULT_LOGICAL = 5,     /* int, 0 or 1 */
+    CV_DEFAULT_TEXT = 0,          /* char[CV_DEFAULT_TEXT_SIZE] */
+    CV_DEFAULT_INT = 1,           /* int */
+    CV_DEFAULT_REAL = 2,          /* double, a length: the settings workbook's millimetres
+                                   * are converted to inches for English units */
+    CV_DEFAULT_COLOUR = 3,        /* int, a colour 1 to 15 (0: none) */
+    CV_DEFAULT_REAL_AS_IS = 4,    /* double, never converted */
+    CV_DEFAULT_LOGICAL = 5,       /* int, 0 or 1 */
     CV_DEFAULT_REAL_BY_UNITS = 6, /* double, read under the key + "_MU" or "_EU" */
-    CV_DEFAULT_LIST = 7         /* char[CV_DEFAULT_TEXT_SIZE]: the entries joined with "," */
+    CV_DEFAULT_LIST = 7           /* char[CV_DEFAULT_TEXT_SIZE]: the entries joined with "," */
 };
 
 /* Unit modes: follow the work part's units, or metric, or English. They

@@ -35,8 +35,8 @@ enum {
 
 /* Options of HX_CFI_begin_dir_listing. */
 enum {
-    HX_CFI_LIST_ALL = 0,      /* files and directories */
-    HX_CFI_LIST_FILES = 2048  /* files only */
+    HX_CFI_LIST_ALL = 0,     /* files and directories */
+    HX_CFI_LIST_FILES = 2048 /* files only */
 };
 
 /* Codes of HX_CFI_next_dir_entry. */

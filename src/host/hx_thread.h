@@ -13,9 +13,9 @@ typedef struct HX_MODL_symb_thread_data_s {
     tag_t cylindrical_face; /* the face threaded */
     tag_t start_face;       /* the face the thread starts from */
     int number_of_starts;
-    char *length;           /* thread length (depth) */
-    char *form;             /* thread form: "Unified", "Metric" ... */
-    char *callout;          /* the thread's designation */
+    char *length;  /* thread length (depth) */
+    char *form;    /* thread form: "Unified", "Metric" ... */
+    char *callout; /* the thread's designation */
     char *major_dia;
     char *minor_dia;
     char *tapped_dia;

@@ -113,7 +113,8 @@ int report_store_failure(const std::string &key, int status)
 {
     char text[HX_FAIL_MESSAGE_SIZE + 1] = "";
     HX_get_fail_message(status, text);
-    std::string line = cvstv::format("%s: customer default %s: %s (status %d)", source_name, key.c_str(), text, status);
+    std::string line =
+        cvstv::format("%s: customer default %s: %s (status %d)", source_name, key.c_str(), text, status);
     HX_syslog_write(line.c_str());
     return status;
 }
@@ -197,8 +198,9 @@ int get_customer_default(int wizard_type, const char *key, int unit_mode, int ki
     if (!mapped)
         return 1;
     if (mapped->size() > CV_DEFAULT_KEY_SIZE) {
-        std::string line = cvstv::format("%s: customer default key longer than %d characters refused: %.40s...",
-                                         source_name, CV_DEFAULT_KEY_SIZE, mapped->c_str());
+        std::string line =
+            cvstv::format("%s: customer default key longer than %d characters refused: %.40s...", source_name,
+                          CV_DEFAULT_KEY_SIZE, mapped->c_str());
         HX_syslog_write(line.c_str());
         return -1;
     }
@@ -239,9 +241,9 @@ bool strivo_host_held(std::string_view upper_key)
 bool store_text(std::string_view key, std::string_view text, void *value)
 {
     if (text.size() > text_value_size) {
-        std::string line = cvstv::format("%s: customer default %.*s: a text of %zu characters refused (at most %zu)",
-                                         source_name, static_cast<int>(key.size()), key.data(), text.size(),
-                                         text_value_size);
+        std::string line = cvstv::format(
+            "%s: customer default %.*s: a text of %zu characters refused (at most %zu)", source_name,
+            static_cast<int>(key.size()), key.data(), text.size(), text_value_size);
         HX_syslog_write(line.c_str());
         return false;
     }

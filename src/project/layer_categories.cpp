@@ -15,9 +15,12 @@
 namespace {
 
 constexpr const char *layer_keys[] = {
-    "CV_HideObjectLayer",       "CV_DatumLayer",          "CV_ShrinkBodyLayer",      "CV_WorkPieceLayer",
-    "CV_PartingProdLayer",      "CV_PartingLinesLayer",   "CV_PartingCoreSurfLayer", "CV_PartingCavitySurfLayer",
-    "CV_PartingPatchBodyLayer", "CV_PartingCoreLayer",    "CV_PartingCavityLayer",   "CV_ElectrodeSolidLayer",
+    "CV_HideObjectLayer",       "CV_DatumLayer",
+    "CV_ShrinkBodyLayer",       "CV_WorkPieceLayer",
+    "CV_PartingProdLayer",      "CV_PartingLinesLayer",
+    "CV_PartingCoreSurfLayer",  "CV_PartingCavitySurfLayer",
+    "CV_PartingPatchBodyLayer", "CV_PartingCoreLayer",
+    "CV_PartingCavityLayer",    "CV_ElectrodeSolidLayer",
     "CV_CoolingChannelLayer",   "CV_InsertLayer",
 };
 
@@ -29,9 +32,10 @@ int init_layer_name()
         char name[CV_DEFAULT_TEXT_SIZE] = "";
         int layer = 0;
         std::string name_key = std::string(key) + "Name";
-        if (CVSTVSHARE_get_customer_default(wizard, name_key.c_str(), CV_DEFAULT_UNITS_WORK_PART, CV_DEFAULT_TEXT,
-                                            name) != 0 ||
-            CVSTVSHARE_get_customer_default(wizard, key, CV_DEFAULT_UNITS_WORK_PART, CV_DEFAULT_INT, &layer) != 0)
+        if (CVSTVSHARE_get_customer_default(wizard, name_key.c_str(), CV_DEFAULT_UNITS_WORK_PART,
+                                            CV_DEFAULT_TEXT, name) != 0 ||
+            CVSTVSHARE_get_customer_default(wizard, key, CV_DEFAULT_UNITS_WORK_PART, CV_DEFAULT_INT,
+                                            &layer) != 0)
             continue;
         TOOLING_layer_category_info_s info{};
         cvstv::copy_bounded(info.name, sizeof info.name, name);

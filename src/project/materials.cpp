@@ -92,7 +92,8 @@ int init_read_material(char ***names_out, char ***scales_out)
     if (int status = CVSTVSHARE_ask_mold_data_fspec(wizard, nullptr, material_file, path); status < 0)
         return status;
     if (!exists(path)) {
-        if (int status = CVSTVSHARE_ask_mold_data_fspec(wizard, "/templates", material_file, path); status < 0)
+        if (int status = CVSTVSHARE_ask_mold_data_fspec(wizard, "/templates", material_file, path);
+            status < 0)
             return status;
         if (!exists(path)) {
             HX_set_cue(HX_TEXT(no_database));
@@ -138,7 +139,8 @@ extern "C" {
 
 CVSTV_API int CVSTVSHARE_init_read_material(char ***names, char ***scales) noexcept
 {
-    return cvstv::guarded("CVSTVSHARE_init_read_material", -1, [&] { return init_read_material(names, scales); });
+    return cvstv::guarded("CVSTVSHARE_init_read_material", -1,
+                          [&] { return init_read_material(names, scales); });
 }
 
 } // extern "C"

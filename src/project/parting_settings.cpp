@@ -24,8 +24,8 @@ struct Option {
     int kind;
 };
 
-constexpr int integer_defaults[HX_KT_PARTING_INT_OPTIONS] = {1,  1, 1, 3, 1, 5, 0, 3, 6, 1, 11, 7, 5, 12, 0,
-                                                             6,  0, 1, 0, 3, 0, 0, 90, 1, 0, 0, 1, 1, 250};
+constexpr int integer_defaults[HX_KT_PARTING_INT_OPTIONS] = {1, 1, 1, 3, 1, 5, 0, 3,  6, 1, 11, 7, 5, 12, 0,
+                                                             6, 0, 1, 0, 3, 0, 0, 90, 1, 0, 0,  1, 1, 250};
 constexpr Option integer_keys[] = {
     {0, "CV_PartingColorTraverse", CV_DEFAULT_LOGICAL},
     {2, "CV_PartingAssociateSwap", CV_DEFAULT_LOGICAL},
@@ -39,7 +39,8 @@ constexpr Option integer_keys[] = {
     {28, "CV_PartingPatchSurfaceLayer", CV_DEFAULT_INT},
 };
 
-constexpr double real_defaults[HX_KT_PARTING_REAL_OPTIONS] = {0.00001, 10.0, 10.0, 10.0, 10.0, 5.0, 5.0, 5.0, 5.0};
+constexpr double real_defaults[HX_KT_PARTING_REAL_OPTIONS] = {0.00001, 10.0, 10.0, 10.0, 10.0,
+                                                              5.0,     5.0,  5.0,  5.0};
 constexpr Option real_keys[] = {
     {0, "CV_PartingCompTolerance", CV_DEFAULT_REAL_BY_UNITS},
     {1, "CV_CastingBodyBoxOffsetX1", CV_DEFAULT_REAL_BY_UNITS},
@@ -63,9 +64,10 @@ template <class T> void read_key(int wizard_type, const char *key, int kind, T &
 int parting_setting_init()
 {
     const int wizard = CVSTWSHARE_get_wizard_type();
-    HX_kt_parting_settings_s s{1,  0.01, 0.01, 3, 1, 0.1, 1,  26,  27, 28, 7,
-                               8,  25,   6,    7, 2, 8,   14, 3, 255, 1,  0};
-    HX_kt_parting_options_s o{1, 150, 3.0, 5.0, HX_KT_PARTING_INT_OPTIONS, nullptr, HX_KT_PARTING_REAL_OPTIONS, nullptr};
+    HX_kt_parting_settings_s s{1, 0.01, 0.01, 3, 1, 0.1, 1,  26, 27,  28, 7,
+                               8, 25,   6,    7, 2, 8,   14, 3,  255, 1,  0};
+    HX_kt_parting_options_s o{
+        1, 150, 3.0, 5.0, HX_KT_PARTING_INT_OPTIONS, nullptr, HX_KT_PARTING_REAL_OPTIONS, nullptr};
 
     read_key(wizard, "CV_ToolsPatchFeatureNum", CV_DEFAULT_INT, o.patch_feature_number);
     read_key(wizard, "CV_PartingSmallDraftAngle", CV_DEFAULT_REAL_AS_IS, o.small_draft_angle);

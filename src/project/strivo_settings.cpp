@@ -38,7 +38,10 @@ int leading_integer(const char *text)
     return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
 }
 
-double leading_real(const char *text) { return std::strtod(text, nullptr); }
+double leading_real(const char *text)
+{
+    return std::strtod(text, nullptr);
+}
 
 // The value of the row whose first cell is the key, or null.
 const char *setting_value(const sheet_table &table, std::string_view key, bool &found)
@@ -64,7 +67,8 @@ int convert(std::string_view key, const char *text, int unit_mode, int units, in
     }
     case CV_DEFAULT_INT: *static_cast<int *>(value) = leading_integer(text); return 0;
     case CV_DEFAULT_REAL: {
-        bool english = unit_mode == CV_DEFAULT_UNITS_ENGLISH || (unit_mode == CV_DEFAULT_UNITS_WORK_PART && units == 2);
+        bool english =
+            unit_mode == CV_DEFAULT_UNITS_ENGLISH || (unit_mode == CV_DEFAULT_UNITS_WORK_PART && units == 2);
         double real = leading_real(text);
         *static_cast<double *>(value) = english ? real / millimetres_per_inch : real;
         return 0;

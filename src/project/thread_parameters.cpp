@@ -100,7 +100,8 @@ std::optional<std::string> form_by_default(int wizard, int assembly_units)
     if (wizard == 2)
         STV_str_toupper(key.data());
     int value = 0;
-    if (CVSTVSHARE_get_customer_default(wizard, key.c_str(), CV_DEFAULT_UNITS_WORK_PART, CV_DEFAULT_INT, &value) != 0)
+    if (CVSTVSHARE_get_customer_default(wizard, key.c_str(), CV_DEFAULT_UNITS_WORK_PART, CV_DEFAULT_INT,
+                                        &value) != 0)
         return std::nullopt;
     if (value == 1 || (value == 2 && assembly_units == CV_THREAD_UNITS_METRIC))
         return "Metric";
@@ -109,13 +110,15 @@ std::optional<std::string> form_by_default(int wizard, int assembly_units)
 
 void clear(HX_MODL_symb_thread_data_s &r)
 {
-    for (char **member : {&r.length, &r.form, &r.callout, &r.major_dia, &r.minor_dia, &r.tapped_dia, &r.pitch})
+    for (char **member :
+         {&r.length, &r.form, &r.callout, &r.major_dia, &r.minor_dia, &r.tapped_dia, &r.pitch})
         *member = nullptr;
 }
 
 void release(HX_MODL_symb_thread_data_s &r)
 {
-    for (char **member : {&r.length, &r.form, &r.callout, &r.major_dia, &r.minor_dia, &r.tapped_dia, &r.pitch}) {
+    for (char **member :
+         {&r.length, &r.form, &r.callout, &r.major_dia, &r.minor_dia, &r.tapped_dia, &r.pitch}) {
         HX_free(*member);
         *member = nullptr;
     }
@@ -132,7 +135,7 @@ char *field_text(sheet_table *table, const char *field, Conversion conversion)
         return HX_strdup(value);
     double read = std::strtod(value, nullptr);
     return HX_sprintf("%f", conversion == Conversion::inch_to_mm ? read * millimetres_per_inch
-                                                                  : read / millimetres_per_inch);
+                                                                 : read / millimetres_per_inch);
 }
 
 int fill(sheet_table *table, const std::string &form, Conversion conversion, HX_MODL_symb_thread_data_s &r)
@@ -219,8 +222,8 @@ int get_thread_parameters(int units, tag_t part, int use_given_form, const char 
     const char *pitch_field = fields.items[1];
     char condition[SHEET_COMPOUND_CONDITION_SIZE];
     List found;
-    if (!cvstv::format_bounded(condition, sizeof condition, "%s==%s && %s==%s", dia_field, diameter_text.c_str(),
-                               pitch_field, pitch_text.c_str()))
+    if (!cvstv::format_bounded(condition, sizeof condition, "%s==%s && %s==%s", dia_field,
+                               diameter_text.c_str(), pitch_field, pitch_text.c_str()))
         return -1;
     matches = sheet_search_record(table, condition, &found.items, &count);
     if (matches == 0) {

@@ -32,8 +32,9 @@ namespace {
 
 constexpr const char *cavora_buttons[secondary_toolbar_count] = {
     "CV_TOOLS_MENU", "CV_DR_HR_MENU", "CV_CPA_MENU", "CV_PARTING_TOOLS_MENU", "CV_COOLING_TOOLS_MENU"};
-constexpr const char *strivo_buttons[secondary_toolbar_count] = {
-    "STV_TOOLS_MENU", "STV_DR_HR_MENU", "STV_SM_TOOLS_MENU", "STV_VEXA_TOOLS_MENU", "STV_VALIDATION_TOOLS_MENU"};
+constexpr const char *strivo_buttons[secondary_toolbar_count] = {"STV_TOOLS_MENU", "STV_DR_HR_MENU",
+                                                                 "STV_SM_TOOLS_MENU", "STV_VEXA_TOOLS_MENU",
+                                                                 "STV_VALIDATION_TOOLS_MENU"};
 
 const AppConfig configs[] = {
     {1, "CAVORA_DIR", "kr_cavora.tbr", "The CAVORA kit is not found", cavora_buttons},
@@ -88,7 +89,10 @@ tag_t get_toolbar_id(App app, int number)
 
 } // namespace
 
-const AppConfig &config(App app) { return configs[static_cast<int>(app)]; }
+const AppConfig &config(App app)
+{
+    return configs[static_cast<int>(app)];
+}
 
 int ask_menu_fspec(App app, const char *variable, const char *sub_path1, const char *sub_path2, char *result)
 {
@@ -98,8 +102,14 @@ int ask_menu_fspec(App app, const char *variable, const char *sub_path1, const c
     default: return CV_MENU_ask_cv_fspec(variable, sub_path1, sub_path2, result);
     }
 }
-AppSlots &slots(App app) { return app_slots[static_cast<int>(app)]; }
-bool &strivo_assembly_options_set() { return strivo_options_set; }
+AppSlots &slots(App app)
+{
+    return app_slots[static_cast<int>(app)];
+}
+bool &strivo_assembly_options_set()
+{
+    return strivo_options_set;
+}
 
 int application_entry(App app)
 {
@@ -210,7 +220,8 @@ CVSTV_API int FG_MENU_load_share_lib(const char *path, const char *entry) noexce
 
 CVSTV_API int STV_MENU_load_stvshare_lib(const char *path, const char *entry) noexcept
 {
-    return guarded("STV_MENU_load_stvshare_lib", -1, [&] { return load_and_call(path, entry, std::nullopt); });
+    return guarded("STV_MENU_load_stvshare_lib", -1,
+                   [&] { return load_and_call(path, entry, std::nullopt); });
 }
 
 CVSTV_API void CV_MENU_set_toolbar_id(int number, tag_t toolbar) noexcept
@@ -223,9 +234,15 @@ CVSTV_API void STV_MENU_set_toolbar_id(int number, tag_t toolbar) noexcept
     set_toolbar_id(App::strivo, number, toolbar);
 }
 
-CVSTV_API tag_t CV_MENU_get_toolbar_id(int number) noexcept { return get_toolbar_id(App::cavora, number); }
+CVSTV_API tag_t CV_MENU_get_toolbar_id(int number) noexcept
+{
+    return get_toolbar_id(App::cavora, number);
+}
 
-CVSTV_API tag_t STV_MENU_get_toolbar_id(int number) noexcept { return get_toolbar_id(App::strivo, number); }
+CVSTV_API tag_t STV_MENU_get_toolbar_id(int number) noexcept
+{
+    return get_toolbar_id(App::strivo, number);
+}
 
 CVSTV_API int CVSTVSHARE_load_localization_library(int wizard_type) noexcept
 {

@@ -53,7 +53,8 @@ std::vector<std::string> palette_files(App app)
         HX_CFI_merge_dir_and_name(drafting, palette_directory, HX_CFI_TYPE_DIRECTORY, directory) != 0)
         return files;
     tag_t listing = 0;
-    if (HX_CFI_begin_dir_listing(directory, HX_CFI_LIST_FILES, HX_CFI_TYPE_PALETTE, palette_pattern, &listing) != 0)
+    if (HX_CFI_begin_dir_listing(directory, HX_CFI_LIST_FILES, HX_CFI_TYPE_PALETTE, palette_pattern,
+                                 &listing) != 0)
         return files;
     while (files.size() < max_palettes) {
         char name[HX_CFI_NAME_SIZE + 1] = "";
@@ -178,17 +179,20 @@ extern "C" {
 
 CVSTV_API void CV_toggle_button_action(void) noexcept
 {
-    cvstv::guarded_void("CV_toggle_button_action", [] { cvstv::startup::toggle(cvstv::startup::App::cavora); });
+    cvstv::guarded_void("CV_toggle_button_action",
+                        [] { cvstv::startup::toggle(cvstv::startup::App::cavora); });
 }
 
 CVSTV_API void STV_toggle_button_action(void) noexcept
 {
-    cvstv::guarded_void("STV_toggle_button_action", [] { cvstv::startup::toggle(cvstv::startup::App::strivo); });
+    cvstv::guarded_void("STV_toggle_button_action",
+                        [] { cvstv::startup::toggle(cvstv::startup::App::strivo); });
 }
 
 CVSTV_API void FG_toggle_button_action(void) noexcept
 {
-    cvstv::guarded_void("FG_toggle_button_action", [] { cvstv::startup::toggle(cvstv::startup::App::fulgo); });
+    cvstv::guarded_void("FG_toggle_button_action",
+                        [] { cvstv::startup::toggle(cvstv::startup::App::fulgo); });
 }
 
 } // extern "C"

@@ -38,7 +38,7 @@ std::string host_form(const fs::path &p)
 } // namespace
 
 class HostShell : public HostTest {
-protected:
+  protected:
     void TearDown() override
     {
         if (!dir_.empty())
@@ -231,12 +231,13 @@ TEST_F(HostShell, ToolbarFilesAreFoundInTheApplicationDirectories)
     vexa::sim::set_env("TOOLING_BASE_DIR", (dir_ / "tooling/").string());
     vexa::sim::add_application_directory(host_form(dir_ / "extra"));
     EXPECT_THAT(vexa::sim::application_directories(),
-                ElementsAre(host_form(dir_ / "cavora" / "application"), host_form(dir_ / "tooling" / "application"),
-                            host_form(dir_ / "extra")));
+                ElementsAre(host_form(dir_ / "cavora" / "application"),
+                            host_form(dir_ / "tooling" / "application"), host_form(dir_ / "extra")));
     tag_t a = 0, b = 0, c = 0, none = 99;
     EXPECT_EQ(HX_UI_create_toolbar("kr_a.tbr", HX_UI_TOOLBAR_LOAD, &a), 0);
     EXPECT_EQ(HX_UI_create_toolbar("kr_b.tbr", HX_UI_TOOLBAR_LOAD_AND_SHOW, &b), 0);
-    EXPECT_EQ(HX_UI_create_toolbar(host_form(dir_ / "extra" / "kr_c.tbr").c_str(), HX_UI_TOOLBAR_LOAD, &c), 0);
+    EXPECT_EQ(HX_UI_create_toolbar(host_form(dir_ / "extra" / "kr_c.tbr").c_str(), HX_UI_TOOLBAR_LOAD, &c),
+              0);
     EXPECT_EQ(HX_UI_create_toolbar("kr_none.tbr", HX_UI_TOOLBAR_LOAD, &none), HX_ERR_NOT_FOUND);
     EXPECT_EQ(none, 0u);
     EXPECT_EQ(HX_UI_create_toolbar("kr_b.tbr", 0, &none), HX_ERR_BAD_ARGUMENT);
@@ -331,15 +332,18 @@ TEST_F(HostShell, DirectoryListingIsSortedAndFiltered)
     EXPECT_EQ(code, HX_CFI_END);
     EXPECT_EQ(HX_CFI_end_dir_listing(listing), 0);
     EXPECT_EQ(HX_CFI_next_dir_entry(listing, name, &code), HX_ERR_NOT_FOUND);
-    EXPECT_EQ(HX_CFI_begin_dir_listing(host_form(dir_ / "none").c_str(), 0, 0, "*", &listing), HX_ERR_NOT_FOUND);
+    EXPECT_EQ(HX_CFI_begin_dir_listing(host_form(dir_ / "none").c_str(), 0, 0, "*", &listing),
+              HX_ERR_NOT_FOUND);
 
     char merged[HX_CFI_NAME_SIZE + 1];
-    EXPECT_EQ(HX_CFI_merge_dir_and_name("C:\\kit\\drafting", "assembly_drawing", HX_CFI_TYPE_DIRECTORY, merged), 0);
+    EXPECT_EQ(
+        HX_CFI_merge_dir_and_name("C:\\kit\\drafting", "assembly_drawing", HX_CFI_TYPE_DIRECTORY, merged), 0);
     EXPECT_STREQ(merged, "C:\\kit\\drafting\\assembly_drawing");
     EXPECT_EQ(HX_CFI_merge_dir_and_name("C:\\d\\", "views", HX_CFI_TYPE_PALETTE, merged), 0);
     EXPECT_STREQ(merged, "C:\\d\\views.pax");
     EXPECT_EQ(HX_CFI_merge_dir_and_name("C:\\d", "x", 61, merged), HX_ERR_BAD_ARGUMENT);
-    EXPECT_EQ(HX_CFI_merge_dir_and_name(std::string(250, 'd').c_str(), "views.pax", 60, merged), HX_ERR_TOO_LONG);
+    EXPECT_EQ(HX_CFI_merge_dir_and_name(std::string(250, 'd').c_str(), "views.pax", 60, merged),
+              HX_ERR_TOO_LONG);
     EXPECT_STREQ(merged, "");
 }
 
@@ -364,13 +368,16 @@ TEST_F(HostShell, TranslationFilesReplaceTextsAndKeepEarlierOnesValid)
 TEST_F(HostShell, UserControlledMessageAnswers)
 {
     int answer = 0;
-    EXPECT_EQ(HX_UI_user_controlled_message("key", HX_UI_USER_MESSAGE_QUESTION, "T", "Text", 1, 2, &answer), 0);
+    EXPECT_EQ(HX_UI_user_controlled_message("key", HX_UI_USER_MESSAGE_QUESTION, "T", "Text", 1, 2, &answer),
+              0);
     EXPECT_EQ(answer, -3); // the default button, the second
     vexa::sim::push_user_message_answer(1);
     vexa::sim::push_dialog_answer(2); // for a message dialog: not taken here
-    EXPECT_EQ(HX_UI_user_controlled_message("key", HX_UI_USER_MESSAGE_QUESTION, "T", "Text", 1, 2, &answer), 0);
+    EXPECT_EQ(HX_UI_user_controlled_message("key", HX_UI_USER_MESSAGE_QUESTION, "T", "Text", 1, 2, &answer),
+              0);
     EXPECT_EQ(answer, -2);
-    EXPECT_EQ(HX_UI_user_controlled_message("key", HX_UI_USER_MESSAGE_QUESTION, "T", "Text", 1, 2, &answer), 0);
+    EXPECT_EQ(HX_UI_user_controlled_message("key", HX_UI_USER_MESSAGE_QUESTION, "T", "Text", 1, 2, &answer),
+              0);
     EXPECT_EQ(answer, -3);
     EXPECT_EQ(vexa::sim::pending_answers(), 1u);
     vexa::sim::clear_answers();
@@ -379,7 +386,9 @@ TEST_F(HostShell, UserControlledMessageAnswers)
     closed.ask = vexa::sim::Ask::user_message;
     closed.close = true;
     vexa::sim::push_answer(closed);
-    EXPECT_EQ(HX_UI_user_controlled_message("other", HX_UI_USER_MESSAGE_INFORMATION, "T", "Text", 0, 1, &answer), 0);
+    EXPECT_EQ(
+        HX_UI_user_controlled_message("other", HX_UI_USER_MESSAGE_INFORMATION, "T", "Text", 0, 1, &answer),
+        0);
     EXPECT_EQ(answer, HX_UI_USER_MESSAGE_CLOSED);
     // Hiding is kept only where the message offers it.
     vexa::sim::push_user_message_answer(1, true);
@@ -387,7 +396,8 @@ TEST_F(HostShell, UserControlledMessageAnswers)
     vexa::sim::push_user_message_answer(2, true);
     HX_UI_user_controlled_message("key", HX_UI_USER_MESSAGE_QUESTION, "T", "Text", 1, 1, &answer);
     EXPECT_EQ(answer, -3);
-    EXPECT_EQ(HX_UI_user_controlled_message("key", HX_UI_USER_MESSAGE_QUESTION, "T", "Text", 1, 1, &answer), 0);
+    EXPECT_EQ(HX_UI_user_controlled_message("key", HX_UI_USER_MESSAGE_QUESTION, "T", "Text", 1, 1, &answer),
+              0);
     EXPECT_EQ(answer, -3);
     EXPECT_EQ(vexa::sim::texts(Entry::user_message).size(), 6u); // the hidden one was not shown
     EXPECT_EQ(HX_UI_user_controlled_message("key", 3, "T", "Text", 1, 1, &answer), HX_ERR_BAD_ARGUMENT);

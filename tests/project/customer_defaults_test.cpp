@@ -17,7 +17,7 @@ using testing::ElementsAre;
 using testing::HasSubstr;
 
 class CustomerDefaults : public ProjectTest {
-protected:
+  protected:
     int ask_int(int wizard, const char *key, int kind = CV_DEFAULT_INT, int unit_mode = 0)
     {
         int value = -99;
@@ -63,15 +63,18 @@ TEST_F(CustomerDefaults, HostStoreAnswersEveryKind)
     vexa::sim::set_real_preference("CV_PartingSmallDraftAngle", 2.5);
     vexa::sim::set_int_preference("CV_ShrinkBodyColor", 3);
     vexa::sim::set_logical_preference("CV_ExcelBackground", true);
-    vexa::sim::set_list_preference("CV_Part_Name_Rule", {"<PROJECT_NAME>_<TEMPLATE_NAME>", "<PROJECT_NAME>_???"});
+    vexa::sim::set_list_preference("CV_Part_Name_Rule",
+                                   {"<PROJECT_NAME>_<TEMPLATE_NAME>", "<PROJECT_NAME>_???"});
 
     EXPECT_EQ(ask_text(1, "CV_ProjectNameDelimiter"), "-");
     EXPECT_EQ(ask_int(1, "CV_PDMX_Name_Method"), 2);
-    EXPECT_EQ(ask_real(1, "CV_PartingSmallDraftAngle", CV_DEFAULT_REAL, 2), 2.5); // the store's value as it is
+    EXPECT_EQ(ask_real(1, "CV_PartingSmallDraftAngle", CV_DEFAULT_REAL, 2),
+              2.5); // the store's value as it is
     EXPECT_EQ(ask_real(1, "CV_PartingSmallDraftAngle", CV_DEFAULT_REAL_AS_IS, 0), 2.5);
     EXPECT_EQ(ask_int(1, "CV_ShrinkBodyColor", CV_DEFAULT_COLOUR), 3);
     EXPECT_EQ(ask_int(1, "CV_ExcelBackground", CV_DEFAULT_LOGICAL), 1);
-    EXPECT_EQ(ask_text(1, "CV_Part_Name_Rule", CV_DEFAULT_LIST), "<PROJECT_NAME>_<TEMPLATE_NAME>,<PROJECT_NAME>_???");
+    EXPECT_EQ(ask_text(1, "CV_Part_Name_Rule", CV_DEFAULT_LIST),
+              "<PROJECT_NAME>_<TEMPLATE_NAME>,<PROJECT_NAME>_???");
     EXPECT_EQ(status, 0);
     EXPECT_EQ(ask_text(4, "CV_FG_PART_NAME_RULE", CV_DEFAULT_LIST), "untouched"); // electrodes: another key
     EXPECT_EQ(status, 1);
@@ -145,10 +148,11 @@ TEST_F(CustomerDefaults, FailingPreferenceReadIsReportedWithItsStatus)
     vexa::sim::fail_call("PMAN_ask_int", HX_ERR_INTERNAL);
     EXPECT_EQ(ask_int(1, "CV_PartingProdLayer"), -99);
     EXPECT_EQ(status, HX_ERR_INTERNAL);
-    EXPECT_THAT(syslog(), ElementsAre("cvstvshare_kt_share: customer default CV_PartingRegionType: Value is of "
-                                      "another type (status 1110)",
-                                      "cvstvshare_kt_share: customer default CV_PartingProdLayer: Internal error of "
-                                      "the host (status 1108)"));
+    EXPECT_THAT(syslog(),
+                ElementsAre("cvstvshare_kt_share: customer default CV_PartingRegionType: Value is of "
+                            "another type (status 1110)",
+                            "cvstvshare_kt_share: customer default CV_PartingProdLayer: Internal error of "
+                            "the host (status 1108)"));
 }
 
 TEST_F(CustomerDefaults, KeysAndTextsHaveTheirLimits)
@@ -189,7 +193,7 @@ TEST_F(CustomerDefaults, AllocationFailuresLeaveNothingBehind)
 // ---- Strivo settings workbook ------------------------------------------------------
 
 class StrivoSettings : public CustomerDefaults {
-protected:
+  protected:
     // A scratch Strivo kit whose settings workbook holds the rows.
     void settings(const Rows &rows)
     {
@@ -271,7 +275,8 @@ TEST_F(StrivoSettings, MissingWorkbookOrKitIsReportedOncePerCall)
     vexa::sim::unset_env("STRIVO_DIR");
     EXPECT_EQ(ask_int(2, "CV_DatumLayer"), -99);
     EXPECT_EQ(status, -1);
-    EXPECT_THAT(message_boxes(), ElementsAre("STV settings file is not found.", "No STRIVO_DIR environment variable."));
+    EXPECT_THAT(message_boxes(),
+                ElementsAre("STV settings file is not found.", "No STRIVO_DIR environment variable."));
 }
 
 TEST_F(StrivoSettings, EmptyOrDamagedWorkbookAnswersNothing)

@@ -18,7 +18,7 @@ TEST_F(LayerCategories, OneCategoryPerAnsweredKey)
 {
     vexa::sim::set_int_preference("CV_DatumLayer", 61);
     vexa::sim::set_string_preference("CV_DatumLayerName", "DATUMS");
-    vexa::sim::set_int_preference("CV_InsertLayer", 40); // no name: no category
+    vexa::sim::set_int_preference("CV_InsertLayer", 40);                    // no name: no category
     vexa::sim::set_string_preference("CV_WorkPieceLayerName", "WORKPIECE"); // no number: none
     EXPECT_EQ(CVSTVSHARE_init_layer_name(), 0);
     auto categories = vexa::sim::layer_categories();
@@ -30,7 +30,8 @@ TEST_F(LayerCategories, OneCategoryPerAnsweredKey)
 
 TEST_F(LayerCategories, NamesAreCutAndLayersOutsideTheRangeFlagNothing)
 {
-    std::string long_name = "CORE_AND_CAVITY_INSERTS_OF_THE_SECOND_MOULD_HALF_FOR_THE_LEFT_AND_RIGHT_HAND_PARTS_X";
+    std::string long_name =
+        "CORE_AND_CAVITY_INSERTS_OF_THE_SECOND_MOULD_HALF_FOR_THE_LEFT_AND_RIGHT_HAND_PARTS_X";
     vexa::sim::set_string_preference("CV_InsertLayerName", long_name);
     vexa::sim::set_int_preference("CV_InsertLayer", 257);
     vexa::sim::set_string_preference("CV_DatumLayerName", "DATUMS");
@@ -81,7 +82,7 @@ TEST_F(LayerCategories, NothingAnsweredOrRefusedByTheHost)
 // ---- Material list ------------------------------------------------------------------------
 
 class Materials : public ProjectTest {
-protected:
+  protected:
     void TearDown() override
     {
         kt_free_str_list(&names);

@@ -10,7 +10,7 @@ using testing::ElementsAre;
 using testing::ElementsAreArray;
 
 class PartingSettings : public ProjectTest {
-protected:
+  protected:
     vexa::sim::PartingRecords handed()
     {
         auto records = vexa::sim::parting_records();
@@ -30,8 +30,8 @@ TEST_F(PartingSettings, WithoutCustomerDefaultsTheDefaultsAreHanded)
     EXPECT_EQ(s.region_type, 3);
     EXPECT_EQ(s.core_cavity_auto_trim, 1);
     EXPECT_EQ(s.core_cavity_tolerance, 0.1);
-    EXPECT_THAT((std::vector<int>{s.product_layer, s.lines_layer, s.core_surface_layer, s.cavity_surface_layer,
-                                  s.core_layer, s.cavity_layer, s.patch_body_layer}),
+    EXPECT_THAT((std::vector<int>{s.product_layer, s.lines_layer, s.core_surface_layer,
+                                  s.cavity_surface_layer, s.core_layer, s.cavity_layer, s.patch_body_layer}),
                 ElementsAre(1, 26, 27, 28, 7, 8, 25));
     EXPECT_THAT((std::vector<int>{s.surface_colour, s.patch_colour, s.lines_colour, s.transit_object_colour,
                                   s.core_region_colour, s.cavity_region_colour}),
@@ -45,8 +45,8 @@ TEST_F(PartingSettings, WithoutCustomerDefaultsTheDefaultsAreHanded)
     EXPECT_EQ(r.options.cross_over_angle, 5.0);
     EXPECT_EQ(r.options.int_count, 29);
     EXPECT_EQ(r.options.real_count, 9);
-    EXPECT_THAT(r.int_options, ElementsAreArray({1, 1, 1, 3, 1, 5, 0, 3, 6, 1, 11, 7, 5, 12, 0,
-                                                 6, 0, 1, 0, 3, 0, 0, 90, 1, 0, 0, 1, 1, 250}));
+    EXPECT_THAT(r.int_options, ElementsAreArray({1, 1, 1, 3, 1, 5, 0, 3,  6, 1, 11, 7, 5, 12, 0,
+                                                 6, 0, 1, 0, 3, 0, 0, 90, 1, 0, 0,  1, 1, 250}));
     EXPECT_THAT(r.real_options, ElementsAre(0.00001, 10.0, 10.0, 10.0, 10.0, 5.0, 5.0, 5.0, 5.0));
 }
 

@@ -32,7 +32,7 @@ inline std::string host_form(const fs::path &p)
 using Rows = std::vector<std::vector<std::string>>;
 
 class ProjectTest : public HostTest {
-protected:
+  protected:
     void SetUp() override
     {
         HostTest::SetUp();
@@ -63,9 +63,9 @@ protected:
     fs::path scratch()
     {
         if (scratch_.empty()) {
-            scratch_ = fs::temp_directory_path() /
-                       ("cvstv_project_" + std::to_string(::getpid()) + "_" +
-                        testing::UnitTest::GetInstance()->current_test_info()->name());
+            scratch_ =
+                fs::temp_directory_path() / ("cvstv_project_" + std::to_string(::getpid()) + "_" +
+                                             testing::UnitTest::GetInstance()->current_test_info()->name());
             fs::remove_all(scratch_);
             fs::create_directories(scratch_);
         }
@@ -83,7 +83,7 @@ protected:
     static std::vector<std::string> syslog() { return vexa::sim::texts(vexa::sim::Entry::syslog); }
     static std::vector<std::string> cues() { return vexa::sim::texts(vexa::sim::Entry::cue); }
 
-private:
+  private:
     fs::path scratch_;
 };
 

@@ -22,7 +22,7 @@ std::optional<std::string> text(const char *member)
 } // namespace
 
 class ThreadParameters : public ProjectTest {
-protected:
+  protected:
     void TearDown() override
     {
         release();
@@ -30,7 +30,8 @@ protected:
     }
     void release()
     {
-        for (char **m : {&r.length, &r.form, &r.callout, &r.major_dia, &r.minor_dia, &r.tapped_dia, &r.pitch}) {
+        for (char **m :
+             {&r.length, &r.form, &r.callout, &r.major_dia, &r.minor_dia, &r.tapped_dia, &r.pitch}) {
             HX_free(*m);
             *m = nullptr;
         }
@@ -126,7 +127,7 @@ TEST_F(ThreadParameters, MissingDiameterFormOrExpressionsGiveMinusOne)
     vexa::sim::set_expression(bare, "SCREW_DIA", 8);
     EXPECT_EQ(ask(CV_THREAD_UNITS_METRIC, bare, "Metric"), -1);
     EXPECT_EQ(ask(CV_THREAD_UNITS_METRIC, 0, "Metric"), -1);
-    EXPECT_EQ(ask(2, screw_part(vexa::sim::units_metric, 8, 1), "Metric"), -1); // units are 0 or 1
+    EXPECT_EQ(ask(2, screw_part(vexa::sim::units_metric, 8, 1), "Metric"), -1);            // units are 0 or 1
     EXPECT_EQ(ask(CV_THREAD_UNITS_METRIC, screw_part(vexa::sim::units_metric, 6, 1)), -1); // no form default
     EXPECT_EQ(CVSTVSHARE_get_thread_parameters(0, bare, 1, "Metric", nullptr), -1);
     EXPECT_EQ(CVSTVSHARE_get_thread_parameters(0, screw_part(1, 8, 1), 1, nullptr, &r), -1);
@@ -192,7 +193,8 @@ TEST_F(ThreadParameters, GivenFormIsCutAt49Characters)
     std::string form = "Fine" + std::string(60, 'x');
     Rows rows = {{"SCREW_DIA", "THREAD_PITCH", "CALLOUT"}, {"8", "1", "M8x1 fine"}};
     write_xs4("cavora/thread_standard_dat.xs4", {{form.substr(0, 49), rows}});
-    fs::copy_file(scratch() / "cavora" / "thread_standard_dat.xs4", scratch() / "cavora" / "thread_standard_dat.xls");
+    fs::copy_file(scratch() / "cavora" / "thread_standard_dat.xs4",
+                  scratch() / "cavora" / "thread_standard_dat.xls");
     vexa::sim::set_env("CAVORA_DIR", host_form(scratch() / "cavora"));
     EXPECT_EQ(ask(CV_THREAD_UNITS_METRIC, screw_part(vexa::sim::units_metric, 8, 1), form.c_str()), 0);
     EXPECT_EQ(text(r.form), form.substr(0, 49));

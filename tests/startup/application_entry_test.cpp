@@ -36,8 +36,8 @@ TEST_F(ApplicationEntry, LoadsTheCompanionOncePerSession)
 
     EXPECT_EQ(loads, 1);
     EXPECT_EQ(vexa::sim::call_count("HX_translate_variable"), lookups + 1); // Fulgo's path only
-    EXPECT_THAT(loaded_files(),
-                ElementsAre("libcvstv_share.dll:Wizard_share_entry", "libcvstv_share.dll:Wizard_share_entry"));
+    EXPECT_THAT(loaded_files(), ElementsAre("libcvstv_share.dll:Wizard_share_entry",
+                                            "libcvstv_share.dll:Wizard_share_entry"));
     EXPECT_THAT(syslog(), ElementsAre("libcvstv_share: ready for wizard type 1 (mould design)",
                                       "libcvstv_share: ready for wizard type 4 (electrodes)"));
     EXPECT_TRUE(message_boxes().empty());
@@ -48,8 +48,8 @@ TEST_F(ApplicationEntry, StrivoLoadsBothLibrariesOnce)
 {
     EXPECT_EQ(STV_MENU_entry(), 0);
     EXPECT_EQ(STV_MENU_entry(), 0);
-    EXPECT_THAT(loaded_files(),
-                ElementsAre("libcvstv_share.dll:Wizard_share_entry", "libstv_share.dll:STV_udo_class_initiate"));
+    EXPECT_THAT(loaded_files(), ElementsAre("libcvstv_share.dll:Wizard_share_entry",
+                                            "libstv_share.dll:STV_udo_class_initiate"));
     EXPECT_THAT(syslog(), ElementsAre("libcvstv_share: ready for wizard type 2 (progressive die)",
                                       "libstv_share: user-defined object classes initiated"));
     EXPECT_FALSE(vexa::sim::boolean_face_properties()); // only Cavora sets it
@@ -90,8 +90,9 @@ TEST_F(ApplicationEntry, BadCompanionLibrariesAreReportedNotCalled)
     vexa::sim::unset_env("TOOLING_BASE_DIR");
     EXPECT_EQ(STV_MENU_entry(), -1);
 
-    EXPECT_THAT(message_boxes(), ElementsAre("Entry point not found in library", "Library could not be loaded",
-                                             "No TOOLING_BASE_DIR environment variable", "Invalid argument"));
+    EXPECT_THAT(message_boxes(),
+                ElementsAre("Entry point not found in library", "Library could not be loaded",
+                            "No TOOLING_BASE_DIR environment variable", "Invalid argument"));
     EXPECT_TRUE(vexa::sim::loaded_libraries().empty());
 }
 
@@ -146,7 +147,8 @@ TEST_F(ApplicationEntry, TranslationFileFollowsTheWizardType)
     for (const std::string &f : vexa::sim::translation_files())
         files.push_back(fs::relative(local_form(f), built_kit).string());
     EXPECT_THAT(files, ElementsAre("fulgo/localization/cavora.lng", "strivo/localization/stv.lng",
-                                   "krautomotive/presdes/localization/pressa.lng", "cavora/localization/cavora.lng"));
+                                   "krautomotive/presdes/localization/pressa.lng",
+                                   "cavora/localization/cavora.lng"));
     EXPECT_STREQ(HX_TEXT("The CAVORA kit is not found"), "The CAVORA kit is not found: check CAVORA_DIR");
 }
 
@@ -158,7 +160,8 @@ TEST_F(ApplicationEntry, MissingOrDamagedTranslationFilesAreIgnored)
     EXPECT_EQ(CVSTVSHARE_load_localization_library(2), 0); // missing
     EXPECT_STREQ(HX_TEXT("Open"), "Open");
     EXPECT_TRUE(vexa::sim::translation_files().empty());
-    EXPECT_THAT(syslog(), ElementsAre(HasSubstr("cavora.lng: line 2: expected \"<text>\" = \"<translation>\"")));
+    EXPECT_THAT(syslog(),
+                ElementsAre(HasSubstr("cavora.lng: line 2: expected \"<text>\" = \"<translation>\"")));
     EXPECT_TRUE(message_boxes().empty());
 }
 
@@ -176,7 +179,8 @@ TEST_F(ApplicationEntry, ReleaseMatchesUpToTheFirstDot)
     EXPECT_EQ(WIZARD_Release_Match(".5"), -1);   // names no release
     EXPECT_EQ(WIZARD_Release_Match(std::string(300, 'V').c_str()), -1);
     EXPECT_EQ(lines(vexa::sim::Entry::tooling_log).size(), 4u);
-    EXPECT_EQ(lines(vexa::sim::Entry::tooling_log)[0], "The Wizard release does not support the Vexa release. \n\n");
+    EXPECT_EQ(lines(vexa::sim::Entry::tooling_log)[0],
+              "The Wizard release does not support the Vexa release. \n\n");
 }
 
 TEST_F(ApplicationEntry, ReleaseMatchWithoutTextOrReleaseFails)

@@ -36,7 +36,7 @@ inline std::string local_form(std::string host_path)
 }
 
 class ApplicationTest : public HostTest {
-protected:
+  protected:
     void SetUp() override
     {
         HostTest::SetUp();
@@ -63,9 +63,9 @@ protected:
     fs::path scratch()
     {
         if (scratch_.empty()) {
-            scratch_ = fs::temp_directory_path() /
-                       ("cvstv_app_" + std::to_string(::getpid()) + "_" +
-                        testing::UnitTest::GetInstance()->current_test_info()->name());
+            scratch_ =
+                fs::temp_directory_path() / ("cvstv_app_" + std::to_string(::getpid()) + "_" +
+                                             testing::UnitTest::GetInstance()->current_test_info()->name());
             fs::remove_all(scratch_);
             fs::create_directories(scratch_);
         }
@@ -82,7 +82,7 @@ protected:
     static std::vector<std::string> lines(vexa::sim::Entry kind) { return vexa::sim::texts(kind); }
     static std::vector<std::string> syslog() { return lines(vexa::sim::Entry::syslog); }
 
-private:
+  private:
     fs::path scratch_;
 };
 

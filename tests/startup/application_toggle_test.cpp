@@ -65,7 +65,8 @@ TEST_F(ApplicationToggle, CavoraOnShowsToolbarAndPalettesAndEntersOnce)
 
 TEST_F(ApplicationToggle, SwitchingOffTakesOnlyTheStoredSecondaryToolbars)
 {
-    write("secondary/cv_drafting.tbr", "TOOLBAR CV_DRAFTING \"Drafting\"\nBUTTON CV_HOLE_TABLE \"Hole Table\"\n");
+    write("secondary/cv_drafting.tbr",
+          "TOOLBAR CV_DRAFTING \"Drafting\"\nBUTTON CV_HOLE_TABLE \"Hole Table\"\n");
     write("secondary/cv_parting.tbr", "TOOLBAR CV_PARTING \"Parting\"\nBUTTON CV_PATCH \"Patch\"\n");
     CV_toggle_button_action();
     ASSERT_TRUE(vexa::sim::press_toggle("CV_DR_HR_MENU"));
@@ -81,10 +82,10 @@ TEST_F(ApplicationToggle, SwitchingOffTakesOnlyTheStoredSecondaryToolbars)
         EXPECT_EQ(CV_MENU_get_toolbar_id(n), 0u) << n;
     // Number 4 goes before number 2, and the main toolbar last; the toggles
     // were switched off before their toolbars went.
-    EXPECT_THAT(lines(Entry::shell), ElementsAre("toolbar CV_PARTING removed", "toolbar CV_DRAFTING removed",
-                                                 "toolbar CAVORA removed",
-                                                 "palette Mould Assembly Views taken off",
-                                                 "palette Mould Sections taken off"));
+    EXPECT_THAT(lines(Entry::shell),
+                ElementsAre("toolbar CV_PARTING removed", "toolbar CV_DRAFTING removed",
+                            "toolbar CAVORA removed", "palette Mould Assembly Views taken off",
+                            "palette Mould Sections taken off"));
     EXPECT_EQ(vexa::sim::call_count("HX_MB_set_toggle_state"), 2);
 }
 
@@ -104,7 +105,8 @@ TEST_F(ApplicationToggle, MissingToolbarFileLeavesTheApplicationOff)
 
 TEST_F(ApplicationToggle, DamagedToolbarFileIsReportedByTheHost)
 {
-    write("fulgo/application/kr_fulgo.tbr", "TOOLBAR FULGO \"Fulgo\"\nBUTTON FG_A \"A\"\nBUTTON FG_A \"Again\"\n");
+    write("fulgo/application/kr_fulgo.tbr",
+          "TOOLBAR FULGO \"Fulgo\"\nBUTTON FG_A \"A\"\nBUTTON FG_A \"Again\"\n");
     vexa::sim::set_env("FULGO_DIR", host_form(scratch() / "fulgo"));
     FG_toggle_button_action();
     EXPECT_THAT(message_boxes(), ElementsAre("The FULGO kit is not found"));
@@ -166,7 +168,8 @@ TEST_F(ApplicationToggle, CavoraAsksBeforeEndingTheDelay)
     CV_toggle_button_action();
     EXPECT_TRUE(vexa::sim::session_delayed());
     const auto &asked = vexa::sim::journal();
-    auto it = std::find_if(asked.begin(), asked.end(), [](const auto &e) { return e.kind == Entry::user_message; });
+    auto it =
+        std::find_if(asked.begin(), asked.end(), [](const auto &e) { return e.kind == Entry::user_message; });
     ASSERT_NE(it, asked.end());
     EXPECT_EQ(it->title, "Delay Interpart");
     EXPECT_EQ(it->text, "Cavora turns off Delay Interpart. Accept or not?");

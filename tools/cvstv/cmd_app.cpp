@@ -20,26 +20,26 @@ namespace cvstv_cli {
 
 namespace {
 
-const char *const usage =
-    "usage: cvstv [--kit DIR] [--defaults FILE] app [--json] [--delayed] [--pdm] ACTION APP [ACTION APP ...]\n"
-    "\n"
-    "Switches tooling applications on and off in one headless session, as their\n"
-    "toggle buttons do, and prints what the host then shows: the toolbars and\n"
-    "their buttons (toggle buttons with their state), the drafting palettes on\n"
-    "the resource palette, the companion libraries loaded, the translation files,\n"
-    "and the messages and log lines of the session.\n"
-    "\n"
-    "ACTION is on, off or toggle; APP is cavora, strivo or fulgo. \"on\" toggles\n"
-    "only an application that is off, \"off\" only one that is on. After an\n"
-    "application is switched on, its wizard type becomes the current one and its\n"
-    "translation file is loaded, as the application itself does.\n"
-    "\n"
-    "  --json      print one JSON object instead\n"
-    "  --delayed   start with inter-part updates delayed (Cavora asks to end the\n"
-    "              delay; the answer is the default button)\n"
-    "  --pdm       start with the PDM manager active (no drafting palettes)\n"
-    "\n"
-    "Example: cvstv app on cavora on strivo off cavora\n";
+const char *const usage = "usage: cvstv [--kit DIR] [--defaults FILE] app [--json] [--delayed] [--pdm] "
+                          "ACTION APP [ACTION APP ...]\n"
+                          "\n"
+                          "Switches tooling applications on and off in one headless session, as their\n"
+                          "toggle buttons do, and prints what the host then shows: the toolbars and\n"
+                          "their buttons (toggle buttons with their state), the drafting palettes on\n"
+                          "the resource palette, the companion libraries loaded, the translation files,\n"
+                          "and the messages and log lines of the session.\n"
+                          "\n"
+                          "ACTION is on, off or toggle; APP is cavora, strivo or fulgo. \"on\" toggles\n"
+                          "only an application that is off, \"off\" only one that is on. After an\n"
+                          "application is switched on, its wizard type becomes the current one and its\n"
+                          "translation file is loaded, as the application itself does.\n"
+                          "\n"
+                          "  --json      print one JSON object instead\n"
+                          "  --delayed   start with inter-part updates delayed (Cavora asks to end the\n"
+                          "              delay; the answer is the default button)\n"
+                          "  --pdm       start with the PDM manager active (no drafting palettes)\n"
+                          "\n"
+                          "Example: cvstv app on cavora on strivo off cavora\n";
 
 struct Application {
     const char *name;
@@ -121,8 +121,8 @@ void print_text(const std::vector<Step> &steps)
     std::printf("messages and log:\n");
     for (const auto &e : vexa::sim::journal())
         if (const char *kind = entry_kind(e.kind))
-            std::printf("  %s: %s%s%s\n", kind, e.title.empty() ? "" : (e.title + ": ").c_str(), e.text.c_str(),
-                        e.answer.empty() ? "" : (" -> " + e.answer).c_str());
+            std::printf("  %s: %s%s%s\n", kind, e.title.empty() ? "" : (e.title + ": ").c_str(),
+                        e.text.c_str(), e.answer.empty() ? "" : (" -> " + e.answer).c_str());
 }
 
 void print_json(const std::vector<Step> &steps)
@@ -136,13 +136,15 @@ void print_json(const std::vector<Step> &steps)
     auto bars = vexa::sim::toolbars();
     for (std::size_t i = 0; i < bars.size(); ++i) {
         const auto &t = bars[i];
-        out += std::string(i ? ", " : "") + "{\"name\": " + json_string(t.name) + ", \"title\": " +
-               json_string(t.title) + ", \"file\": " + (t.file.empty() ? "null" : json_string(vexa::sim::local_path(t.file))) +
+        out += std::string(i ? ", " : "") + "{\"name\": " + json_string(t.name) +
+               ", \"title\": " + json_string(t.title) +
+               ", \"file\": " + (t.file.empty() ? "null" : json_string(vexa::sim::local_path(t.file))) +
                ", \"visible\": " + (t.visible ? "true" : "false") + ", \"buttons\": [";
         for (std::size_t j = 0; j < t.buttons.size(); ++j) {
             const auto &b = t.buttons[j];
-            out += std::string(j ? ", " : "") + "{\"name\": " + json_string(b.name) + ", \"label\": " +
-                   json_string(b.label) + ", \"toggle\": " + (b.toggle ? (b.on ? "\"on\"" : "\"off\"") : "null") + "}";
+            out += std::string(j ? ", " : "") + "{\"name\": " + json_string(b.name) +
+                   ", \"label\": " + json_string(b.label) +
+                   ", \"toggle\": " + (b.toggle ? (b.on ? "\"on\"" : "\"off\"") : "null") + "}";
         }
         out += "]}";
     }
@@ -214,7 +216,7 @@ int run(const std::vector<std::string> &args)
 
 } // namespace
 
-const Command app_command = {"app", "switch applications on and off and show the host's toolbars and palettes",
-                             usage, run};
+const Command app_command = {
+    "app", "switch applications on and off and show the host's toolbars and palettes", usage, run};
 
 } // namespace cvstv_cli

@@ -39,7 +39,10 @@ const char *const usage =
     "\n"
     "Example: cvstv default --wizard 2 --kind 3 CV_PartingLinesColor\n";
 
-bool is_text_kind(int kind) { return kind == CV_DEFAULT_TEXT || kind == CV_DEFAULT_LIST; }
+bool is_text_kind(int kind)
+{
+    return kind == CV_DEFAULT_TEXT || kind == CV_DEFAULT_LIST;
+}
 bool is_real_kind(int kind)
 {
     return kind == CV_DEFAULT_REAL || kind == CV_DEFAULT_REAL_AS_IS || kind == CV_DEFAULT_REAL_BY_UNITS;
@@ -98,18 +101,16 @@ int run(const std::vector<std::string> &args)
     char text[CV_DEFAULT_TEXT_SIZE] = "";
     int integer = 0;
     double real = 0;
-    void *value = is_text_kind(kind) ? static_cast<void *>(text)
+    void *value = is_text_kind(kind)   ? static_cast<void *>(text)
                   : is_real_kind(kind) ? static_cast<void *>(&real)
                                        : static_cast<void *>(&integer);
     int status = CVSTVSHARE_get_customer_default(wizard, key.c_str(), unit_mode, kind, value);
 
-    std::string shown = is_text_kind(kind) ? std::string(text)
+    std::string shown = is_text_kind(kind)   ? std::string(text)
                         : is_real_kind(kind) ? json_number(real)
                                              : std::to_string(integer);
     if (parsed.has("json")) {
-        std::string json_value = status != 0         ? "null"
-                                 : is_text_kind(kind) ? json_string(text)
-                                                      : shown;
+        std::string json_value = status != 0 ? "null" : is_text_kind(kind) ? json_string(text) : shown;
         std::printf("{\"key\": %s, \"status\": %d, \"value\": %s}\n", json_string(key).c_str(), status,
                     json_value.c_str());
         return status == 0 ? 0 : 1;

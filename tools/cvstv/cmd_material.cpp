@@ -64,15 +64,16 @@ int run(const std::vector<std::string> &args)
     Lists lists;
     int count = CVSTVSHARE_init_read_material(&lists.names, &lists.scales);
     if (count < 0)
-        return fail("material", "the material workbook cannot be resolved (status " + std::to_string(count) + ")");
+        return fail("material",
+                    "the material workbook cannot be resolved (status " + std::to_string(count) + ")");
     int scales = kt_ask_str_list_count(lists.scales);
     auto scale_of = [&](int i) { return i < scales ? std::string(lists.scales[i]) : std::string(); };
 
     if (parsed.has("json")) {
         std::string out = "{\"count\": " + std::to_string(count) + ", \"materials\": [";
         for (int i = 0; i < count; ++i)
-            out += std::string(i ? ", " : "") + "{\"name\": " + json_string(lists.names[i]) + ", \"scale\": " +
-                   (i < scales ? json_number_or_string(scale_of(i)) : "null") + "}";
+            out += std::string(i ? ", " : "") + "{\"name\": " + json_string(lists.names[i]) +
+                   ", \"scale\": " + (i < scales ? json_number_or_string(scale_of(i)) : "null") + "}";
         std::printf("%s]}\n", out.c_str());
         return 0;
     }
@@ -87,7 +88,7 @@ int run(const std::vector<std::string> &args)
 
 } // namespace
 
-const Command material_command = {"material", "list the kit's materials with their shrinkage scale factors", usage,
-                                  run};
+const Command material_command = {"material", "list the kit's materials with their shrinkage scale factors",
+                                  usage, run};
 
 } // namespace cvstv_cli

@@ -64,7 +64,10 @@ struct Record {
     }
 };
 
-std::string json_text(const char *member) { return member ? json_string(member) : "null"; }
+std::string json_text(const char *member)
+{
+    return member ? json_string(member) : "null";
+}
 
 int run(const std::vector<std::string> &args)
 {
@@ -94,8 +97,8 @@ int run(const std::vector<std::string> &args)
     CVSTWSHARE_set_wizard_type(wizard);
 
     bool english = units == "english";
-    vexa::sim::tag_t part = vexa::sim::create_part("headless_screw.prt",
-                                                   english ? vexa::sim::units_english : vexa::sim::units_metric);
+    vexa::sim::tag_t part = vexa::sim::create_part("headless_screw.prt", english ? vexa::sim::units_english
+                                                                                 : vexa::sim::units_metric);
     vexa::sim::set_work_part(part);
     vexa::sim::set_display_part(part);
     vexa::sim::set_expression(part, "SCREW_DIA", *diameter);
@@ -103,15 +106,16 @@ int run(const std::vector<std::string> &args)
 
     std::optional<std::string> form = parsed.value("form");
     Record record;
-    int status = CVSTVSHARE_get_thread_parameters(english ? CV_THREAD_UNITS_ENGLISH : CV_THREAD_UNITS_METRIC, part,
-                                                  form ? 1 : 0, form ? form->c_str() : nullptr, &record.r);
+    int status =
+        CVSTVSHARE_get_thread_parameters(english ? CV_THREAD_UNITS_ENGLISH : CV_THREAD_UNITS_METRIC, part,
+                                         form ? 1 : 0, form ? form->c_str() : nullptr, &record.r);
     const HX_MODL_symb_thread_data_s &r = record.r;
     if (parsed.has("json")) {
         std::printf("{\"status\": %d, \"form\": %s, \"callout\": %s, \"major_dia\": %s, \"minor_dia\": %s, "
                     "\"pitch\": %s, \"tap_drill_dia\": %s, \"length\": %s}\n",
-                    status, json_text(r.form).c_str(), json_text(r.callout).c_str(), json_text(r.major_dia).c_str(),
-                    json_text(r.minor_dia).c_str(), json_text(r.pitch).c_str(), json_text(r.tapped_dia).c_str(),
-                    json_text(r.length).c_str());
+                    status, json_text(r.form).c_str(), json_text(r.callout).c_str(),
+                    json_text(r.major_dia).c_str(), json_text(r.minor_dia).c_str(),
+                    json_text(r.pitch).c_str(), json_text(r.tapped_dia).c_str(), json_text(r.length).c_str());
         return status == 0 ? 0 : 1;
     }
     if (status != 0)
@@ -121,13 +125,15 @@ int run(const std::vector<std::string> &args)
         std::printf("the thread sheet holds no records\n");
         return 0;
     }
-    std::printf("form: %s\ncallout: %s\nmajor_dia: %s\nminor_dia: %s\npitch: %s\ntap_drill_dia: %s\nlength: %s\n",
-                r.form, r.callout, r.major_dia, r.minor_dia, r.pitch, r.tapped_dia, r.length);
+    std::printf(
+        "form: %s\ncallout: %s\nmajor_dia: %s\nminor_dia: %s\npitch: %s\ntap_drill_dia: %s\nlength: %s\n",
+        r.form, r.callout, r.major_dia, r.minor_dia, r.pitch, r.tapped_dia, r.length);
     return 0;
 }
 
 } // namespace
 
-const Command thread_command = {"thread", "look up tapped-hole data for a screw diameter and pitch", usage, run};
+const Command thread_command = {"thread", "look up tapped-hole data for a screw diameter and pitch", usage,
+                                run};
 
 } // namespace cvstv_cli

@@ -6,11 +6,10 @@
 // the environment's variables name; without those, the example kit shipped
 // with cvstv. The host's preference store (the site's customer defaults) is
 // loaded from --defaults FILE, else from the kit's
-// tooling\customer_defaults.txt when there is one. The workbook driver is found through ODBCSYSINI, or else the
-// registration shipped with cvstv. Messages the library shows in the host's
-// message box or dialogs are printed to standard error; results go to
-// standard output. Exit status 0 on success, 1 on failure, 2 on a usage
-// error.
+// tooling\customer_defaults.txt when there is one. The workbook driver is found through ODBCSYSINI, or else
+// the registration shipped with cvstv. Messages the library shows in the host's message box or dialogs are
+// printed to standard error; results go to standard output. Exit status 0 on success, 1 on failure, 2 on a
+// usage error.
 #include "commands.h"
 #include "kit_setup.h"
 #include "shipped_files.h"
@@ -40,8 +39,8 @@ namespace {
 
 // The commands, in the order 'cvstv --help' lists them.
 const Command *const commands[] = {
-    &fspec_command,   &search_command, &lookup_command, &sheets_command,
-    &app_command,     &default_command, &material_command, &thread_command,
+    &fspec_command, &search_command,  &lookup_command,   &sheets_command,
+    &app_command,   &default_command, &material_command, &thread_command,
 };
 
 void print_usage(std::FILE *out)

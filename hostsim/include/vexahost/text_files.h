@@ -47,7 +47,7 @@
 namespace vexa::sim {
 
 struct TextFileError {
-    int line = 0;       // 0: the file as a whole
+    int line = 0; // 0: the file as a whole
     std::string reason;
 };
 
@@ -76,13 +76,14 @@ using Translations = std::vector<std::pair<std::string, std::string>>;
 struct PreferenceEntry {
     std::string key;
     PreferenceType type = PreferenceType::string;
-    std::string text;               // the value as written (a list: its entries joined with ",")
-    std::vector<std::string> list;  // lists only
+    std::string text;              // the value as written (a list: its entries joined with ",")
+    std::vector<std::string> list; // lists only
 };
 
 VEXAHOST_API bool parse_toolbar_file(std::string_view text, ToolbarFile &file, TextFileError &error);
 VEXAHOST_API bool parse_palette_file(std::string_view text, PaletteFile &file, TextFileError &error);
-VEXAHOST_API bool parse_translation_file(std::string_view text, Translations &translations, TextFileError &error);
+VEXAHOST_API bool parse_translation_file(std::string_view text, Translations &translations,
+                                         TextFileError &error);
 VEXAHOST_API bool parse_preference_file(std::string_view text, std::vector<PreferenceEntry> &entries,
                                         TextFileError &error);
 

@@ -25,9 +25,9 @@ struct ButtonInfo {
 
 struct ToolbarInfo {
     tag_t tag = 0;
-    std::string name;  // as its file names it
+    std::string name; // as its file names it
     std::string title;
-    std::string file;  // host path of the toolbar file; empty for a host-internal toolbar
+    std::string file; // host path of the toolbar file; empty for a host-internal toolbar
     bool visible = false;
     bool internal = false;
     std::vector<ButtonInfo> buttons; // in file order

@@ -4,4 +4,7 @@
 
 __attribute__((visibility("default"))) int STV_udo_class_initiate(void);
 
-int STV_udo_class_initiate(void) { return HX_ERR_INTERNAL; }
+int STV_udo_class_initiate(void)
+{
+    return HX_ERR_INTERNAL;
+}

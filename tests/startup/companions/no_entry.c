@@ -2,4 +2,7 @@
  * the applications call. */
 __attribute__((visibility("default"))) int Wizard_share_version(void);
 
-int Wizard_share_version(void) { return 2; }
+int Wizard_share_version(void)
+{
+    return 2;
+}
