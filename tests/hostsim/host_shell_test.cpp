@@ -2,7 +2,7 @@
 // toolbar, palette, translation and preference files, toolbars and their
 // buttons, the resource palette, directory listings, the user-controlled
 // message, translation files and the session switches.
-#include "host_test.h"
+#include "kit_test.h"
 
 #include "vexahost/text_files.h"
 
@@ -14,47 +14,21 @@
 #include "hx_ui_shell.h"
 
 #include <gmock/gmock.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-
-namespace fs = std::filesystem;
 using testing::ElementsAre;
 using testing::HasSubstr;
 using vexa::sim::Entry;
 
-namespace {
-
-std::string host_form(const fs::path &p)
-{
-    std::string s = p.string();
-    for (char &c : s)
-        if (c == '/')
-            c = '\\';
-    return s;
-}
-
-} // namespace
-
-class HostShell : public HostTest {
+// Shell tests start with no kit variable set: the application directories
+// are the ones a test sets.
+class HostShell : public KitTest {
   protected:
-    void TearDown() override
+    void SetUp() override
     {
-        if (!dir_.empty())
-            fs::remove_all(dir_);
-        HostTest::TearDown();
-    }
-    fs::path write(const std::string &relative, const std::string &text)
-    {
-        if (dir_.empty()) {
-            dir_ = fs::temp_directory_path() / ("cvstv_shell_" + std::to_string(::getpid()));
-            fs::remove_all(dir_);
-        }
-        fs::path p = dir_ / relative;
-        fs::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary) << text;
-        return p;
+        KitTest::SetUp();
+        for (const char *v : {"CAVORA_DIR", "STRIVO_DIR", "FULGO_DIR", "KRPRESDES_DIR", "TOOLING_BASE_DIR"})
+            vexa::sim::unset_env(v);
+        dir_ = scratch();
     }
     fs::path dir_;
 };
