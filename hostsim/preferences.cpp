@@ -164,6 +164,18 @@ void set_list_preference(const std::string &key, const std::vector<std::string> 
     set(key, PreferenceType::list, text, values);
 }
 
+bool set_preference_text(const std::string &key, const std::string &value)
+{
+    if (value.find_first_of("\r\n") != std::string::npos)
+        return false;
+    std::vector<PreferenceEntry> entries;
+    TextFileError error;
+    if (!parse_preference_file(key + "=" + value, entries, error) || entries.size() != 1)
+        return false;
+    preferences->values[key] = std::move(entries.front());
+    return true;
+}
+
 void remove_preference(const std::string &key)
 {
     preferences->values.erase(key);

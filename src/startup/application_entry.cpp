@@ -226,22 +226,22 @@ CVSTV_API int STV_MENU_load_stvshare_lib(const char *path, const char *entry) no
 
 CVSTV_API void CV_MENU_set_toolbar_id(int number, tag_t toolbar) noexcept
 {
-    set_toolbar_id(App::cavora, number, toolbar);
+    cvstv::guarded_void("CV_MENU_set_toolbar_id", [&] { set_toolbar_id(App::cavora, number, toolbar); });
 }
 
 CVSTV_API void STV_MENU_set_toolbar_id(int number, tag_t toolbar) noexcept
 {
-    set_toolbar_id(App::strivo, number, toolbar);
+    cvstv::guarded_void("STV_MENU_set_toolbar_id", [&] { set_toolbar_id(App::strivo, number, toolbar); });
 }
 
 CVSTV_API tag_t CV_MENU_get_toolbar_id(int number) noexcept
 {
-    return get_toolbar_id(App::cavora, number);
+    return guarded("CV_MENU_get_toolbar_id", tag_t{0}, [&] { return get_toolbar_id(App::cavora, number); });
 }
 
 CVSTV_API tag_t STV_MENU_get_toolbar_id(int number) noexcept
 {
-    return get_toolbar_id(App::strivo, number);
+    return guarded("STV_MENU_get_toolbar_id", tag_t{0}, [&] { return get_toolbar_id(App::strivo, number); });
 }
 
 CVSTV_API int CVSTVSHARE_load_localization_library(int wizard_type) noexcept
@@ -256,7 +256,8 @@ CVSTV_API int WIZARD_Release_Match(const char *release) noexcept
 
 CVSTV_API int cv_read_register(const char *key, const char *value_name, char *result) noexcept
 {
-    return HX_CV_read_register(key, value_name, result, cvstv::path_size + 1);
+    return guarded("cv_read_register", -1,
+                   [&] { return HX_CV_read_register(key, value_name, result, cvstv::path_size + 1); });
 }
 
 } // extern "C"

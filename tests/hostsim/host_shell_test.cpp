@@ -176,6 +176,25 @@ TEST_F(HostShell, PreferenceStoreAnswersWhatAValueCanAnswer)
     vexa::sim::fail_allocations_after(-1);
 }
 
+TEST_F(HostShell, PreferenceTextIsTypedAsInAFile)
+{
+    EXPECT_TRUE(vexa::sim::set_preference_text("CV_Rule", "<A>_<B>, <A>_???"));
+    EXPECT_TRUE(vexa::sim::set_preference_text("CV_Flag", "on"));
+    EXPECT_FALSE(vexa::sim::set_preference_text("CV Rule", "x"));
+    EXPECT_FALSE(vexa::sim::set_preference_text("CV_Two", "a\nB=2"));
+    EXPECT_FALSE(vexa::sim::set_preference_text("CV_Empty", "a,,b"));
+    char **list = nullptr;
+    int count = 0, flag = 0;
+    ASSERT_EQ(PMAN_ask_string_list("CV_Rule", &list, &count), 0);
+    EXPECT_EQ(count, 2);
+    for (int i = 0; i < count; ++i)
+        HX_free(list[i]);
+    HX_free(list);
+    EXPECT_EQ(PMAN_ask_logical("CV_Flag", &flag), 0);
+    EXPECT_EQ(flag, 1);
+    EXPECT_EQ(vexa::sim::preference_count(), 2u);
+}
+
 TEST_F(HostShell, PreferenceFilesLoadWholeOrNotAtAll)
 {
     vexa::sim::set_int_preference("CV_DatumLayer", 1);

@@ -21,6 +21,11 @@ VEXAHOST_API void set_int_preference(const std::string &key, int value);
 VEXAHOST_API void set_real_preference(const std::string &key, double value);
 VEXAHOST_API void set_logical_preference(const std::string &key, bool value);
 VEXAHOST_API void set_list_preference(const std::string &key, const std::vector<std::string> &values);
+// Sets a key from its text as a preference file writes it (typed by the
+// same rules: integer, real, logical, list when it holds ',', a quoted
+// text, else a string). False, with nothing changed, for a key or value a
+// preference file could not hold.
+VEXAHOST_API bool set_preference_text(const std::string &key, const std::string &value);
 VEXAHOST_API void remove_preference(const std::string &key);
 VEXAHOST_API std::size_t preference_count();
 
