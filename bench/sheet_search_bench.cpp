@@ -2,27 +2,46 @@
 // records by 10 columns (numbers, number lists, ranges, text, fractions),
 // each figure measured against a peer in the same run:
 //
-//  (a) a two-condition search "%s==%s && %s==%s" against SQLite answering
-//      the equivalent SELECT over the same rows (in-memory database, no
-//      index): our time / SQLite's time;
-//  (b) a search that matches all records with distinct values against one
-//      that matches a single record over the same column: the cost per
-//      walked record, all / one; and the cost per match of an all-match
-//      search at 100,000 against 10,000 records (1.0 means the result list
-//      is built in linear time);
-//  (c) normalisation of a raw 100,000 x 10 grid, as time per cell and
-//      against building that grid (one host allocation per cell).
+//  search_vs_sqlite       a two-condition search "D==7 && MAT==brass" (500
+//                         matches, their L values listed) against SQLite
+//                         answering the equivalent SELECT over the same rows;
+//  search_vs_walk_floor   the same search against the least any search of
+//                         this table must do (BM_walk_floor): how far the
+//                         search is from the memory it has to read;
+//  all_vs_one_per_record  a search that matches all records with distinct
+//                         values against one that matches a single record
+//                         over the same column: the cost per walked record,
+//                         all / one (list building in linear time keeps it
+//                         near 1); the cost per match of list building at
+//                         100,000 and at 10,000 records is shown beside it;
+//  normalize_vs_build     normalisation of a raw 100,000 x 10 grid against
+//                         building that grid (one host allocation per cell).
+//
+// SQLite is set up the way a user of it would keep such a catalogue: an
+// in-memory database (the sheet table is in memory too, so neither pays for
+// a disk or a page cache), columns declared with the types their values
+// have (REAL for D and L, INTEGER for K, TEXT for the rest), no index (a
+// search is a full scan on both sides: the sheet table has no index
+// either), and each search prepared from its SQL text, run and finalised,
+// as a program that looks up one condition at a time does (preparing costs
+// microseconds against milliseconds of scanning, so reusing a prepared
+// statement would not change the figure). The values found are copied out
+// as text on both sides.
+//
+// Both searches are warmed up before the first measurement: what is timed
+// is a search on a catalogue that has been searched before, which is what a
+// tooling application does during a session.
 #include "cvstvshare/sheet.h"
 #include "sheet/sheet_internal.h"
 
 #include "hx_memory.h"
 
-#include <benchmark/benchmark.h>
+#include "bench_ratio.h"
+
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -70,8 +89,11 @@ sheet_table make_catalogue(int records)
     t.row_count = records + 3;
     t.column_count = column_count;
     t.found_row = -1;
-    t.rows = static_cast<char ***>(HX_zero_allocate_memory(static_cast<std::size_t>(t.row_count) * sizeof(char **), nullptr));
-    auto new_row = [] { return static_cast<char **>(HX_zero_allocate_memory(column_count * sizeof(char *), nullptr)); };
+    t.rows = static_cast<char ***>(
+        HX_zero_allocate_memory(static_cast<std::size_t>(t.row_count) * sizeof(char **), nullptr));
+    auto new_row = [] {
+        return static_cast<char **>(HX_zero_allocate_memory(column_count * sizeof(char *), nullptr));
+    };
     t.rows[0] = new_row();
     t.rows[0][0] = host_copy("PARAMETERS");
     t.rows[1] = new_row();
@@ -148,10 +170,11 @@ sqlite3 *database()
         sqlite3 *d = nullptr;
         if (sqlite3_open(":memory:", &d) != SQLITE_OK)
             std::abort();
-        sqlite3_exec(d,
-                     "CREATE TABLE t(NAME TEXT, D REAL, L REAL, DL TEXT, R TEXT, MAT TEXT, K INTEGER, T TEXT, "
-                     "F TEXT, V TEXT)",
-                     nullptr, nullptr, nullptr);
+        sqlite3_exec(
+            d,
+            "CREATE TABLE t(NAME TEXT, D REAL, L REAL, DL TEXT, R TEXT, MAT TEXT, K INTEGER, T TEXT, "
+            "F TEXT, V TEXT)",
+            nullptr, nullptr, nullptr);
         sqlite3_exec(d, "BEGIN", nullptr, nullptr, nullptr);
         sqlite3_stmt *insert = nullptr;
         sqlite3_prepare_v2(d, "INSERT INTO t VALUES(?,?,?,?,?,?,?,?,?,?)", -1, &insert, nullptr);
@@ -178,11 +201,13 @@ sqlite3 *database()
 // ---- (a) two conditions against SQLite ------------------------------------
 
 const char *const two_conditions = "D==7 && MAT==brass";
+const char *const sqlite_two_conditions = "SELECT L FROM t WHERE D = 7 AND MAT = 'brass'";
 
 void BM_sheet_two_conditions(benchmark::State &state)
 {
     sheet_table &t = catalogue();
     int matches = 0;
+    cvstv::bench::Timed timed(state, __func__);
     for (auto _ : state) {
         char **list = nullptr;
         int count = 0;
@@ -197,9 +222,10 @@ void BM_sqlite_two_conditions(benchmark::State &state)
 {
     sqlite3 *db = database();
     int matches = 0;
+    cvstv::bench::Timed timed(state, __func__);
     for (auto _ : state) {
         sqlite3_stmt *query = nullptr;
-        sqlite3_prepare_v2(db, "SELECT L FROM t WHERE D = 7 AND MAT = 'brass'", -1, &query, nullptr);
+        sqlite3_prepare_v2(db, sqlite_two_conditions, -1, &query, nullptr);
         std::vector<std::string> values;
         matches = 0;
         while (sqlite3_step(query) == SQLITE_ROW) {
@@ -212,28 +238,60 @@ void BM_sqlite_two_conditions(benchmark::State &state)
     state.counters["matches"] = matches;
 }
 
+// The least a search of this table can do: read every record's first cell
+// (a record without one is skipped, END ends the walk) and the cell of the
+// first condition's column, here D, with nothing to compare. Each cell is a
+// heap block of its own, so this is a walk over memory (prefetching does
+// not make it faster: it is bound by the memory's bandwidth).
+void BM_walk_floor(benchmark::State &state)
+{
+    sheet_table &t = catalogue();
+    cvstv::bench::Timed timed(state, __func__);
+    for (auto _ : state) {
+        unsigned sum = 0;
+        for (int r = 2; r < t.row_count - 1; ++r) {
+            char **row = t.rows[r];
+            sum += static_cast<unsigned char>(row[0][0]) + static_cast<unsigned char>(row[1][0]);
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
 // ---- (b) result list building -----------------------------------------------
 
-void search_and_free(benchmark::State &state, sheet_table &t, const char *condition)
+void search_and_free(benchmark::State &state, const char *name, sheet_table &t, const char *condition)
 {
     int matches = 0;
+    cvstv::bench::Timed timed(state, name);
     for (auto _ : state) {
         char **list = nullptr;
         int count = 0;
         matches = sheet_search_record(&t, condition, &list, &count);
-        state.PauseTiming();
+        timed.pause();
         sheet_free_mem(list);
-        state.ResumeTiming();
+        timed.resume();
     }
     state.counters["matches"] = matches;
 }
 
 // K holds distinct numbers: "K>=0" matches every record and lists every
 // NAME; "K==4242" walks the same records and matches one.
-void BM_sheet_match_all(benchmark::State &state) { search_and_free(state, catalogue(), "K>=0"); }
-void BM_sheet_match_one(benchmark::State &state) { search_and_free(state, catalogue(), "K==4242"); }
-void BM_sheet_match_all_small(benchmark::State &state) { search_and_free(state, small_catalogue(), "K>=0"); }
-void BM_sheet_match_one_small(benchmark::State &state) { search_and_free(state, small_catalogue(), "K==4242"); }
+void BM_sheet_match_all(benchmark::State &state)
+{
+    search_and_free(state, __func__, catalogue(), "K>=0");
+}
+void BM_sheet_match_one(benchmark::State &state)
+{
+    search_and_free(state, __func__, catalogue(), "K==4242");
+}
+void BM_sheet_match_all_small(benchmark::State &state)
+{
+    search_and_free(state, __func__, small_catalogue(), "K>=0");
+}
+void BM_sheet_match_one_small(benchmark::State &state)
+{
+    search_and_free(state, __func__, small_catalogue(), "K==4242");
+}
 
 // ---- (c) normalisation --------------------------------------------------------
 
@@ -245,101 +303,92 @@ const std::vector<std::vector<std::string>> &raw()
 
 void BM_build_raw_grid(benchmark::State &state)
 {
+    cvstv::bench::Timed timed(state, __func__);
     for (auto _ : state) {
         sheet_table t = make_raw_grid(raw());
-        state.PauseTiming();
+        timed.pause();
         sheet_release_memo(&t);
-        state.ResumeTiming();
+        timed.resume();
     }
 }
 
 void BM_sheet_normalize(benchmark::State &state)
 {
+    cvstv::bench::Timed timed(state, __func__);
     for (auto _ : state) {
-        state.PauseTiming();
+        timed.pause();
         sheet_table t = make_raw_grid(raw());
-        state.ResumeTiming();
+        timed.resume();
         if (sheet_normalize(&t) != 0)
             state.SkipWithError("normalisation failed");
-        state.PauseTiming();
+        timed.pause();
         sheet_release_memo(&t);
-        state.ResumeTiming();
+        timed.resume();
     }
 }
 
-// Order matters for the allocator-bound figures: the list-building searches
-// run first, on the heap as a host has it after loading a catalogue; the
-// SQLite database (built on first use) leaves many blocks behind in the same
-// process heap, which makes every later host allocation slower.
-BENCHMARK(BM_sheet_match_all)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_sheet_match_one)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_sheet_match_all_small)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_sheet_match_one_small)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_sheet_match_all)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_sheet_match_one)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_sheet_match_all_small)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_sheet_match_one_small)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_build_raw_grid)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_sheet_normalize)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-BENCHMARK(BM_sheet_two_conditions)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_sqlite_two_conditions)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_sheet_normalize)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_sheet_two_conditions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_sqlite_two_conditions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_walk_floor)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's CPU time per iteration (ns) for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.run_name.function_name] = run.GetAdjustedCPUTime() * unit_ns(run.time_unit);
-        ConsoleReporter::ReportRuns(runs);
+// Every fixture is built before the first benchmark runs, in one order, so
+// that the heap every benchmark allocates from is the same whatever order
+// the interleaving picks: the catalogues first, as a host has them after
+// loading, then the SQLite database and the raw grid texts. Each search is
+// run once, so what is measured is a catalogue searched before.
+void build_fixtures()
+{
+    catalogue();
+    small_catalogue();
+    database();
+    raw();
+    for (sheet_table *t : {&catalogue(), &small_catalogue()}) {
+        char **list = nullptr;
+        int count = 0;
+        sheet_search_record(t, two_conditions, &list, &count);
+        sheet_free_mem(list);
     }
-    std::map<std::string, double> times;
-
-private:
-    static double unit_ns(benchmark::TimeUnit unit)
-    {
-        switch (unit) {
-        case benchmark::kSecond: return 1e9;
-        case benchmark::kMillisecond: return 1e6;
-        case benchmark::kMicrosecond: return 1e3;
-        default: return 1.0;
-        }
-    }
-};
+    sqlite3_exec(database(), sqlite_two_conditions, nullptr, nullptr, nullptr);
+}
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    cvstv::bench::RatioSession session(argc, argv);
+    build_fixtures();
+    bool ok = session.run();
 
-    auto time = [&](const char *name) {
-        auto it = reporter.times.find(name);
-        return it == reporter.times.end() ? 0.0 : it->second;
-    };
-    auto ratio = [&](const char *a, const char *b) {
-        double tb = time(b);
-        return tb > 0 ? time(a) / tb : 0.0;
-    };
-    std::printf("\nRatios (same run):\n");
-    std::printf("  (a) two-condition search / SQLite SELECT without index:   %.3f\n",
-                ratio("BM_sheet_two_conditions", "BM_sqlite_two_conditions"));
-    std::printf("  (b) per walked record, all 100,000 match / one matches:     %.3f\n",
-                ratio("BM_sheet_match_all", "BM_sheet_match_one"));
+    session.ratio("search_vs_sqlite", "BM_sheet_two_conditions", "BM_sqlite_two_conditions",
+                  "two-condition search / SQLite SELECT without index");
+    session.ratio("search_vs_walk_floor", "BM_sheet_two_conditions", "BM_walk_floor",
+                  "two-condition search / reading the first and the D cell of every record");
+    session.ratio("all_vs_one_per_record", "BM_sheet_match_all", "BM_sheet_match_one",
+                  "per walked record, all 100,000 match / one matches");
+    session.ratio("normalize_vs_build", "BM_sheet_normalize", "BM_build_raw_grid",
+                  "normalisation of a raw 100,000 x 10 grid / building it");
     // List building alone: what an all-match search costs beyond a
     // one-match search over the same records, per match, at two sizes.
-    double build_large = (time("BM_sheet_match_all") - time("BM_sheet_match_one")) / record_count;
-    double build_small = (time("BM_sheet_match_all_small") - time("BM_sheet_match_one_small")) / (record_count / 10);
-    std::printf("      list building per match: %.1f ns at 100,000, %.1f ns at 10,000; ratio (linear: 1): %.3f\n",
-                build_large, build_small, build_small > 0 ? build_large / build_small : 0.0);
-    double cells = static_cast<double>(raw().size()) * column_count;
-    std::printf("  (c) normalisation of a raw %d x %d grid: %.2f ns per cell; / building the grid: %.3f\n",
-                record_count, column_count, time("BM_sheet_normalize") / cells,
-                ratio("BM_sheet_normalize", "BM_build_raw_grid"));
+    if (!cvstv::bench::under_valgrind()) {
+        double build_large =
+            (session.cpu_ns("BM_sheet_match_all") - session.cpu_ns("BM_sheet_match_one")) / record_count;
+        double build_small =
+            (session.cpu_ns("BM_sheet_match_all_small") - session.cpu_ns("BM_sheet_match_one_small")) /
+            (record_count / 10);
+        double cells = static_cast<double>(raw().size()) * column_count;
+        std::printf("  list building per match: %.1f ns at 100,000 records, %.1f ns at 10,000\n", build_large,
+                    build_small);
+        std::printf("  normalisation: %.2f ns per cell\n", session.cpu_ns("BM_sheet_normalize") / cells);
+    }
 
     sheet_release_memo(&catalogue());
     sheet_release_memo(&small_catalogue());
-    return 0;
+    sqlite3_close(database());
+    return ok ? 0 : 1;
 }

@@ -1,29 +1,47 @@
 // The XESS text reader against the floor of any text reader, in the same run.
 //
 // A .xs4 export of a 100,000-record by 10-column catalogue (numbers, number
-// lists, ranges, text, fractions, comments and values left for fill-down) is
-// written once by the host's text export. Measured:
+// lists, ranges, text, fractions, comments and values left for fill-down;
+// one line per cell, about a million lines) is written once by the host's
+// text export. Measured:
 //   BM_xess_read        the reader: read the file, parse every line, build the
-//                       grid from the host allocator, normalise, release;
-//   BM_line_scan        a plain line-by-line scan (fgets) that only splits
-//                       the file into lines;
-//   BM_block_line_split the file read in blocks and split at line feeds with
-//                       memchr, the least any line reader can do.
-// The figure is BM_xess_read / BM_line_scan in CPU time (goal: below 3).
+//                       grid from the host allocator, normalise (releasing
+//                       the table is the caller's work and is not timed);
+//   BM_line_scan        a plain line-by-line scan with fgets into a line
+//                       buffer, each line's length taken and its line feed
+//                       cut: what a simple line reader does before it looks
+//                       at a line;
+//   BM_block_line_split the file read in 64 KiB blocks and split at line
+//                       feeds with memchr, the least any line reader can do;
+//   BM_host_blocks      one host block per cell and row of the table the
+//                       reader returns, written in the reader's order: the
+//                       least a reader of this table can do beyond reading.
+// Both peers read through stdio from the page cache, as the reader does (the
+// file has just been written, so no figure includes a disk). Figures:
+//   xess_vs_fgets              BM_xess_read / BM_line_scan (goal: at most 2)
+//   xess_vs_block_split        BM_xess_read / BM_block_line_split
+//   xess_vs_host_blocks        BM_xess_read / BM_host_blocks
+//   xess_peak_memory_vs_file   what reading the file once adds to the
+//                              process's peak resident memory, over the
+//                              file's size (measured before the timed runs,
+//                              on a heap with nothing else in it).
 #include "cvstvshare/sheet.h"
 #include "sheet/xess_reader.h"
 #include "vexahost/xess_export.h"
 
-#include <benchmark/benchmark.h>
+#include "hx_memory.h"
+
+#include "bench_ratio.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <map>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include <malloc.h>
 #include <unistd.h>
 
 namespace {
@@ -90,6 +108,7 @@ Fixture &fixture()
 void BM_xess_read(benchmark::State &state)
 {
     const std::string &path = fixture().path;
+    cvstv::bench::Timed timed(state, __func__);
     for (auto _ : state) {
         sheet_table table{};
         int status = cvstv::xess::read_spreadsheet(path.c_str(), &table);
@@ -98,16 +117,16 @@ void BM_xess_read(benchmark::State &state)
             break;
         }
         benchmark::DoNotOptimize(table.rows);
-        // Releasing the table is the caller's work, not reading.
-        state.PauseTiming();
+        timed.pause();
         sheet_release_memo(&table);
-        state.ResumeTiming();
+        timed.resume();
     }
 }
 
 void BM_line_scan(benchmark::State &state)
 {
     const std::string &path = fixture().path;
+    cvstv::bench::Timed timed(state, __func__);
     for (auto _ : state) {
         std::FILE *f = std::fopen(path.c_str(), "rb");
         char line[256];
@@ -129,6 +148,7 @@ void BM_block_line_split(benchmark::State &state)
 {
     const std::string &path = fixture().path;
     std::vector<char> block(1 << 16);
+    cvstv::bench::Timed timed(state, __func__);
     for (auto _ : state) {
         std::FILE *f = std::fopen(path.c_str(), "rb");
         std::size_t lines = 0, n;
@@ -144,42 +164,94 @@ void BM_block_line_split(benchmark::State &state)
     }
 }
 
+// What the reader cannot avoid beyond reading the file: one host block per
+// cell, row block and row array of the table it returns, each written, in
+// the order the reader makes them (releasing the table is not timed, as for
+// the reader).
+void BM_host_blocks(benchmark::State &state)
+{
+    sheet_table model{};
+    if (cvstv::xess::read_spreadsheet(fixture().path.c_str(), &model) != 0) {
+        state.SkipWithError("reading failed");
+        return;
+    }
+    cvstv::bench::Timed timed(state, __func__);
+    for (auto _ : state) {
+        sheet_table copy{};
+        copy.row_count = model.row_count;
+        copy.column_count = model.column_count;
+        copy.rows = static_cast<char ***>(
+            HX_zero_allocate_memory(static_cast<std::size_t>(model.row_count) * sizeof(char **), nullptr));
+        for (int r = 0; r < model.row_count; ++r) {
+            auto **row = static_cast<char **>(HX_zero_allocate_memory(
+                static_cast<std::size_t>(model.column_count) * sizeof(char *), nullptr));
+            for (int c = 0; c < model.column_count; ++c)
+                if (const char *text = model.rows[r][c])
+                    row[c] = HX_strdup(text);
+            copy.rows[r] = row;
+        }
+        timed.pause();
+        sheet_release_memo(&copy);
+        timed.resume();
+    }
+    sheet_release_memo(&model);
+}
+
 BENCHMARK(BM_xess_read)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_host_blocks)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_line_scan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_block_line_split)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
+// A field of /proc/self/status in KiB; -1 when it cannot be read.
+long status_kib(const char *field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    std::size_t n = std::strlen(field);
+    while (std::getline(status, line))
+        if (line.compare(0, n, field) == 0 && line.size() > n && line[n] == ':')
+            return std::atol(line.c_str() + n + 1);
+    return -1;
+}
+
+// What one read adds to the peak resident memory, in bytes: the peak is
+// reset (clear_refs) after the heap has been given back to the system, and
+// compared with the resident size before the read. -1 when the kernel does
+// not allow resetting the peak.
+double read_peak_bytes()
+{
+    malloc_trim(0);
+    long before = status_kib("VmRSS");
+    std::ofstream clear("/proc/self/clear_refs");
+    if (!(clear << "5" << std::flush) || before < 0)
+        return -1;
+    sheet_table table{};
+    int status = cvstv::xess::read_spreadsheet(fixture().path.c_str(), &table);
+    long peak = status_kib("VmHWM");
+    sheet_release_memo(&table);
+    malloc_trim(0);
+    return status == 0 && peak >= before ? static_cast<double>(peak - before) * 1024.0 : -1;
+}
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    fixture();
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    auto ratio = [&](const char *a, const char *b) {
-        double tb = reporter.times[b];
-        return tb > 0 ? reporter.times[a] / tb : 0.0;
-    };
-    std::printf("\nRatios (same run, %d records x %d columns, %.1f MB):\n", record_count, column_count,
-                static_cast<double>(std::filesystem::file_size(fixture().path)) / 1e6);
-    std::printf("  XESS read and normalise / line-by-line scan (fgets):   %.2f (goal below 3)\n",
-                ratio("BM_xess_read", "BM_line_scan"));
-    std::printf("  XESS read and normalise / block read + memchr split:   %.2f\n",
-                ratio("BM_xess_read", "BM_block_line_split"));
-    return 0;
+    cvstv::bench::RatioSession session(argc, argv);
+    const double file_size = static_cast<double>(std::filesystem::file_size(fixture().path));
+    double peak = cvstv::bench::under_valgrind() ? -1 : read_peak_bytes();
+    bool ok = session.run();
+    std::printf("\n%d records x %d columns, %.1f MB\n", record_count, column_count, file_size / 1e6);
+    session.ratio("xess_vs_fgets", "BM_xess_read", "BM_line_scan",
+                  "XESS read and normalise / line-by-line scan (fgets), goal at most 2");
+    session.ratio("xess_vs_block_split", "BM_xess_read", "BM_block_line_split",
+                  "XESS read and normalise / block read + memchr split");
+    session.ratio("xess_vs_host_blocks", "BM_xess_read", "BM_host_blocks",
+                  "XESS read and normalise / making the table's host blocks alone");
+    if (peak > 0) {
+        std::printf("  peak resident memory added by one read: %.1f MB\n", peak / 1e6);
+        session.figure("xess_peak_memory_vs_file", peak / file_size,
+                       "peak resident memory of one read / file size");
+    }
+    return ok ? 0 : 1;
 }

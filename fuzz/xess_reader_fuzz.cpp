@@ -3,7 +3,9 @@
 // its high bit, makes the host allocator fail after a few allocations; the
 // rest is the export text. Seeds: tests/resources/xess/. The reader must answer 0, -1 or -2, hand back a grid
 // within its limits, normalise it like every reader's sheet, and leave no
-// host memory behind.
+// host memory behind. Without failures, the text is also fed in pieces (of a
+// size the first byte chooses) and normalised by the parser's notes, as the
+// reader does with a file: the result must be the same table.
 #include "cvstvshare/sheet.h"
 #include "sheet/sheet_internal.h"
 #include "sheet/xess_reader.h"
@@ -14,6 +16,23 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
+
+namespace {
+
+// The cells of a table as texts, a null row as an empty row.
+std::vector<std::vector<std::string>> cells_of(const sheet_table &t)
+{
+    std::vector<std::vector<std::string>> cells;
+    for (int r = 0; r < t.row_count; ++r) {
+        cells.emplace_back();
+        for (int c = 0; t.rows[r] && c < t.column_count; ++c)
+            cells.back().emplace_back(t.rows[r][c] ? t.rows[r][c] : "(null)");
+    }
+    return cells;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -31,20 +50,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     if (data[0] & 0x80)
         vexa::sim::fail_allocations_after((data[0] >> 4 & 7) * 3);
+    const bool failing = data[0] & 0x80;
     sheet_table table{};
     int status = cvstv::xess::parse_sheet(text, sheet.empty() ? nullptr : sheet.c_str(), &table);
     if (status != 0 && status != -1 && status != -2 && status != cvstv::xess::xess_missing_sheet)
         std::abort();
     if (status == 0) {
-        if (table.row_count > cvstv::xess::xess_max_rows || table.column_count > cvstv::xess::xess_max_columns)
+        if (table.row_count > cvstv::xess::xess_max_rows ||
+            table.column_count > cvstv::xess::xess_max_columns)
             std::abort();
         status = sheet_normalize(&table);
         if (status != 0 && status != -2 && status != -1)
             std::abort();
-        sheet_release_memo(&table);
     } else if (table.rows) {
         std::abort(); // a failed read leaves the table empty
     }
+    if (!failing) {
+        cvstv::xess::SheetTextParser parser(sheet.empty() ? nullptr : sheet.c_str());
+        const std::size_t piece = 1 + (data[0] & 0x1f) * 9;
+        for (std::size_t at = 0; at < text.size() && parser.feed(text.substr(at, piece));)
+            at += piece;
+        sheet_table pieces{};
+        SheetGridNotes notes;
+        int pieces_status = parser.finish(&pieces, &notes);
+        if (pieces_status == 0)
+            pieces_status = sheet_normalize_noted(&pieces, notes);
+        if (pieces_status != status || cells_of(pieces) != cells_of(table)) {
+            std::fprintf(stderr, "pieces of %zu read differently from the whole text\n", piece);
+            std::abort();
+        }
+        sheet_release_memo(&pieces);
+    }
+    sheet_release_memo(&table);
     vexa::sim::fail_allocations_after(-1);
     auto names = cvstv::xess::parse_sheet_names(text);
     for (const std::string &n : names)

@@ -1,14 +1,15 @@
-// Statements and catalog calls over one workbook. See database.h for the
-// state it keeps; this file holds the table model (header row, generated
-// column names F1, F2, ..., column types guessed from the data) and one
-// function per statement. Every statement validates everything it needs
-// before it changes anything, so a refused statement leaves the book as it was.
+// Statements over one workbook, and the change cycle around them (see
+// database.h for the state it keeps): one function per statement, each
+// checking everything before it changes anything.
 #include "odbc/database.h"
+
+#include "odbc/evaluate.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
+#include <cmath>
+#include <functional>
 
 namespace xlsodbc {
 
@@ -19,187 +20,123 @@ using workbook::Workbook;
 
 namespace {
 
-bool iequal(const std::string &a, const std::string &b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-bool iless(const std::string &a, const std::string &b)
-{
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
-// A sheet seen as a table.
-struct TableView {
-    std::size_t header_rows = 0;
-    std::vector<std::string> names;
-
-    std::size_t find(const std::string &column) const
-    {
-        for (std::size_t i = 0; i < names.size(); ++i)
-            if (iequal(names[i], column))
-                return i;
-        throw SqlError("42S22", "Column not found: '" + column + "'");
-    }
-};
-
-TableView view_of(const Sheet &sheet, bool first_row_has_names)
-{
-    TableView v;
-    v.header_rows = first_row_has_names && !sheet.rows.empty() ? 1 : 0;
-    const std::size_t n = sheet.column_count();
-    v.names.resize(n);
-    for (std::size_t c = 0; c < n; ++c) {
-        const Cell *h = first_row_has_names ? sheet.cell(0, c) : nullptr;
-        v.names[c] = h && !h->empty() ? h->as_text() : "F" + std::to_string(c + 1);
-    }
-    return v;
-}
-
-// How many records decide a column's type.
-constexpr std::size_t type_scan_rows = 64;
-
-// A column is numeric when every non-empty cell among its first records is a
-// number; the type only describes the column (SQLGetData converts any cell).
-ColumnInfo column_info(const Sheet &sheet, const TableView &view, std::size_t column, const std::string &table)
-{
-    ColumnInfo info;
-    info.name = view.names[column];
-    info.table = table;
-    bool any = false, numeric = true;
-    const std::size_t end = std::min(sheet.rows.size(), view.header_rows + type_scan_rows);
-    for (std::size_t r = view.header_rows; r < end && numeric; ++r) {
-        const Cell *c = sheet.cell(r, column);
-        if (!c || c->type == CellType::empty)
-            continue;
-        any = true;
-        numeric = c->type == CellType::integer || c->type == CellType::real;
-    }
-    if (any && numeric) {
-        info.sql_type = SQL_DOUBLE;
-        info.type_name = "NUMBER";
-        info.size = 15;
-    }
-    return info;
-}
-
-double number_of(const Cell &c)
-{
-    return c.type == CellType::integer ? static_cast<double>(c.integer) : c.real;
-}
-
-// col = value: numbers compare by value (a text cell holding a number
-// counts), texts compare ignoring ASCII case; NULL equals nothing.
-bool equals(const Cell *cell, const Cell &value)
-{
-    if (!cell || cell->type == CellType::empty || value.type == CellType::empty)
-        return false;
-    const bool cell_number = cell->type == CellType::integer || cell->type == CellType::real;
-    const bool value_number = value.type == CellType::integer || value.type == CellType::real;
-    if (cell_number && value_number) {
-        if (cell->type == CellType::integer && value.type == CellType::integer)
-            return cell->integer == value.integer;
-        return number_of(*cell) == number_of(value);
-    }
-    if (cell_number || value_number) {
-        const Cell &number = cell_number ? *cell : value;
-        const Cell &text = cell_number ? value : *cell;
-        auto parsed = workbook::read_number(text.text);
-        return parsed && *parsed == number_of(number);
-    }
-    return iequal(cell->text, value.text);
-}
-
-struct ResolvedCondition {
-    std::size_t column;
-    const Cell *value;
-};
-
-std::vector<ResolvedCondition> resolve(const TableView &view, const std::vector<Condition> &where)
-{
-    std::vector<ResolvedCondition> out;
-    for (const auto &c : where)
-        out.push_back({view.find(c.column), &c.value});
-    return out;
-}
-
-bool row_matches(const Sheet &sheet, std::size_t row, const std::vector<ResolvedCondition> &conds)
-{
-    for (const auto &c : conds)
-        if (!equals(sheet.cell(row, c.column), *c.value))
-            return false;
-    return true;
-}
-
 std::string table_name(const Sheet &s)
 {
     return s.name + "$";
 }
 
-Cell text_or_null(const std::string &s)
+const char *statement_name(const SqlStatement &st)
 {
-    return s.empty() ? Cell{} : Cell::make_text(s);
+    static const char *const names[] = {"CREATE TABLE", "DROP TABLE", "ALTER TABLE", "INSERT",
+                                        "DELETE",       "UPDATE",     "SELECT"};
+    return names[st.index()];
 }
 
-ColumnInfo catalog_column(const char *name, SQLSMALLINT type = SQL_VARCHAR, SQLSMALLINT nullable = SQL_NULLABLE)
+void check_value(const Value &v)
 {
-    ColumnInfo c;
-    c.name = name;
-    c.sql_type = type;
-    c.nullable = nullable;
-    if (type == SQL_SMALLINT) {
-        c.type_name = "SMALLINT";
-        c.size = 5;
-    } else if (type == SQL_INTEGER) {
-        c.type_name = "INTEGER";
-        c.size = 10;
-    } else {
-        c.size = 255;
-    }
+    if (v.type == CellType::text && v.text.size() > 32767 && workbook::utf8_to_utf16(v.text).size() > 32767)
+        throw SqlError("22001", "String data, right truncated: a cell holds at most 32,767 characters");
+}
+
+// The value a statement stores: a number that is whole and small enough as
+// an integer, anything else as it is.
+Cell stored(const Value &v)
+{
+    check_value(v);
+    Cell c = v;
+    c.xf = workbook::no_xf;
     return c;
 }
 
-} // namespace
-
-bool matches_pattern(const std::string &text, const std::string &pattern)
+ColumnInfo aggregate_column(const SelectItem &item, const ColumnInfo &source)
 {
-    // Iterative wildcard match with backtracking on the last '%'.
-    std::size_t t = 0, p = 0, star_p = std::string::npos, star_t = 0;
-    auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
-    while (t < text.size()) {
-        if (p < pattern.size() && pattern[p] == '%') {
-            star_p = ++p;
-            star_t = t;
-            continue;
-        }
-        if (p < pattern.size()) {
-            if (pattern[p] == '_') {
-                ++p;
-                ++t;
-                continue;
-            }
-            std::size_t lit = p;
-            if (pattern[p] == '\\' && p + 1 < pattern.size())
-                lit = p + 1;
-            if (lower(pattern[lit]) == lower(text[t])) {
-                p = lit + 1;
-                ++t;
-                continue;
-            }
-        }
-        if (star_p == std::string::npos)
-            return false;
-        p = star_p;
-        t = ++star_t;
+    static const char *const names[] = {"", "COUNT", "COUNT", "MIN", "MAX", "SUM", "AVG"};
+    ColumnInfo info;
+    info.name = !item.alias.empty() ? item.alias
+                : item.kind == SelectItem::Kind::count_star
+                    ? "COUNT(*)"
+                    : std::string(names[static_cast<int>(item.kind)]) + "(" + item.column + ")";
+    switch (item.kind) {
+    case SelectItem::Kind::count_star:
+    case SelectItem::Kind::count:
+        info.sql_type = SQL_INTEGER;
+        info.type_name = "INTEGER";
+        info.size = 10;
+        info.nullable = SQL_NO_NULLS;
+        break;
+    case SelectItem::Kind::sum:
+    case SelectItem::Kind::avg:
+        info.sql_type = SQL_DOUBLE;
+        info.type_name = "NUMBER";
+        info.size = 15;
+        break;
+    default:
+        info.sql_type = source.sql_type;
+        info.type_name = source.type_name;
+        info.size = source.size;
+        break;
     }
-    while (p < pattern.size() && pattern[p] == '%')
-        ++p;
-    return p == pattern.size();
+    return info;
 }
+
+// COUNT, MIN, MAX, SUM or AVG over the values of a column.
+Cell aggregate(const SelectItem &item, const std::vector<const Cell *> &values, std::size_t rows)
+{
+    if (item.kind == SelectItem::Kind::count_star)
+        return Cell::make_integer(static_cast<std::int64_t>(rows));
+    std::size_t count = 0;
+    const Cell *best = nullptr;
+    double sum = 0;
+    for (const Cell *c : values) {
+        if (!c || c->empty())
+            continue;
+        ++count;
+        switch (item.kind) {
+        case SelectItem::Kind::min:
+            if (!best || order_values(*c, *best) < 0)
+                best = c;
+            break;
+        case SelectItem::Kind::max:
+            if (!best || order_values(*c, *best) > 0)
+                best = c;
+            break;
+        case SelectItem::Kind::sum:
+        case SelectItem::Kind::avg: {
+            std::optional<double> v;
+            if (c->type == CellType::integer || c->type == CellType::boolean)
+                v = static_cast<double>(c->integer);
+            else if (c->type == CellType::real || c->is_temporal())
+                v = c->real;
+            else if (c->type == CellType::text)
+                v = workbook::read_number(c->text);
+            if (!v)
+                throw SqlError("22018", "Invalid character value for cast specification: '" + c->as_text() +
+                                            "' in " + item.column + " is no number");
+            sum += *v;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    switch (item.kind) {
+    case SelectItem::Kind::count:
+        return Cell::make_integer(static_cast<std::int64_t>(count));
+    case SelectItem::Kind::sum:
+        return count ? Cell::make_real(sum) : Cell{};
+    case SelectItem::Kind::avg:
+        return count ? Cell::make_real(sum / static_cast<double>(count)) : Cell{};
+    default: {
+        if (!best)
+            return {};
+        Cell c = *best;
+        c.xf = workbook::no_xf;
+        return c;
+    }
+    }
+}
+
+} // namespace
 
 Database::Database(DatabaseOptions options, bool create) : options_(std::move(options))
 {
@@ -222,26 +159,92 @@ void Database::load()
     if (::stat(options_.path.c_str(), &st) != 0)
         throw SqlError("HY000", "Cannot open the workbook '" + options_.path + "': file not found");
     auto book = std::make_shared<Workbook>();
-    workbook::Status s = workbook::read_workbook(options_.path, *book);
+    workbook::Status s = workbook::read_workbook_pinned(options_.path, *book, file_);
     if (!s)
         throw SqlError("HY000", "Cannot read the workbook: " + s.error);
     book_ = std::move(book);
-    identity_ = {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
+    widths_.clear();
     stale_ = false;
 }
 
 void Database::refresh()
 {
-    if (stale_) {
+    if (pending_)
+        return; // the transaction's own changes, under the lock
+    if (stale_ || !file_.named_by(options_.path))
         load();
+}
+
+void Database::begin_change()
+{
+    if (pending_)
         return;
+    bool timed_out = false;
+    if (workbook::Status s = lock_.acquire(options_.path, options_.lock_wait, timed_out); !s) {
+        if (timed_out)
+            throw SqlError("HYT00", "Timeout expired: the workbook '" + options_.path +
+                                        "' is being changed by another writer (waited " +
+                                        std::to_string(options_.lock_wait.count()) + " ms)");
+        throw SqlError("HY000", "Cannot lock the workbook for a change: " + s.error);
     }
-    struct stat st {};
-    if (::stat(options_.path.c_str(), &st) != 0)
-        throw SqlError("HY000", "The workbook '" + options_.path + "' is no longer there");
-    FileIdentity now{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
-    if (!(now == identity_))
-        load();
+    try {
+        // Under the lock: the file as the last writer left it.
+        if (stale_ || !file_.named_by(options_.path))
+            load();
+        if (workbook::Status s = workbook::check_writable(options_.path); !s)
+            throw SqlError("HY000", "The workbook cannot be changed: " + s.error);
+        workbook::remove_stale_temporaries(options_.path);
+    } catch (...) {
+        lock_.release();
+        throw;
+    }
+    pending_ = true;
+}
+
+void Database::write()
+{
+    Workbook &book = writable();
+    // The file written is pinned before another writer can replace it.
+    workbook::Status s = workbook::save_workbook_pinned(options_.path, book, file_);
+    pending_ = false;
+    if (!s) {
+        stale_ = true; // memory is ahead of the file: re-read before the next use
+        lock_.release();
+        throw SqlError("HY000", "Cannot write the workbook: " + s.error);
+    }
+    lock_.release();
+}
+
+void Database::commit()
+{
+    if (pending_)
+        write();
+}
+
+void Database::rollback()
+{
+    if (!pending_)
+        return;
+    pending_ = false;
+    stale_ = true; // the changes are dropped: read the file again
+    lock_.release();
+}
+
+void Database::set_autocommit(bool on)
+{
+    if (on && !autocommit_)
+        commit();
+    autocommit_ = on;
+}
+
+TableView Database::view_of(const Sheet &sheet) const
+{
+    auto it = widths_.find(sheet.name);
+    if (it != widths_.end())
+        return TableView(sheet, options_.header, it->second);
+    TableView view(sheet, options_.header);
+    widths_.emplace(sheet.name, view.names().size());
+    return view;
 }
 
 Workbook &Database::writable()
@@ -249,22 +252,6 @@ Workbook &Database::writable()
     if (book_.use_count() > 1)
         book_ = std::make_shared<Workbook>(*book_);
     return *book_;
-}
-
-void Database::commit()
-{
-    if (book_->sheets.empty())
-        book_->sheets.push_back(Sheet{"Sheet1", {}}); // what the file will hold
-    workbook::Status s = workbook::write_workbook(options_.path, *book_);
-    if (!s) {
-        stale_ = true; // memory is ahead of the file: re-read before the next use
-        throw SqlError("HY000", "Cannot write the workbook: " + s.error);
-    }
-    struct stat st {};
-    if (::stat(options_.path.c_str(), &st) == 0)
-        identity_ = {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
-    else
-        stale_ = true;
 }
 
 void Database::refuse_if_read_only(const char *what) const
@@ -282,19 +269,65 @@ Sheet &Database::sheet_for(Workbook &book, const std::string &table)
     throw SqlError("42S02", "Table not found: '" + table + "$'");
 }
 
-Outcome Database::execute(const std::string &sql)
+Outcome Database::execute(const ParsedSql &sql, const std::vector<Value> &params)
 {
-    SqlStatement st = parse_sql(sql);
-    static const char *const what[] = {"CREATE TABLE", "DROP TABLE", "ALTER TABLE", "INSERT",
-                                       "DELETE",       "UPDATE",     "SELECT"};
-    if (!std::holds_alternative<Select>(st))
-        refuse_if_read_only(what[st.index()]);
-    refresh();
-    return std::visit([this](const auto &s) { return run(s); }, st);
+    std::size_t done = 0;
+    return execute_many(sql, {params}, done);
 }
 
-Outcome Database::run(const CreateTable &s)
+Outcome Database::execute_many(const ParsedSql &sql, const std::vector<std::vector<Value>> &sets,
+                               std::size_t &done)
 {
+    done = 0;
+    for (const auto &params : sets)
+        if (params.size() < static_cast<std::size_t>(sql.parameter_count))
+            throw SqlError("07002", "COUNT field incorrect: the statement has " +
+                                        std::to_string(sql.parameter_count) + " parameters, " +
+                                        std::to_string(params.size()) + " are bound");
+    const bool change = !std::holds_alternative<Select>(sql.statement);
+    Outcome total;
+    if (!change) {
+        refresh();
+        for (const auto &params : sets) {
+            total = std::visit([&](const auto &s) { return run(s, params); }, sql.statement);
+            ++done;
+        }
+        return total;
+    }
+    refuse_if_read_only(statement_name(sql.statement));
+    const bool was_pending = pending_;
+    begin_change();
+    SQLLEN affected = 0;
+    try {
+        for (const auto &params : sets) {
+            Outcome o = std::visit([&](const auto &s) { return run(s, params); }, sql.statement);
+            affected += std::max<SQLLEN>(o.rows_affected, 0);
+            total = std::move(o);
+            ++done;
+        }
+    } catch (...) {
+        if (autocommit_ && !was_pending)
+            rollback();
+        throw;
+    }
+    total.rows_affected = affected;
+    if (autocommit_) {
+        if (affected == 0 && total.searched_change) {
+            // Nothing changed: nothing to write.
+            pending_ = false;
+            lock_.release();
+        } else {
+            write();
+        }
+    }
+    return total;
+}
+
+Outcome Database::run(const CreateTable &s, const std::vector<Value> &)
+{
+    widths_.clear();
+    if (workbook::Status st = workbook::check_sheet_name(s.table); !st)
+        throw SqlError("HY000", "Cannot create the table: " + st.error);
     for (const auto &sheet : book_->sheets)
         if (iequal(sheet.name, s.table))
             throw SqlError("42S01", "Table already exists: '" + s.table + "$'");
@@ -307,42 +340,66 @@ Outcome Database::run(const CreateTable &s)
     }
     Workbook &book = writable();
     book.sheets.push_back(Sheet{s.table, {}});
-    if (options_.first_row_has_names)
-        book.sheets.back().rows.push_back(std::move(header));
-    commit();
+    auto &rows = book.sheets.back().rows;
+    switch (options_.header.mode) {
+    case HeaderOptions::Mode::none:
+        break;
+    case HeaderOptions::Mode::first_row:
+        rows.push_back(std::move(header));
+        break;
+    case HeaderOptions::Mode::row:
+        rows.resize(options_.header.row);
+        rows.push_back(std::move(header));
+        break;
+    case HeaderOptions::Mode::catalogue:
+        rows.push_back({Cell::make_text("PARAMETERS")});
+        rows.push_back(std::move(header));
+        break;
+    }
     return {std::nullopt, 0};
 }
 
-Outcome Database::run(const DropTable &s)
+Outcome Database::run(const DropTable &s, const std::vector<Value> &)
 {
+    widths_.clear();
+    Workbook &probe = *book_;
+    Sheet &found = sheet_for(probe, s.table);
+    if (probe.sheets.size() == 1)
+        throw SqlError("HY000", "Cannot drop the table '" + s.table +
+                                    "$': it is the workbook's only sheet, and a workbook keeps at least one");
+    const auto index = static_cast<std::size_t>(&found - probe.sheets.data());
     Workbook &book = writable();
-    Sheet &sheet = sheet_for(book, s.table);
-    book.sheets.erase(book.sheets.begin() + (&sheet - book.sheets.data()));
-    commit();
+    book.sheets.erase(book.sheets.begin() + static_cast<std::ptrdiff_t>(index));
     return {std::nullopt, 0};
 }
 
-Outcome Database::run(const RenameTable &s)
+Outcome Database::run(const RenameTable &s, const std::vector<Value> &)
 {
-    Workbook &book = writable();
-    Sheet &sheet = sheet_for(book, s.from);
-    for (const auto &other : book.sheets)
-        if (&other != &sheet && iequal(other.name, s.to))
+    widths_.clear();
+    Sheet &probe = sheet_for(*book_, s.from);
+    for (const auto &other : book_->sheets)
+        if (&other != &probe && iequal(other.name, s.to))
             throw SqlError("42S01", "Table already exists: '" + s.to + "$'");
-    sheet.name = s.to;
-    commit();
+    if (workbook::Status st = workbook::check_sheet_name(s.to); !st)
+        throw SqlError("HY000", "Cannot rename the table: " + st.error);
+    sheet_for(writable(), s.from).name = s.to;
     return {std::nullopt, 0};
 }
 
-Outcome Database::run(const Insert &s)
+Outcome Database::run(const Insert &s, const std::vector<Value> &params)
 {
-    Sheet &probe = sheet_for(*book_, s.table);
-    const TableView view = view_of(probe, options_.first_row_has_names);
+    const Sheet &probe = sheet_for(*book_, s.table);
+    const TableView view = view_of(probe);
+    if (view.read_only())
+        throw SqlError("HY000", "The table '" + s.table +
+                                    "$' shows a catalogue block (HEADERROW=PARAMETERS) and "
+                                    "cannot be changed");
     std::vector<std::size_t> targets;
     if (s.columns.empty()) {
-        if (s.values.size() != view.names.size())
-            throw SqlError("21S01", "Insert value list does not match the table: " + std::to_string(s.values.size()) +
-                                        " values for " + std::to_string(view.names.size()) + " columns");
+        if (s.values.size() != view.names().size())
+            throw SqlError("21S01",
+                           "Insert value list does not match the table: " + std::to_string(s.values.size()) +
+                               " values for " + std::to_string(view.names().size()) + " columns");
         for (std::size_t i = 0; i < s.values.size(); ++i)
             targets.push_back(i);
     } else {
@@ -353,198 +410,234 @@ Outcome Database::run(const Insert &s)
         for (const auto &c : s.columns)
             targets.push_back(view.find(c));
     }
-    std::vector<Cell> row(view.names.size());
+    const std::size_t at = view.append_row();
+    if (at >= 65536)
+        throw SqlError("HY000", "The table '" + s.table + "$' is full: a sheet has at most 65,536 rows");
+    std::vector<Cell> row(view.names().size());
     for (std::size_t i = 0; i < targets.size(); ++i)
-        row[targets[i]] = s.values[i];
-    sheet_for(writable(), s.table).rows.push_back(std::move(row));
-    commit();
+        row[targets[i]] = stored(operand_value(s.values[i], params));
+    // A new record takes the formats of the record above it.
+    if (at > view.first_record_row() && at - 1 < probe.rows.size()) {
+        const auto &above = probe.rows[at - 1];
+        for (std::size_t c = 0; c < row.size() && c < above.size(); ++c)
+            if (above[c].xf != workbook::no_xf)
+                row[c].xf = above[c].xf;
+    }
+    while (!row.empty() && row.back().type == CellType::empty && row.back().xf == workbook::no_xf)
+        row.pop_back();
+    Sheet &sheet = sheet_for(writable(), s.table);
+    if (sheet.rows.size() <= at)
+        sheet.rows.resize(at + 1);
+    sheet.rows[at] = std::move(row);
     return {std::nullopt, 1};
 }
 
-Outcome Database::run(const Delete &s)
+Outcome Database::run(const Delete &s, const std::vector<Value> &params)
 {
     const Sheet &probe = sheet_for(*book_, s.table);
-    const TableView view = view_of(probe, options_.first_row_has_names);
-    const auto conds = resolve(view, s.where);
-    std::vector<bool> doomed(probe.rows.size(), false);
-    SQLLEN count = 0;
-    for (std::size_t r = view.header_rows; r < probe.rows.size(); ++r)
-        if (row_matches(probe, r, conds)) {
-            doomed[r] = true;
-            ++count;
-        }
-    if (count == 0)
-        return {std::nullopt, 0, true};
-    Sheet &sheet = sheet_for(writable(), s.table);
-    std::size_t out = 0;
-    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
-        if (doomed[r])
-            continue;
-        if (out != r) // a vector moved onto itself would empty
-            sheet.rows[out] = std::move(sheet.rows[r]);
-        ++out;
+    const TableView view = view_of(probe);
+    const RowFilter filter(s.where, view, params);
+    if (view.read_only())
+        throw SqlError("HY000", "The table '" + s.table +
+                                    "$' shows a catalogue block (HEADERROW=PARAMETERS) and "
+                                    "cannot be changed");
+    std::vector<std::uint32_t> doomed;
+    if (!s.where) {
+        // Every row of the table goes, blank records included.
+        for (std::size_t r = view.first_record_row(); r < view.end_row() && r < probe.rows.size(); ++r)
+            if (std::any_of(probe.rows[r].begin(), probe.rows[r].end(),
+                            [](const Cell &c) { return c.type != CellType::empty; }))
+                doomed.push_back(static_cast<std::uint32_t>(r));
+    } else {
+        for (std::uint32_t r : view.records())
+            if (filter.matches(probe.rows[r]))
+                doomed.push_back(r);
     }
-    sheet.rows.resize(out);
-    commit();
-    return {std::nullopt, count, true};
+    if (doomed.empty())
+        return {std::nullopt, 0, true};
+    // A deleted record's row is cleared, not removed: rows below keep their
+    // places, and with them every reference to them (formulas, merged
+    // cells, names).
+    Sheet &sheet = sheet_for(writable(), s.table);
+    for (std::uint32_t r : doomed)
+        for (Cell &c : sheet.rows[r]) {
+            const std::uint16_t xf = c.xf;
+            c = Cell{};
+            c.xf = xf;
+        }
+    return {std::nullopt, static_cast<SQLLEN>(doomed.size()), true};
 }
 
-Outcome Database::run(const Update &s)
+Outcome Database::run(const Update &s, const std::vector<Value> &params)
 {
     const Sheet &probe = sheet_for(*book_, s.table);
-    const TableView view = view_of(probe, options_.first_row_has_names);
-    const auto conds = resolve(view, s.where);
-    std::vector<std::pair<std::size_t, const Cell *>> sets;
+    const TableView view = view_of(probe);
+    const RowFilter filter(s.where, view, params);
+    if (view.read_only())
+        throw SqlError("HY000", "The table '" + s.table +
+                                    "$' shows a catalogue block (HEADERROW=PARAMETERS) and "
+                                    "cannot be changed");
+    std::vector<std::pair<std::size_t, Cell>> sets;
     for (const auto &[column, value] : s.assignments)
-        sets.emplace_back(view.find(column), &value);
-    std::vector<std::size_t> hits;
-    for (std::size_t r = view.header_rows; r < probe.rows.size(); ++r)
-        if (row_matches(probe, r, conds))
+        sets.emplace_back(view.find(column), stored(operand_value(value, params)));
+    std::vector<std::uint32_t> hits;
+    for (std::uint32_t r : view.records())
+        if (filter.matches(probe.rows[r]))
             hits.push_back(r);
     if (hits.empty())
         return {std::nullopt, 0, true};
     Sheet &sheet = sheet_for(writable(), s.table);
-    for (std::size_t r : hits)
+    for (std::uint32_t r : hits)
         for (const auto &[column, value] : sets) {
-            if (sheet.rows[r].size() <= column)
-                sheet.rows[r].resize(column + 1);
-            sheet.rows[r][column] = *value;
+            auto &row = sheet.rows[r];
+            if (row.size() <= column)
+                row.resize(column + 1);
+            const std::uint16_t xf = row[column].xf; // the cell keeps its format
+            row[column] = value;
+            row[column].xf = xf;
         }
-    commit();
     return {std::nullopt, static_cast<SQLLEN>(hits.size()), true};
 }
 
-Outcome Database::run(const Select &s)
+Outcome Database::run(const Select &s, const std::vector<Value> &params)
 {
     const Sheet &sheet = sheet_for(*book_, s.table);
-    const TableView view = view_of(sheet, options_.first_row_has_names);
+    const TableView view = view_of(sheet);
+    const RowFilter filter(s.where, view, params);
     ResultSet rs;
-    if (s.columns.empty()) {
-        for (std::size_t c = 0; c < view.names.size(); ++c)
+    std::vector<std::size_t> order;
+    for (const OrderKey &key : s.order_by)
+        order.push_back(view.find(key.column));
+    const Sheet &rows = view.sheet();
+    std::vector<std::uint32_t> matched;
+    for (std::uint32_t r : view.records())
+        if (filter.matches(rows.rows[r]))
+            matched.push_back(r);
+
+    if (s.aggregate()) {
+        std::vector<Cell> out;
+        for (const SelectItem &item : s.items) {
+            const bool star = item.kind == SelectItem::Kind::count_star;
+            const std::size_t c = star ? 0 : view.find(item.column);
+            std::vector<const Cell *> values;
+            if (!star)
+                for (std::uint32_t r : matched)
+                    values.push_back(rows.cell(r, c));
+            rs.columns.push_back(
+                aggregate_column(item, star ? ColumnInfo{} : view.column_info(c, table_name(sheet))));
+            out.push_back(aggregate(item, values, matched.size()));
+        }
+        rs.owned.push_back(std::move(out));
+        Outcome o;
+        o.rows_affected = 1;
+        o.result = std::move(rs);
+        return o;
+    }
+
+    if (s.items.empty()) {
+        for (std::size_t c = 0; c < view.names().size(); ++c)
             rs.source_columns.push_back(c);
     } else {
-        for (const auto &name : s.columns)
-            rs.source_columns.push_back(view.find(name));
+        for (const SelectItem &item : s.items)
+            rs.source_columns.push_back(view.find(item.column));
     }
-    const auto conds = resolve(view, s.where);
-    for (std::size_t c : rs.source_columns)
-        rs.columns.push_back(column_info(sheet, view, c, table_name(sheet)));
-    rs.rows.reserve(sheet.rows.size() - view.header_rows);
-    for (std::size_t r = view.header_rows; r < sheet.rows.size(); ++r)
-        if (conds.empty() || row_matches(sheet, r, conds))
-            rs.rows.push_back(static_cast<std::uint32_t>(r));
-    rs.snapshot = book_;
-    rs.sheet = &sheet;
+    rs.columns = view.column_infos(rs.source_columns, table_name(sheet));
+    for (std::size_t i = 0; i < rs.columns.size() && !s.items.empty(); ++i)
+        if (!s.items[i].alias.empty())
+            rs.columns[i].name = s.items[i].alias;
+    if (!order.empty()) {
+        static const Cell null;
+        std::stable_sort(matched.begin(), matched.end(), [&](std::uint32_t a, std::uint32_t b) {
+            for (std::size_t k = 0; k < order.size(); ++k) {
+                const Cell *x = rows.cell(a, order[k]), *y = rows.cell(b, order[k]);
+                const int c = order_values(x ? *x : null, y ? *y : null);
+                if (c != 0)
+                    return s.order_by[k].descending ? c > 0 : c < 0;
+            }
+            return false;
+        });
+    }
+    rs.rows = std::move(matched);
+    if (auto derived = view.derived())
+        rs.keep_alive = derived;
+    else
+        rs.keep_alive = book_;
+    rs.sheet = &rows;
     Outcome out;
     out.rows_affected = static_cast<SQLLEN>(rs.rows.size());
     out.result = std::move(rs);
     return out;
 }
 
-ResultSet Database::tables(const std::string &catalog, const std::string &schema, const std::string &table_pattern,
-                           const std::string &types, bool odbc2_names)
+ParameterInfo Database::describe_parameter(const ParsedSql &sql, int index)
 {
+    // The column a marker is compared with or stored into.
+    std::string table, column;
+    std::function<bool(const Condition &)> find_in = [&](const Condition &c) {
+        bool marker = false;
+        for (const Operand &o : c.operands)
+            marker = marker || (o.kind == Operand::Kind::parameter && o.parameter == index);
+        if (marker)
+            for (const Operand &o : c.operands)
+                if (o.kind == Operand::Kind::column) {
+                    column = o.column;
+                    return true;
+                }
+        for (const Condition &part : c.parts)
+            if (find_in(part))
+                return true;
+        return false;
+    };
+    auto in_where = [&](const std::optional<Condition> &where) {
+        if (where)
+            find_in(*where);
+    };
+    std::visit(
+        [&](const auto &s) {
+            using S = std::decay_t<decltype(s)>;
+            if constexpr (std::is_same_v<S, Insert>) {
+                table = s.table;
+                for (std::size_t i = 0; i < s.values.size(); ++i)
+                    if (s.values[i].kind == Operand::Kind::parameter && s.values[i].parameter == index) {
+                        if (!s.columns.empty())
+                            column = s.columns[i];
+                        else
+                            column = "#" + std::to_string(i);
+                    }
+            } else if constexpr (std::is_same_v<S, Update>) {
+                table = s.table;
+                for (const auto &[name, value] : s.assignments)
+                    if (value.kind == Operand::Kind::parameter && value.parameter == index)
+                        column = name;
+                if (column.empty())
+                    in_where(s.where);
+            } else if constexpr (std::is_same_v<S, Delete> || std::is_same_v<S, Select>) {
+                table = s.table;
+                in_where(s.where);
+            }
+        },
+        sql.statement);
+    ParameterInfo info;
+    if (table.empty() || column.empty())
+        return info;
     refresh();
-    ResultSet rs;
-    rs.columns = {catalog_column(odbc2_names ? "TABLE_QUALIFIER" : "TABLE_CAT"),
-                  catalog_column(odbc2_names ? "TABLE_OWNER" : "TABLE_SCHEM"), catalog_column("TABLE_NAME"),
-                  catalog_column("TABLE_TYPE"), catalog_column("REMARKS")};
-    if (catalog == "%" && schema.empty() && table_pattern.empty()) {
-        rs.owned.push_back({text_or_null(options_.catalog), Cell{}, Cell{}, Cell{}, Cell{}});
-        return rs;
+    for (const Sheet &sheet : book_->sheets) {
+        if (!iequal(sheet.name, table))
+            continue;
+        const TableView view = view_of(sheet);
+        std::size_t c = 0;
+        if (column[0] == '#')
+            c = static_cast<std::size_t>(std::stoul(column.substr(1)));
+        else
+            c = view.find(column);
+        if (c >= view.names().size())
+            return info;
+        const ColumnInfo col = view.column_info(c, table_name(sheet));
+        info.sql_type = col.sql_type;
+        info.size = col.size;
+        info.decimal_digits = col.sql_type == SQL_TYPE_TIMESTAMP ? 0 : col.decimal_digits;
     }
-    if (schema == "%" && catalog.empty() && table_pattern.empty())
-        return rs; // no schemas
-    if (types == "%" && catalog.empty() && schema.empty() && table_pattern.empty()) {
-        rs.owned.push_back({Cell{}, Cell{}, Cell{}, Cell::make_text("TABLE"), Cell{}});
-        return rs;
-    }
-    if (!types.empty()) {
-        bool wanted = false;
-        std::size_t i = 0;
-        while (i <= types.size()) {
-            std::size_t comma = types.find(',', i);
-            if (comma == std::string::npos)
-                comma = types.size();
-            std::string t = types.substr(i, comma - i);
-            t.erase(0, t.find_first_not_of(" '"));
-            t.erase(t.find_last_not_of(" '") + 1);
-            wanted = wanted || iequal(t, "TABLE");
-            i = comma + 1;
-        }
-        if (!wanted)
-            return rs;
-    }
-    std::vector<const Sheet *> sheets;
-    for (const auto &s : book_->sheets)
-        if (table_pattern.empty() || matches_pattern(table_name(s), table_pattern))
-            sheets.push_back(&s);
-    std::stable_sort(sheets.begin(), sheets.end(), [](const Sheet *a, const Sheet *b) { return iless(a->name, b->name); });
-    for (const Sheet *s : sheets)
-        rs.owned.push_back({text_or_null(options_.catalog), Cell{}, Cell::make_text(table_name(*s)),
-                            Cell::make_text("TABLE"), Cell{}});
-    return rs;
-}
-
-ResultSet Database::columns(const std::string &table_pattern, const std::string &column_pattern, bool odbc2_names)
-{
-    refresh();
-    ResultSet rs;
-    rs.columns = {catalog_column(odbc2_names ? "TABLE_QUALIFIER" : "TABLE_CAT"),
-                  catalog_column(odbc2_names ? "TABLE_OWNER" : "TABLE_SCHEM"),
-                  catalog_column("TABLE_NAME", SQL_VARCHAR, SQL_NO_NULLS),
-                  catalog_column("COLUMN_NAME", SQL_VARCHAR, SQL_NO_NULLS),
-                  catalog_column("DATA_TYPE", SQL_SMALLINT, SQL_NO_NULLS),
-                  catalog_column("TYPE_NAME", SQL_VARCHAR, SQL_NO_NULLS),
-                  catalog_column(odbc2_names ? "PRECISION" : "COLUMN_SIZE", SQL_INTEGER),
-                  catalog_column(odbc2_names ? "LENGTH" : "BUFFER_LENGTH", SQL_INTEGER),
-                  catalog_column(odbc2_names ? "SCALE" : "DECIMAL_DIGITS", SQL_SMALLINT),
-                  catalog_column(odbc2_names ? "RADIX" : "NUM_PREC_RADIX", SQL_SMALLINT),
-                  catalog_column("NULLABLE", SQL_SMALLINT, SQL_NO_NULLS),
-                  catalog_column("REMARKS"),
-                  catalog_column("COLUMN_DEF"),
-                  catalog_column("SQL_DATA_TYPE", SQL_SMALLINT, SQL_NO_NULLS),
-                  catalog_column("SQL_DATETIME_SUB", SQL_SMALLINT),
-                  catalog_column("CHAR_OCTET_LENGTH", SQL_INTEGER),
-                  catalog_column("ORDINAL_POSITION", SQL_INTEGER, SQL_NO_NULLS),
-                  catalog_column("IS_NULLABLE")};
-    // A pattern without '$' also finds the sheet of that name ("Parts" finds
-    // "Parts$"), as callers often name a table by its sheet.
-    const bool bare = table_pattern.find('$') == std::string::npos;
-    std::vector<const Sheet *> sheets;
-    for (const auto &s : book_->sheets)
-        if (table_pattern.empty() || matches_pattern(table_name(s), table_pattern) ||
-            (bare && matches_pattern(s.name, table_pattern)))
-            sheets.push_back(&s);
-    std::stable_sort(sheets.begin(), sheets.end(), [](const Sheet *a, const Sheet *b) { return iless(a->name, b->name); });
-    for (const Sheet *s : sheets) {
-        const TableView view = view_of(*s, options_.first_row_has_names);
-        for (std::size_t c = 0; c < view.names.size(); ++c) {
-            if (!column_pattern.empty() && !matches_pattern(view.names[c], column_pattern))
-                continue;
-            const ColumnInfo info = column_info(*s, view, c, table_name(*s));
-            const bool number = info.sql_type == SQL_DOUBLE;
-            rs.owned.push_back({text_or_null(options_.catalog),
-                                Cell{},
-                                Cell::make_text(table_name(*s)),
-                                Cell::make_text(info.name),
-                                Cell::make_integer(info.sql_type),
-                                Cell::make_text(info.type_name),
-                                Cell::make_integer(static_cast<std::int64_t>(info.size)),
-                                Cell::make_integer(number ? 8 : static_cast<std::int64_t>(info.size)),
-                                Cell{},
-                                number ? Cell::make_integer(10) : Cell{},
-                                Cell::make_integer(SQL_NULLABLE),
-                                Cell{},
-                                Cell{},
-                                Cell::make_integer(info.sql_type),
-                                Cell{},
-                                number ? Cell{} : Cell::make_integer(static_cast<std::int64_t>(info.size)),
-                                Cell::make_integer(static_cast<std::int64_t>(c + 1)),
-                                Cell::make_text("YES")});
-        }
-    }
-    return rs;
+    return info;
 }
 
 } // namespace xlsodbc

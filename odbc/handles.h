@@ -7,6 +7,9 @@
 // result with a cursor before the first row, on a row, or past the end.
 // SQLFetch and SQLCloseCursor without a result answer 24000 (the driver
 // manager lets them through after DML); executing again drops the result.
+// A statement keeps its prepared SQL (parsed once) and its bound
+// parameters; the application's parameter buffers are read only when the
+// statement executes, at the addresses the parameter array attributes give.
 #ifndef CVSTV_ODBC_HANDLES_H
 #define CVSTV_ODBC_HANDLES_H
 
@@ -70,7 +73,8 @@ struct Connection : Handle {
     std::string dsn;
     std::vector<Statement *> statements;
     SQLUINTEGER login_timeout = 0;
-    SQLUINTEGER autocommit = SQL_AUTOCOMMIT_ON;
+    SQLUINTEGER autocommit = SQL_AUTOCOMMIT_ON; // also before connecting
+    bool read_only_mode = false;                // SQL_ATTR_ACCESS_MODE before connecting
     void drop_statements();
 };
 
@@ -78,6 +82,17 @@ struct BoundColumn {
     SQLSMALLINT c_type = 0;
     SQLPOINTER target = nullptr;
     SQLLEN length = 0;
+    SQLLEN *indicator = nullptr;
+};
+
+struct BoundParameter {
+    bool bound = false;
+    SQLSMALLINT c_type = 0;
+    SQLSMALLINT sql_type = 0;
+    SQLULEN column_size = 0;
+    SQLSMALLINT digits = 0;
+    SQLPOINTER value = nullptr;
+    SQLLEN buffer_length = 0;
     SQLLEN *indicator = nullptr;
 };
 
@@ -91,8 +106,17 @@ struct Statement : Handle {
     std::vector<std::size_t> get_data_offset; // bytes already returned, per column
     std::vector<bool> get_data_done;
     SQLLEN row_count = -1;
-    std::optional<std::string> prepared;
+    std::shared_ptr<const ParsedSql> prepared;
     std::vector<BoundColumn> bindings;
+    std::vector<BoundParameter> parameters;
+
+    // Parameter arrays.
+    SQLULEN paramset_size = 1;
+    SQLULEN param_bind_type = SQL_PARAM_BIND_BY_COLUMN;
+    SQLULEN *param_bind_offset = nullptr;
+    SQLUSMALLINT *param_status = nullptr;
+    SQLULEN *params_processed = nullptr;
+    SQLUSMALLINT *param_operation = nullptr;
 
     SQLULEN max_rows = 0;
     SQLULEN query_timeout = 0;
@@ -108,10 +132,6 @@ struct Statement : Handle {
         get_data_done.clear();
     }
 };
-
-// SQLGetInfo: fills the caller's buffer for `type` (see info.cpp).
-SQLRETURN get_info(Connection &dbc, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT buffer_length,
-                   SQLSMALLINT *string_length);
 
 // Copies `text` into a caller's character buffer of `buffer_length` bytes
 // (NUL-terminated, cut if needed) and stores the full length. Returns false

@@ -33,6 +33,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <deque>
 #include <string_view>
 #include <unordered_map>
 
@@ -232,33 +233,81 @@ bool same_value(const Cell &a, const Cell &b)
     }
 }
 
-// The shared strings being written: the source's, then new ones.
+// The shared strings being written: the source's, then new ones. A text
+// already in the table (without formatting runs) takes its number; the
+// index of texts to numbers is built on first use, as an open-addressing
+// table of string numbers (a few hundred thousand strings are common).
 class Strings
 {
   public:
-    Strings(const Globals &g, std::vector<SstString> kept) : g_(g), strings_(std::move(kept)) {}
+    Strings(const Globals &g, SstTable kept) : g_(g), table_(std::move(kept)) {}
 
     std::uint32_t index_of(const std::string &text)
     {
-        if (!indexed_) {
-            // Strings of the source without formatting, by their text.
-            for (std::uint32_t i = 0; i < g_.sst_count() && i < strings_.size(); ++i)
-                if (strings_[i].runs.empty() && strings_[i].phonetic.empty())
-                    index_.try_emplace(std::string(g_.sst(i)), i);
-            indexed_ = true;
+        if (slots_.empty())
+            build_index();
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = std::hash<std::string_view>{}(text)&mask;; i = (i + 1) & mask) {
+            const std::uint32_t slot = slots_[i];
+            if (slot == 0) {
+                const auto number = static_cast<std::uint32_t>(table_.size());
+                added_.push_back(text);
+                table_.add(utf8_to_utf16(text));
+                slots_[i] = number + 1;
+                if (++used_ * 2 > slots_.size())
+                    grow();
+                return number;
+            }
+            if (utf8_of(slot - 1) == text)
+                return slot - 1;
         }
-        auto [it, fresh] = index_.try_emplace(text, static_cast<std::uint32_t>(strings_.size()));
-        if (fresh)
-            strings_.push_back({utf8_to_utf16(text), {}, {}});
-        return it->second;
     }
-    const std::vector<SstString> &all() const { return strings_; }
+    const SstTable &all() const { return table_; }
 
   private:
+    // The UTF-8 text of string `number` (the source's decoded ones, or new).
+    std::string_view utf8_of(std::uint32_t number) const
+    {
+        return number < g_.sst_count() ? g_.sst(number) : std::string_view(added_[number - g_.sst_count()]);
+    }
+    void insert(std::uint32_t number)
+    {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = std::hash<std::string_view>{}(utf8_of(number)) & mask;
+        while (slots_[i] != 0) {
+            if (utf8_of(slots_[i] - 1) == utf8_of(number))
+                return; // the first of equal strings keeps the text
+            i = (i + 1) & mask;
+        }
+        slots_[i] = number + 1;
+        ++used_;
+    }
+    void build_index()
+    {
+        std::size_t capacity = 64;
+        while (capacity < 2 * table_.size() + 64)
+            capacity *= 2;
+        slots_.assign(capacity, 0);
+        used_ = 0;
+        for (std::uint32_t i = 0; i < table_.size() && i < g_.sst_count(); ++i)
+            if (table_.plain(i))
+                insert(i);
+    }
+    void grow()
+    {
+        std::vector<std::uint32_t> old = std::move(slots_);
+        slots_.assign(old.size() * 2, 0);
+        used_ = 0;
+        for (std::uint32_t slot : old)
+            if (slot != 0)
+                insert(slot - 1);
+    }
+
     const Globals &g_;
-    std::vector<SstString> strings_;
-    std::unordered_map<std::string, std::uint32_t> index_;
-    bool indexed_ = false;
+    SstTable table_;
+    std::deque<std::string> added_;
+    std::vector<std::uint32_t> slots_; // string number + 1, 0 for a free slot
+    std::size_t used_ = 0;
 };
 
 // The XFs and formats of the workbook, and those added for new dates.
@@ -1024,7 +1073,7 @@ Status rebuild_workbook_stream(const Workbook &book, const Source &source, Bytes
     }
 
     // The shared strings of the source, kept in their order.
-    std::vector<SstString> kept;
+    SstTable kept;
     {
         RecordReader scan(in, 0);
         Record r;

@@ -527,19 +527,24 @@ Status read_globals(ByteView stream, Globals &g)
     return {};
 }
 
-Status read_sst_strings(const std::vector<ByteView> &records, std::vector<SstString> &out)
+Status read_sst_strings(const std::vector<ByteView> &records, SstTable &out)
 {
     if (records.empty() || records[0].size < 8)
         return corrupt("shared-string table header");
+    std::size_t total = 0;
+    for (const ByteView &r : records)
+        total += r.size;
+    out.reserve(std::min<std::size_t>(le32(records[0].data + 4), total / 3), total);
     return walk_sst(
         records,
         [&](std::size_t cch, bool wide, Continued &in) {
-            out.emplace_back();
-            out.back().text.reserve(cch);
-            return in.chars(cch, wide, out.back().text);
+            out.begin();
+            return in.chars(cch, wide, out.chars());
         },
         [&](std::size_t runs, std::size_t ext, Continued &in) {
-            return in.take(runs, out.back().runs) && in.take(ext, out.back().phonetic);
+            const bool ok = in.take(runs, out.extra_bytes()) && in.take(ext, out.extra_bytes());
+            out.end(runs, ext);
+            return ok;
         });
 }
 
@@ -749,25 +754,41 @@ Status read_sheet_cells(ByteView stream, const Globals &g, std::uint32_t offset,
 
 namespace {
 
-// Opens the file, finds the BIFF8 Workbook stream and reads the globals.
+Status open_stream(detail::Source &source);
+
+} // namespace
+
+bool detail::open_source_bytes(const Bytes &bytes, Source &out)
+{
+    return CompoundFile::from_bytes(bytes, out.file) && open_stream(out);
+}
+
+namespace {
+
+// Finds the BIFF8 Workbook stream of a compound file and reads the globals.
+Status open_stream(detail::Source &source)
+{
+    source.workbook_entry = source.file.find_stream("Workbook");
+    if (source.workbook_entry < 0) {
+        if (source.file.find_stream("Book") >= 0)
+            return Status::failure(
+                "unsupported workbook format: Excel 5.0/95 (BIFF5) workbooks are not read; save "
+                "it as Excel 97-2003 .xls");
+        return Status::failure("no workbook stream in the file");
+    }
+    if (Status s = source.file.stream(static_cast<std::size_t>(source.workbook_entry), source.stream,
+                                      source.stream_copy);
+        !s)
+        return s;
+    return detail::read_globals(source.stream, source.globals);
+}
+
 Status open_source(const std::string &path, std::shared_ptr<detail::Source> &out)
 {
     auto source = std::make_shared<detail::Source>();
     if (Status s = detail::CompoundFile::read(path, source->file); !s)
         return Status::failure(path + ": " + s.error);
-    source->workbook_entry = source->file.find_stream("Workbook");
-    if (source->workbook_entry < 0) {
-        if (source->file.find_stream("Book") >= 0)
-            return Status::failure(path +
-                                   ": unsupported workbook format: Excel 5.0/95 (BIFF5) workbooks are not "
-                                   "read; save it as Excel 97-2003 .xls");
-        return Status::failure(path + ": no workbook stream in the file");
-    }
-    if (Status s = source->file.stream(static_cast<std::size_t>(source->workbook_entry), source->stream,
-                                       source->stream_copy);
-        !s)
-        return Status::failure(path + ": " + s.error);
-    if (Status s = detail::read_globals(source->stream, source->globals); !s)
+    if (Status s = open_stream(*source); !s)
         return Status::failure(path + ": " + s.error);
     out = std::move(source);
     return {};

@@ -15,6 +15,7 @@
 // holds the absolute offset of its sheet's BOF; the offsets are patched in
 // once the sheets have been laid out. A workbook read from a file is
 // written by biff8_edit.cpp instead, which keeps that file's records.
+#include "workbook/workbook_file.h"
 #include "workbook/write_fault.h"
 #include "workbook/xls_format.h"
 
@@ -30,7 +31,7 @@ constexpr std::size_t max_rows = 65536;
 constexpr std::size_t max_columns = 256;
 constexpr std::uint16_t plain_xf = 15, date_xf = 16, time_xf = 17, datetime_xf = 18;
 
-bool needs_wide(const std::u16string &s)
+bool needs_wide(std::u16string_view s)
 {
     return std::any_of(s.begin(), s.end(), [](char16_t c) { return c > 0xFF; });
 }
@@ -135,7 +136,40 @@ Status check_sheet_name(const std::string &name, std::u16string &n)
 // its characters may, each continuation starting with the byte that says
 // whether they are 8- or 16-bit; formatting runs are split only between
 // runs, and a phonetic block only when it is larger than a record.
-void write_sst(RecordWriter &w, const std::vector<SstString> &strings, std::uint32_t total)
+void SstTable::add(std::u16string_view text, ByteView runs, ByteView phonetic)
+{
+    begin();
+    chars_.append(text);
+    extra_.insert(extra_.end(), runs.data, runs.data + runs.size);
+    extra_.insert(extra_.end(), phonetic.data, phonetic.data + phonetic.size);
+    end(runs.size, phonetic.size);
+}
+
+void SstTable::begin()
+{
+    open_chars_ = chars_.size();
+    open_extra_ = extra_.size();
+}
+
+void SstTable::end(std::size_t runs_length, std::size_t phonetic_length)
+{
+    Entry e;
+    e.text_at = static_cast<std::uint32_t>(open_chars_);
+    e.text_length = static_cast<std::uint32_t>(chars_.size() - open_chars_);
+    e.runs_at = static_cast<std::uint32_t>(open_extra_);
+    e.runs_length = static_cast<std::uint32_t>(runs_length);
+    e.phonetic_at = static_cast<std::uint32_t>(open_extra_ + runs_length);
+    e.phonetic_length = static_cast<std::uint32_t>(phonetic_length);
+    entries_.push_back(e);
+}
+
+void SstTable::reserve(std::size_t strings, std::size_t chars)
+{
+    entries_.reserve(strings);
+    chars_.reserve(chars);
+}
+
+void write_sst(RecordWriter &w, const SstTable &strings, std::uint32_t total)
 {
     w.begin(rec::sst);
     w.u32(total);
@@ -148,25 +182,26 @@ void write_sst(RecordWriter &w, const std::vector<SstString> &strings, std::uint
         w.begin(rec::continue_);
     };
     for (std::size_t i = 0; i < strings.size(); ++i) {
-        const SstString &s = strings[i];
-        const bool wide = needs_wide(s.text);
+        const std::u16string_view text = strings.text(i);
+        const SstTable::Entry &s = strings.entry(i);
+        const bool wide = needs_wide(text);
         const std::size_t unit = wide ? 2 : 1;
-        const std::size_t header = 3 + (s.runs.empty() ? 0 : 2) + (s.phonetic.empty() ? 0 : 4);
-        if (room() < header + (s.text.empty() ? 0 : unit))
+        const std::size_t header = 3 + (s.runs_length ? 2 : 0) + (s.phonetic_length ? 4 : 0);
+        if (room() < header + (text.empty() ? 0 : unit))
             next_record();
         if (i % bucket == 0)
             index.emplace_back(static_cast<std::uint32_t>(w.offset()),
                                static_cast<std::uint16_t>(w.offset() - w.record_start()));
-        w.u16(static_cast<std::uint16_t>(s.text.size()));
-        w.u8(static_cast<std::uint8_t>((wide ? 0x01 : 0) | (s.runs.empty() ? 0 : 0x08) |
-                                       (s.phonetic.empty() ? 0 : 0x04)));
-        if (!s.runs.empty())
-            w.u16(static_cast<std::uint16_t>(s.runs.size() / 4));
-        if (!s.phonetic.empty())
-            w.u32(static_cast<std::uint32_t>(s.phonetic.size()));
+        w.u16(static_cast<std::uint16_t>(text.size()));
+        w.u8(static_cast<std::uint8_t>((wide ? 0x01 : 0) | (s.runs_length ? 0x08 : 0) |
+                                       (s.phonetic_length ? 0x04 : 0)));
+        if (s.runs_length)
+            w.u16(static_cast<std::uint16_t>(s.runs_length / 4));
+        if (s.phonetic_length)
+            w.u32(s.phonetic_length);
         std::size_t done = 0;
-        while (done < s.text.size()) {
-            const std::size_t n = std::min(room() / unit, s.text.size() - done);
+        while (done < text.size()) {
+            const std::size_t n = std::min(room() / unit, text.size() - done);
             if (n == 0) {
                 next_record();
                 w.u8(wide ? 1 : 0);
@@ -174,26 +209,28 @@ void write_sst(RecordWriter &w, const std::vector<SstString> &strings, std::uint
             }
             for (std::size_t k = done; k < done + n; ++k) {
                 if (wide)
-                    w.u16(s.text[k]);
+                    w.u16(text[k]);
                 else
-                    w.u8(static_cast<std::uint8_t>(s.text[k]));
+                    w.u8(static_cast<std::uint8_t>(text[k]));
             }
             done += n;
         }
-        for (std::size_t k = 0; k + 4 <= s.runs.size(); k += 4) {
+        const std::uint8_t *runs = strings.extra(s.runs_at);
+        for (std::size_t k = 0; k + 4 <= s.runs_length; k += 4) {
             if (room() < 4)
                 next_record();
-            w.bytes(s.runs.data() + k, 4);
+            w.bytes(runs + k, 4);
         }
-        if (!s.phonetic.empty()) {
-            if (room() < s.phonetic.size() && s.phonetic.size() <= max_record_payload)
+        if (s.phonetic_length) {
+            const std::uint8_t *phonetic = strings.extra(s.phonetic_at);
+            if (room() < s.phonetic_length && s.phonetic_length <= max_record_payload)
                 next_record();
             std::size_t at = 0;
-            while (at < s.phonetic.size()) {
+            while (at < s.phonetic_length) {
                 if (room() == 0)
                     next_record();
-                const std::size_t n = std::min(room(), s.phonetic.size() - at);
-                w.bytes(s.phonetic.data() + at, n);
+                const std::size_t n = std::min<std::size_t>(room(), s.phonetic_length - at);
+                w.bytes(phonetic + at, n);
                 at += n;
             }
         }
@@ -281,10 +318,19 @@ Status build_workbook_stream(const Workbook &input, Bytes &stream)
         names.push_back(std::move(n));
     }
 
-    // Shared strings, in order of first use, and the cells' indexes into them.
-    std::vector<SstString> strings;
+    // Shared strings, in order of first use, and each text cell's index into
+    // them, in the order the cells are written.
+    SstTable strings;
     std::unordered_map<std::string_view, std::uint32_t> index_of;
+    std::vector<std::uint32_t> cell_strings;
     std::uint32_t total_strings = 0;
+    std::size_t text_cells = 0;
+    for (const auto &sheet : book->sheets)
+        for (const auto &row : sheet.rows)
+            for (const auto &cell : row)
+                text_cells += cell.type == CellType::text && !cell.text.empty();
+    index_of.reserve(text_cells);
+    cell_strings.reserve(text_cells);
     for (const auto &sheet : book->sheets) {
         if (sheet.rows.size() > max_rows)
             return Status::failure("sheet '" + sheet.name + "' has more than 65536 rows");
@@ -297,13 +343,14 @@ Status build_workbook_stream(const Workbook &input, Bytes &stream)
                 ++total_strings;
                 auto [it, fresh] =
                     index_of.try_emplace(cell.text, static_cast<std::uint32_t>(strings.size()));
+                cell_strings.push_back(it->second);
                 if (fresh) {
-                    strings.push_back({utf8_to_utf16(cell.text), {}, {}});
-                    if (strings.back().text.size() > max_text_length)
+                    const std::u16string text = utf8_to_utf16(cell.text);
+                    if (text.size() > max_text_length)
                         return Status::failure("a text in sheet '" + sheet.name + "' is too long (" +
-                                               std::to_string(strings.back().text.size()) +
-                                               " characters, at most " + std::to_string(max_text_length) +
-                                               ")");
+                                               std::to_string(text.size()) + " characters, at most " +
+                                               std::to_string(max_text_length) + ")");
+                    strings.add(text);
                 }
             }
     }
@@ -335,6 +382,7 @@ Status build_workbook_stream(const Workbook &input, Bytes &stream)
     w.begin(rec::eof);
     w.end();
 
+    std::size_t next_string = 0;
     for (std::size_t i = 0; i < book->sheets.size(); ++i) {
         const Sheet &sheet = book->sheets[i];
         w.patch32(offset_slots[i], static_cast<std::uint32_t>(w.offset()));
@@ -354,7 +402,7 @@ Status build_workbook_stream(const Workbook &input, Bytes &stream)
                 if (cell.type == CellType::empty)
                     continue;
                 const std::uint32_t isst =
-                    cell.type == CellType::text && !cell.text.empty() ? index_of.at(cell.text) : 0;
+                    cell.type == CellType::text && !cell.text.empty() ? cell_strings[next_string++] : 0;
                 write_cell(w, static_cast<std::uint16_t>(r), static_cast<std::uint16_t>(c), fresh_xf(cell),
                            cell, isst, false);
             }
@@ -395,6 +443,52 @@ Status write_workbook(const std::string &path, const Workbook &book)
     if (Status s = encode_xls(book, bytes); !s)
         return Status::failure(path + ": " + s.error);
     return detail::write_file_atomically(path, bytes);
+}
+
+namespace {
+
+Status save(const std::string &path, Workbook &book, int *keep)
+try {
+    std::vector<std::uint8_t> bytes;
+    if (Status s = encode_xls(book, bytes); !s)
+        return Status::failure(path + ": " + s.error);
+    if (Status s = detail::write_file_atomically(path, bytes, keep); !s)
+        return s;
+    // The written bytes become the source: the worksheets are written in
+    // the book's order, after any sheet of another kind kept from before.
+    auto source = std::make_shared<detail::Source>();
+    if (!detail::open_source_bytes(std::move(bytes), *source))
+        return {}; // written; the next write rewrites from the old source
+    int worksheet = 0;
+    for (std::size_t i = 0; i < source->globals.sheets.size(); ++i)
+        if (source->globals.sheets[i].kind == 0 && worksheet < static_cast<int>(book.sheets.size()))
+            book.sheets[static_cast<std::size_t>(worksheet++)].source_index = static_cast<int>(i);
+    book.source = std::move(source);
+    return {};
+} catch (const std::bad_alloc &) {
+    return Status::failure(path + ": out of memory after writing");
+}
+
+} // namespace
+
+Status save_workbook(const std::string &path, Workbook &book)
+{
+    return save(path, book, nullptr);
+}
+
+Status save_workbook_pinned(const std::string &path, Workbook &book, PinnedFile &file)
+{
+    int fd = -1;
+    Status s = save(path, book, &fd);
+    if (fd >= 0)
+        file.adopt(fd);
+    return s;
+}
+
+Status check_sheet_name(const std::string &name)
+{
+    std::u16string utf16;
+    return detail::check_sheet_name(name, utf16);
 }
 
 } // namespace workbook

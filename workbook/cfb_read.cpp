@@ -66,6 +66,13 @@ Status CompoundFile::read(const std::string &path, CompoundFile &out)
     return out.parse(std::move(bytes), done);
 }
 
+Status CompoundFile::from_bytes(const Bytes &bytes, CompoundFile &out)
+{
+    std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[bytes.empty() ? 1 : bytes.size()]);
+    std::memcpy(copy.get(), bytes.data(), bytes.size());
+    return out.parse(std::move(copy), bytes.size());
+}
+
 Status CompoundFile::parse(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size)
 {
     file_ = std::move(bytes);

@@ -171,8 +171,15 @@ Status read_sheet_names(const std::string &path, std::vector<std::string> &names
 // when there is none). A workbook with a source keeps every record of it
 // that the changes do not replace; see biff8_edit.cpp for what changes.
 Status write_workbook(const std::string &path, const Workbook &book);
+// Writes the workbook as write_workbook does, then makes the file just
+// written its source: the next write changes only what changed since.
+Status save_workbook(const std::string &path, Workbook &book);
 // The bytes write_workbook would write, without touching the file system.
 Status encode_xls(const Workbook &book, std::vector<std::uint8_t> &bytes);
+
+// Success when `name` can name a sheet: 1 to 31 characters, none of
+// : \ / ? * [ ]; a failure says why.
+Status check_sheet_name(const std::string &name);
 
 // UTF-8 to UTF-16 code units; malformed sequences become U+FFFD.
 std::u16string utf8_to_utf16(const std::string &utf8);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace workbook::detail {
@@ -51,6 +52,8 @@ class CompoundFile
 
     // Reads and checks the file; a failure names what is wrong.
     static Status read(const std::string &path, CompoundFile &out);
+    // The same for the bytes of a file.
+    static Status from_bytes(const Bytes &bytes, CompoundFile &out);
 
     const std::vector<Entry> &entries() const { return entries_; }
     // Index of the stream entry with this (ASCII) name, or -1.
@@ -186,6 +189,10 @@ struct Source {
     Globals globals;
 };
 
+// Makes `out` the source for a file's bytes: container, Workbook stream and
+// globals. False when they are not a readable BIFF8 workbook.
+bool open_source_bytes(const Bytes &bytes, Source &out);
+
 // Reads the globals substream. Refuses what this reader does not handle
 // (other BIFF versions, encrypted workbooks) with a message saying so.
 Status read_globals(ByteView stream, Globals &out);
@@ -283,13 +290,46 @@ class RecordWriter
     std::size_t start_ = 0;
 };
 
-// One string of the shared-string table as it is written: its characters
-// and, for strings kept from a source, their formatting runs and phonetic
-// block as stored.
-struct SstString {
-    std::u16string text;
-    Bytes runs;     // 4 bytes per run
-    Bytes phonetic; // the ExtRst block
+// The shared-string table as it is written: every string's characters one
+// after the other in `chars`, and for strings kept from a source their
+// formatting runs and phonetic block as stored, in `extra`. One arena each,
+// so that a table of a few hundred thousand strings costs a few
+// allocations.
+class SstTable
+{
+  public:
+    struct Entry {
+        std::uint32_t text_at = 0, text_length = 0;
+        std::uint32_t runs_at = 0, runs_length = 0;         // bytes, 4 per run
+        std::uint32_t phonetic_at = 0, phonetic_length = 0; // bytes
+    };
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    const Entry &entry(std::size_t i) const { return entries_[i]; }
+    std::u16string_view text(std::size_t i) const
+    {
+        return std::u16string_view(chars_).substr(entries_[i].text_at, entries_[i].text_length);
+    }
+    const std::uint8_t *extra(std::uint32_t at) const { return extra_.data() + at; }
+    bool plain(std::size_t i) const
+    {
+        return entries_[i].runs_length == 0 && entries_[i].phonetic_length == 0;
+    }
+
+    // Appends a string; `runs` and `phonetic` as stored (may be empty).
+    void add(std::u16string_view text, ByteView runs = {}, ByteView phonetic = {});
+    // Building a string piece by piece (a source's strings run over records).
+    void begin();
+    std::u16string &chars() { return chars_; }
+    Bytes &extra_bytes() { return extra_; }
+    void end(std::size_t runs_length, std::size_t phonetic_length);
+    void reserve(std::size_t strings, std::size_t chars);
+
+  private:
+    std::u16string chars_;
+    Bytes extra_;
+    std::vector<Entry> entries_;
+    std::size_t open_chars_ = 0, open_extra_ = 0;
 };
 
 // The longest text a cell holds (in UTF-16 units).
@@ -297,7 +337,7 @@ constexpr std::size_t max_text_length = 32767;
 
 // Writes the shared-string table (SST and CONTINUE records) and its EXTSST
 // index. `total` is the number of LABELSST cells in the workbook.
-void write_sst(RecordWriter &w, const std::vector<SstString> &strings, std::uint32_t total);
+void write_sst(RecordWriter &w, const SstTable &strings, std::uint32_t total);
 
 // Writes one cell record for a value: RK or NUMBER for numbers (dates and
 // times too), LABELSST with string `isst` for a non-empty text, BOOLERR for
@@ -307,7 +347,7 @@ void write_cell(RecordWriter &w, std::uint16_t row, std::uint16_t col, std::uint
 
 // The strings of a shared-string table as stored (characters, formatting
 // runs, phonetic blocks), from its SST record and CONTINUE records.
-Status read_sst_strings(const std::vector<ByteView> &records, std::vector<SstString> &out);
+Status read_sst_strings(const std::vector<ByteView> &records, SstTable &out);
 
 // Checks a sheet name as the format requires (1-31 characters, none of
 // : \ / ? * [ ]); a failure says why.
@@ -324,7 +364,8 @@ Status rebuild_workbook_stream(const Workbook &book, const Source &source, Bytes
 
 // Writes `bytes` to a new file beside `path`, syncs it and renames it over
 // `path`; on any failure the new file is removed and `path` is untouched.
-Status write_file_atomically(const std::string &path, const Bytes &bytes);
+// With `keep`, the new file stays open and its descriptor goes to `*keep`.
+Status write_file_atomically(const std::string &path, const Bytes &bytes, int *keep = nullptr);
 
 } // namespace workbook::detail
 

@@ -26,4 +26,22 @@ int sheet_normalize(sheet_table *table);
 
 } // extern "C"
 
+#include <vector>
+
+// What a reader notes about its raw grid while making it, so that
+// normalisation need not read every cell again.
+struct SheetGridNotes {
+    // Every row (from 0) with a cell that holds a comment mark ("##" or
+    // "//") or is an empty text: the comment step changes no other row.
+    std::vector<int> rows_with_comments;
+    // Every row whose first cell was set to exactly "PARAMETERS" or "END".
+    std::vector<int> keyword_rows;
+};
+
+// sheet_normalize for a raw grid described by its notes: the comment step
+// visits only the rows noted, the record block is found among the noted
+// rows, and the fill-down tells empty cells by their null pointers. The same
+// result and status as sheet_normalize.
+int sheet_normalize_noted(sheet_table *table, const SheetGridNotes &notes);
+
 #endif

@@ -4,8 +4,10 @@
 // A search prepares its conditions once: each is split, its field name
 // resolved to a column of the field-name row, and its value classified (and
 // read as a number) before the first record is looked at. Per record only
-// the cells are classified. Result values are collected as views of the
-// table's cells and copied into the caller's list in one pass at the end.
+// the cells are read: a cell is compared as text with a value that is no
+// number, and a cell of digits and one point is read as a number directly;
+// only other cells are classified. Result values are copied as they are
+// found, into a list array that grows in place.
 //
 // Result value of a match, with k single conditions: when the last operator
 // is "=" and column k exists and holds a cell, the cell of column k, moving
@@ -16,9 +18,10 @@
 // starts a run of repeated values.
 #include "sheet/sheet_condition.h"
 #include "sheet/sheet_layout.h"
-#include "util/str_list.h"
+#include "hx_memory.h"
 
 #include <cstring>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -35,7 +38,14 @@ struct PreparedCondition {
     Operand operand; // views value
 };
 
-bool starts_with_hide(const char *cell) { return std::strncmp(cell, "Hide", 4) == 0; }
+// How far ahead the walk asks for row blocks and for cells (records).
+constexpr int prefetch_rows = 16;
+constexpr int prefetch_cells = 8;
+
+bool starts_with_hide(const char *cell)
+{
+    return std::strncmp(cell, "Hide", 4) == 0;
+}
 
 const char *result_value(const sheet_table *table, char **row, int k, int last_op)
 {
@@ -49,6 +59,80 @@ const char *result_value(const sheet_table *table, char **row, int k, int last_o
     return k - 1 < columns ? row[k - 1] : nullptr;
 }
 
+// The result values, consecutive repeats dropped, each copied into its own
+// host block as soon as it is found, while its cell is still in the
+// processor's cache (a second pass over the values would fetch every cell
+// from memory again), and its pointer written straight into the list
+// array, which grows by doubling in place (a large block is remapped, not
+// copied). Without a list wanted, values are only counted. Running out of
+// memory frees whatever was made.
+class ResultList {
+  public:
+    explicit ResultList(bool copy) : copy_(copy) {}
+    ~ResultList()
+    {
+        for (std::size_t i = 0; i < size_; ++i)
+            HX_free(items_[i]);
+        HX_free(items_);
+    }
+    ResultList(const ResultList &) = delete;
+    ResultList &operator=(const ResultList &) = delete;
+
+    // False when memory runs out.
+    bool add(const char *value)
+    {
+        if (cell_empty(value) || (last_ && last_[0] == value[0] && std::strcmp(last_, value) == 0))
+            return true;
+        last_ = value;
+        ++count_;
+        if (!copy_)
+            return true;
+        std::size_t length = std::strlen(value) + 1;
+        auto *item = static_cast<char *>(HX_allocate_memory(length, nullptr));
+        if (!item)
+            return false;
+        std::memcpy(item, value, length);
+        if (size_ + 1 >= capacity_ && !grow()) {
+            HX_free(item);
+            return false;
+        }
+        items_[size_++] = item;
+        return true;
+    }
+
+    int count() const { return count_; }
+
+    // Hands the null-terminated list over (null when it is empty).
+    char **release()
+    {
+        if (size_ == 0)
+            return nullptr;
+        items_[size_] = nullptr;
+        char **list = items_;
+        items_ = nullptr;
+        size_ = capacity_ = 0;
+        return list;
+    }
+
+  private:
+    bool grow()
+    {
+        std::size_t capacity = capacity_ ? capacity_ * 2 : 64;
+        auto **items = static_cast<char **>(HX_reallocate_memory(items_, capacity * sizeof(char *), nullptr));
+        if (!items)
+            return false;
+        items_ = items;
+        capacity_ = capacity;
+        return true;
+    }
+
+    bool copy_;
+    const char *last_ = nullptr; // the cell of the value added last
+    int count_ = 0;
+    char **items_ = nullptr; // room for the terminator is kept
+    std::size_t size_ = 0, capacity_ = 0;
+};
+
 bool holds(const PreparedCondition &condition, char **row)
 {
     if (condition.every_record)
@@ -59,33 +143,7 @@ bool holds(const PreparedCondition &condition, char **row)
     return cell && field_holds(cell, condition.op, condition.operand);
 }
 
-} // namespace
-
-} // namespace cvstv::sheet
-
-using namespace cvstv::sheet;
-
-extern "C" {
-
-CVSTV_API int sheet_record_compare(sheet_table *table, int row, const char *condition)
-{
-    if (!condition || !has_cells(table) || row < 0 || row >= table->row_count)
-        return -1;
-    SingleCondition split = split_single(condition);
-    if (split.op == SHEET_OP_NONE)
-        return -1;
-    int column = field_column(table, field_start_row(table), split.name);
-    if (column < 0)
-        return -1;
-    const char *cell = cell_at(table, row, column);
-    if (split.value == all_records)
-        return split.op;
-    if (!cell)
-        return -1;
-    return field_holds(cell, split.op, Operand(split.value)) ? split.op : -1;
-}
-
-CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, char ***list, int *count)
+int search_records(sheet_table *table, const char *condition, char ***list, int *count)
 {
     if (list)
         *list = nullptr;
@@ -121,15 +179,26 @@ CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, cha
         p.operand = Operand(p.value);
     }
 
-    // Room for every record up front: growing the list of views by
-    // doubling would copy it and touch fresh pages at every step, which on
-    // a large sheet costs more than the search. Untouched room is never
-    // paged in.
     int matches = 0;
-    std::vector<std::string_view> values;
-    values.reserve(static_cast<std::size_t>(table->row_count - start));
-    for (int r = start + 1; r < table->row_count; ++r) {
-        char **row = table->rows[r];
+    ResultList values(list != nullptr);
+    char ***rows = table->rows;
+    const int row_count = table->row_count;
+    const int probe = conditions[0].every_record ? -1 : conditions[0].column;
+    for (int r = start + 1; r < row_count; ++r) {
+        // Rows and cells are separate heap blocks: waiting for each in
+        // turn would leave the processor idle most of the time. Ask for the
+        // row block prefetch_rows ahead, and for the first cell and the
+        // first tested cell of a row whose block has had time to arrive.
+        if (r + prefetch_rows < row_count)
+            __builtin_prefetch(rows[r + prefetch_rows]);
+        if (r + prefetch_cells < row_count) {
+            if (char **ahead = rows[r + prefetch_cells]) {
+                __builtin_prefetch(ahead[0]);
+                if (probe >= 0)
+                    __builtin_prefetch(ahead[probe]);
+            }
+        }
+        char **row = rows[r];
         if (!row || cell_empty(row[0]))
             continue;
         const char *first = row[0];
@@ -146,21 +215,56 @@ CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, cha
         if (table->found_row < 0)
             table->found_row = r;
         ++matches;
-        const char *value = result_value(table, row, k, last_op);
-        if (cell_empty(value) || (!values.empty() && values.back() == value))
-            continue;
-        values.emplace_back(value);
+        if (!values.add(result_value(table, row, k, last_op)))
+            return -1;
     }
 
-    if (list && !values.empty()) {
-        char **out = nullptr;
-        if (cvstv::append_str_list(&out, values) < 0)
-            return -1;
-        *list = out;
-    }
+    if (list)
+        *list = values.release();
     if (count)
-        *count = static_cast<int>(values.size());
+        *count = values.count();
     return matches;
+}
+
+} // namespace
+
+} // namespace cvstv::sheet
+
+using namespace cvstv::sheet;
+
+extern "C" {
+
+CVSTV_API int sheet_record_compare(sheet_table *table, int row, const char *condition)
+{
+    if (!condition || !has_cells(table) || row < 0 || row >= table->row_count)
+        return -1;
+    SingleCondition split = split_single(condition);
+    if (split.op == SHEET_OP_NONE)
+        return -1;
+    int column = field_column(table, field_start_row(table), split.name);
+    if (column < 0)
+        return -1;
+    const char *cell = cell_at(table, row, column);
+    if (split.value == all_records)
+        return split.op;
+    if (!cell)
+        return -1;
+    return field_holds(cell, split.op, Operand(split.value)) ? split.op : -1;
+}
+
+// Out of memory in the library's own containers counts as running out of
+// host memory: -1, nothing handed over.
+CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, char ***list, int *count)
+{
+    try {
+        return search_records(table, condition, list, count);
+    } catch (const std::bad_alloc &) {
+        if (list)
+            *list = nullptr;
+        if (count)
+            *count = 0;
+        return -1;
+    }
 }
 
 } // extern "C"

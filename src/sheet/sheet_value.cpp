@@ -10,6 +10,12 @@
 //
 // Numbers are read without the C locale's help (a host may run with a
 // decimal comma), by std::from_chars.
+//
+// A search compares one condition value with a cell of every record, so
+// field_holds takes two shortcuts that give the same answers: against a
+// value that is no number every cell compares as text, so the cell is not
+// classified at all; and a cell of digits with at most one point is a
+// number, read in the same pass that checks it.
 #include "sheet/sheet_condition.h"
 
 #include <charconv>
@@ -49,7 +55,53 @@ constexpr std::array<std::uint8_t, 256> make_classes()
 
 constexpr std::array<std::uint8_t, 256> classes = make_classes();
 
-bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_space(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// The digits and at most one point at the start of a text, read into an
+// integer mantissa: reading stops at the first other character, or at end
+// (null: only at another character, as for a NUL-terminated cell).
+struct PlainDecimal {
+    std::uint64_t mantissa = 0;
+    int digits = 0;   // significant digits (from the first non-zero one)
+    int decimals = 0; // digits after the point
+    bool any_digit = false;
+    const char *stop = nullptr;
+
+    // m / 10^k is the correctly rounded value: both are exact doubles.
+    bool exact() const { return any_digit && digits <= 15 && decimals <= 22; }
+    double value() const
+    {
+        static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        return static_cast<double>(mantissa) / powers[decimals];
+    }
+};
+
+PlainDecimal read_plain_decimal(const char *p, const char *end)
+{
+    PlainDecimal d;
+    bool point = false;
+    for (; end == nullptr || p < end; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            d.any_digit = true;
+            d.mantissa = d.mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+            if (d.mantissa != 0)
+                ++d.digits;
+            if (point)
+                ++d.decimals;
+        } else if (*p == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    d.stop = p;
+    return d;
+}
 
 // A standard decimal number: leading white space and one sign allowed,
 // reading stops at the first character that does not belong to it; 0 when
@@ -70,34 +122,10 @@ double decimal_value(std::string_view text)
     // The common cell, a plain decimal of at most 15 significant digits and
     // 22 decimals, is exactly m / 10^k with both m and 10^k exact doubles:
     // one correctly rounded division gives the same value from_chars would.
-    {
-        static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-        std::uint64_t m = 0;
-        int digits = 0;
-        int decimals = 0;
-        bool point = false;
-        const char *q = p;
-        for (; q < end; ++q) {
-            if (*q >= '0' && *q <= '9') {
-                m = m * 10 + static_cast<std::uint64_t>(*q - '0');
-                if (m != 0)
-                    ++digits;
-                if (point)
-                    ++decimals;
-            } else if (*q == '.' && !point) {
-                point = true;
-            } else {
-                break;
-            }
-        }
-        bool any_digit = q - p > (point ? 1 : 0);
-        bool exponent = q < end && (*q == 'e' || *q == 'E');
-        if (any_digit && !exponent && digits <= 15 && decimals <= 22) {
-            double value = static_cast<double>(m) / powers[decimals];
-            return negative ? -value : value;
-        }
+    PlainDecimal plain = read_plain_decimal(p, end);
+    if (plain.exact() && (plain.stop == end || (*plain.stop != 'e' && *plain.stop != 'E'))) {
+        double value = plain.value();
+        return negative ? -value : value;
     }
     double value = 0.0;
     auto [stop, ec] = std::from_chars(p, end, value);
@@ -129,7 +157,8 @@ double decimal_value(std::string_view text)
 // (standard tokenising: runs of delimiters separate, leading and trailing
 // ones produce nothing). Returns the number found.
 template <std::size_t N>
-std::size_t first_tokens(std::string_view text, std::string_view delimiters, std::array<std::string_view, N> &out)
+std::size_t first_tokens(std::string_view text, std::string_view delimiters,
+                         std::array<std::string_view, N> &out)
 {
     std::size_t n = 0;
     std::size_t pos = 0;
@@ -161,11 +190,10 @@ bool numbers_hold(double x, int op, double y)
     }
 }
 
-// Text comparison: "=" needs equal texts; ">" and ">=" both accept x after
-// or equal to y, "<" and "<=" both x before or equal to y.
-bool texts_hold(std::string_view x, int op, std::string_view y)
+// Text comparison, given the sign of x compared with y: "=" needs equal texts; ">" and ">=" both accept x
+// after or equal to y, "<" and "<=" both x before or equal to y.
+bool texts_hold(int c, int op)
 {
-    int c = x.compare(y);
     switch (op) {
     case SHEET_OP_EQ: return c == 0;
     case SHEET_OP_GT:
@@ -226,7 +254,7 @@ struct TextScan {
 };
 
 class Scanner {
-public:
+  public:
     void add(unsigned char c)
     {
         common_ &= classes[c];
@@ -255,7 +283,7 @@ public:
         return result_;
     }
 
-private:
+  private:
     std::uint8_t common_ = in_number | in_list | in_text_list;
     bool comma_ = false, colon_ = false, tilde_ = false;
     TextScan result_;
@@ -306,13 +334,19 @@ Operand scanned_operand(std::string_view text, const TextScan &s)
 
 } // namespace
 
-int value_type(std::string_view text) { return scan(text).type; }
+int value_type(std::string_view text)
+{
+    return scan(text).type;
+}
 
 // A mixed number 1+1/2 is whole + numerator / denominator, 1-1/2 is whole -
 // numerator / denominator, a fraction 3/4 is one token over the next. The
 // pieces are the tokens of the text split at '+', '/' and '-', so a leading
 // sign produces no token: -1/2 reads as 1 - 2/1.
-double number_value(std::string_view text) { return scanned_number(text, scan(text)); }
+double number_value(std::string_view text)
+{
+    return scanned_number(text, scan(text));
+}
 
 Operand::Operand(std::string_view t) : Operand(scanned_operand(t, scan(t))) {}
 
@@ -320,21 +354,40 @@ bool value_holds(const Operand &x, int op, const Operand &y)
 {
     if (x.type == SHEET_TYPE_NUMBER && y.type == SHEET_TYPE_NUMBER)
         return numbers_hold(x.number, op, y.number);
-    return texts_hold(x.text, op, y.text);
+    return texts_hold(x.text.compare(y.text), op);
+}
+
+// The sign of string_view(cell).compare(y) without measuring the cell
+// first: y holds no NUL, so the cell's terminator ends it as a prefix.
+int compare_cell(const char *cell, std::string_view y)
+{
+    for (char yc : y) {
+        auto c = static_cast<unsigned char>(*cell++);
+        if (c != static_cast<unsigned char>(yc))
+            return c < static_cast<unsigned char>(yc) ? -1 : 1;
+    }
+    return *cell ? 1 : 0;
 }
 
 bool field_holds(const char *cell, int op, const Operand &y)
 {
     if (y.text == all_records)
         return true;
+    // Against a condition value that is no number, every cell compares as
+    // text, whatever its type.
+    if (y.type != SHEET_TYPE_NUMBER)
+        return texts_hold(compare_cell(cell, y.text), op);
+    // The common number cell, digits with at most one point, is a number
+    // (nothing else in it) read exactly as the general path reads it.
+    PlainDecimal plain = read_plain_decimal(cell, nullptr);
+    if (*plain.stop == '\0' && plain.exact())
+        return numbers_hold(plain.value(), op, y.number);
     TextScan s = scan(cell);
     std::string_view text(cell, s.length);
-    if (y.type == SHEET_TYPE_NUMBER) {
-        if (s.type == SHEET_TYPE_NUMBER_LIST)
-            return list_holds(text, op, y);
-        if (s.type == SHEET_TYPE_RANGE)
-            return range_holds(text, op, y);
-    }
+    if (s.type == SHEET_TYPE_NUMBER_LIST)
+        return list_holds(text, op, y);
+    if (s.type == SHEET_TYPE_RANGE)
+        return range_holds(text, op, y);
     return value_holds(scanned_operand(text, s), op, y);
 }
 

@@ -17,7 +17,10 @@
 
 #include "cvstvshare/sheet.h"
 
+struct SheetGridNotes;
+
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +47,31 @@ inline constexpr int xess_missing_sheet = -3;
 // line; -1 when memory runs out or the extent is beyond the limits. The
 // table is left empty unless 0 is returned.
 int parse_sheet(std::string_view text, const char *sheet, sheet_table *table);
+
+// parse_sheet on text that comes in pieces of any size (a line may be split
+// between two pieces): the reader feeds a file through it block by block,
+// so the file is read once and never held whole.
+class SheetTextParser {
+  public:
+    explicit SheetTextParser(const char *sheet);
+    ~SheetTextParser();
+    SheetTextParser(const SheetTextParser &) = delete;
+    SheetTextParser &operator=(const SheetTextParser &) = delete;
+
+    // Parses the lines that the piece completes. False once reading is over
+    // (the selected sheet has ended, memory ran out or the extent was
+    // refused): more pieces would change nothing.
+    bool feed(std::string_view piece);
+
+    // Parses a last line without a line feed and hands the grid over, with
+    // parse_sheet's status, and, when asked for, what sheet_normalize_noted
+    // needs to know about it. Call it once.
+    int finish(sheet_table *table, SheetGridNotes *notes = nullptr);
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // The names of the sheet-name lines, in file order (empty names left out).
 std::vector<std::string> parse_sheet_names(std::string_view text);

@@ -83,5 +83,5 @@ TEST(OdbcCatalog, WithoutAHeaderRowEveryColumnIsGenerated)
     const Rows cols = columns(c, "Parts$");
     ASSERT_EQ(cols.size(), 4u);
     EXPECT_EQ((Row{cols[0][3], cols[1][3], cols[2][3], cols[3][3]}), row({"F1", "F2", "F3", "F4"}));
-    EXPECT_EQ(c.query("SELECT F1 FROM [Parts$]"), (Rows{row({"NAME"}), row({"bolt"}), row({nullptr}), row({"nut"})}));
+    EXPECT_EQ(c.query("SELECT F1 FROM [Parts$]"), (Rows{row({"NAME"}), row({"bolt"}), row({"nut"})}));
 }

@@ -11,7 +11,7 @@ TEST(OdbcConnect, TheLibraryConnectionStringOpensTheWorkbook)
     write_parts_workbook(path);
     OdbcClient c;
     ASSERT_EQ(c.connect(library_connection_string(path)), SQL_SUCCESS) << c.message(SQL_HANDLE_DBC);
-    EXPECT_EQ(c.query("SELECT NAME FROM `Parts$`").size(), 3u);
+    EXPECT_EQ(c.query("SELECT NAME FROM `Parts$`").size(), 2u);
 }
 
 TEST(OdbcConnect, ValuesInBracesQuotesAndHostPathsWithBackslashes)
@@ -73,16 +73,37 @@ TEST(OdbcConnect, UnopenableWorkbooksFailWithASqlState)
     EXPECT_EQ(c.state(SQL_HANDLE_DBC), "08001");
 }
 
-TEST(OdbcConnect, UnknownKeysAndBadFlagsAreWarningsNotFailures)
+TEST(OdbcConnect, UnknownKeysAreWarningsButValuesNotUnderstoodRefuseTheConnection)
 {
     ScratchDir dir;
     const std::string path = dir.file("parts.xls");
     write_parts_workbook(path);
-    OdbcClient c;
-    EXPECT_EQ(c.connect(std::string("DRIVER={") + driver_name() + "};DBQ=" + path + ";COLOUR=blue;READONLY=perhaps"),
-              SQL_SUCCESS_WITH_INFO);
-    EXPECT_EQ(c.connect_state, "01S00");
-    EXPECT_EQ(c.exec("DELETE FROM Other"), SQL_SUCCESS) << "READONLY=perhaps keeps the default, read-write";
+    const std::string before = slurp(path);
+    const std::string base = std::string("DRIVER={") + driver_name() + "};DBQ=" + path;
+    {
+        OdbcClient c;
+        EXPECT_EQ(c.connect(base + ";COLOUR=blue"), SQL_SUCCESS_WITH_INFO);
+        EXPECT_EQ(c.connect_state, "01S00");
+    }
+    // A READONLY the driver does not understand must never leave the
+    // workbook writable.
+    for (const char *bad :
+         {"READONLY=Y", "READONLY=T", "READONLY=2", "READONLY=perhaps", "FIRSTROWHASNAMES=yes please",
+          "HEADERROW=0", "HEADERROW=first", "LOCKTIMEOUT=-1"}) {
+        OdbcClient c;
+        EXPECT_EQ(c.connect(base + ";" + bad), SQL_ERROR) << bad;
+        EXPECT_EQ(c.connect_state, "HY024") << bad;
+        EXPECT_NE(c.message(SQL_HANDLE_DBC).find(std::string(bad).substr(0, std::string(bad).find('='))),
+                  std::string::npos)
+            << c.message(SQL_HANDLE_DBC);
+    }
+    for (const char *good : {"READONLY=TRUE", "READONLY=yes", "READONLY=1", "READONLY=On"}) {
+        OdbcClient c;
+        ASSERT_EQ(c.connect(base + ";" + good), SQL_SUCCESS) << good;
+        EXPECT_EQ(c.exec("DELETE FROM Other"), SQL_ERROR) << good;
+        EXPECT_EQ(c.state(), "HY000");
+    }
+    EXPECT_EQ(slurp(path), before);
 }
 
 TEST(OdbcConnect, DriverFactsAnswerEveryInformationTheClientsAsk)
@@ -112,7 +133,7 @@ TEST(OdbcConnect, DriverFactsAnswerEveryInformationTheClientsAsk)
     ASSERT_EQ(SQLGetInfo(c.dbc, SQL_ODBC_SQL_CONFORMANCE, &small, sizeof small, nullptr), SQL_SUCCESS);
     EXPECT_EQ(small, SQL_OSC_MINIMUM);
     ASSERT_EQ(SQLGetInfo(c.dbc, SQL_TXN_CAPABLE, &small, sizeof small, nullptr), SQL_SUCCESS);
-    EXPECT_EQ(small, SQL_TC_NONE);
+    EXPECT_EQ(small, SQL_TC_ALL);
     SQLUINTEGER word = 0;
     ASSERT_EQ(SQLGetInfo(c.dbc, SQL_GETDATA_EXTENSIONS, &word, sizeof word, nullptr), SQL_SUCCESS);
     EXPECT_TRUE(word & SQL_GD_ANY_COLUMN);

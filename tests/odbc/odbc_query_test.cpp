@@ -1,5 +1,5 @@
 // Reading records: SELECT * and column lists, WHERE k=v on texts and numbers,
-// empty rows as NULL rows, and SQLGetData as text, integer, double and
+// rows without values skipped, and SQLGetData as text, integer, double and
 // UTF-16 text.
 #include "odbc_client.h"
 
@@ -18,15 +18,15 @@ protected:
     OdbcClient c;
 };
 
-TEST_F(OdbcQuery, SelectStarReturnsEveryRowUpToTheLastWithEmptyRowsAsNulls)
+TEST_F(OdbcQuery, SelectStarReturnsEveryRowThatHoldsAValue)
 {
-    EXPECT_EQ(c.query("SELECT * FROM `Parts$`"), (Rows{row({"bolt", "3", "x", "2.5"}),
-                                                       row({nullptr, nullptr, nullptr, nullptr}),
-                                                       row({"nut", "12", nullptr, "8"})}));
+    EXPECT_EQ(c.query("SELECT * FROM `Parts$`"),
+              (Rows{row({"bolt", "3", "x", "2.5"}), row({"nut", "12", nullptr, "8"})}))
+        << "the empty row between them is no record";
     SQLLEN count = 0;
     ASSERT_EQ(c.exec("SELECT * FROM Parts"), SQL_SUCCESS);
     SQLRowCount(c.stmt, &count);
-    EXPECT_EQ(count, 3);
+    EXPECT_EQ(count, 2);
     SQLCloseCursor(c.stmt);
     // Every way of writing the table name.
     for (const char *t : {"Parts", "Parts$", "[Parts]", "[Parts$]", "`Parts$`", "[parts$]"})
@@ -130,7 +130,7 @@ TEST_F(OdbcQuery, ResultDescriptionAndBoundColumns)
     std::vector<std::string> seen;
     while (SQLFetch(c.stmt) == SQL_SUCCESS)
         seen.push_back(text_ind == SQL_NULL_DATA ? "NULL" : std::string(text) + "=" + std::to_string(qty));
-    EXPECT_EQ(seen, (std::vector<std::string>{"bolt=3", "NULL", "nut=12"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"bolt=3", "nut=12"}));
     SQLFreeStmt(c.stmt, SQL_UNBIND);
     SQLCloseCursor(c.stmt);
 }
@@ -163,7 +163,7 @@ TEST_F(OdbcQuery, AFailedColumnLeavesTheRowReadable)
     EXPECT_EQ(SQLGetDiagRec(SQL_HANDLE_STMT, c.stmt, 1, state, &native, message, sizeof message, &length),
               SQL_NO_DATA);
     ASSERT_EQ(SQLFetch(c.stmt), SQL_SUCCESS) << "the cursor moves on";
-    EXPECT_EQ(SQLGetData(c.stmt, 1, SQL_C_CHAR, buf, sizeof buf, &ind), SQL_SUCCESS);
+    EXPECT_EQ(SQLGetData(c.stmt, 3, SQL_C_CHAR, buf, sizeof buf, &ind), SQL_SUCCESS);
     EXPECT_EQ(ind, SQL_NULL_DATA);
     SQLCloseCursor(c.stmt);
 
@@ -184,7 +184,7 @@ TEST_F(OdbcQuery, NumbersReadAsTextInTheirShortestForm)
     ASSERT_EQ(c.exec("INSERT INTO Parts (NAME, QTY, DIA) VALUES('v', 1234567890123, -0.125)"), SQL_SUCCESS);
     ASSERT_EQ(c.exec("INSERT INTO Parts (NAME, QTY, DIA) VALUES('u', 1e20, 0.0001)"), SQL_SUCCESS);
     EXPECT_EQ(c.query("SELECT QTY, DIA FROM Parts"),
-              (Rows{row({"3", "2.5"}), row({nullptr, nullptr}), row({"12", "8"}), row({"-40", "0.30000000000000004"}),
+              (Rows{row({"3", "2.5"}), row({"12", "8"}), row({"-40", "0.30000000000000004"}),
                     row({"1234567890123", "-0.125"}), row({"1e+20", "1e-04"})}));
     ASSERT_EQ(c.exec("SELECT DIA FROM Parts WHERE NAME='w'"), SQL_SUCCESS);
     ASSERT_EQ(SQLFetch(c.stmt), SQL_SUCCESS);
@@ -221,7 +221,6 @@ TEST_F(OdbcQuery, AnOpenCursorKeepsItsRowsWhileTheWorkbookChanges)
     SQLFreeHandle(SQL_HANDLE_STMT, second);
 
     EXPECT_EQ(c.text(1), "bolt");
-    EXPECT_EQ(SQLFetch(c.stmt), SQL_SUCCESS);
     EXPECT_EQ(SQLFetch(c.stmt), SQL_SUCCESS);
     EXPECT_EQ(c.text(1), "nut");
     EXPECT_EQ(SQLFetch(c.stmt), SQL_NO_DATA);

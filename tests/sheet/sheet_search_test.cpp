@@ -154,11 +154,15 @@ TEST_F(SheetSearchTest, TrailingBlankValueComparesAsNumberNotText)
 TEST_F(SheetSearchTest, ResultListFailureLeavesNothingBehind)
 {
     TestTable t(catalogue);
-    vexa::sim::fail_allocations_after(1); // the array succeeds, its first entry fails
-    TestList list;
-    int count = 0;
-    EXPECT_EQ(sheet_search_record(t.get(), "FIND>=KT_ALL_RECORD", list.out(), &count), -1);
-    vexa::sim::fail_allocations_after(-1);
-    EXPECT_EQ(list.get(), nullptr);
-    EXPECT_EQ(count, 0);
+    // Three values (M6, M8, M10) and the list array: any of the four
+    // allocations may fail, and nothing made before it may stay behind.
+    for (long successes = 0; successes <= 3; ++successes) {
+        vexa::sim::fail_allocations_after(successes);
+        TestList list;
+        int count = 0;
+        EXPECT_EQ(sheet_search_record(t.get(), "FIND>=KT_ALL_RECORD", list.out(), &count), -1) << successes;
+        vexa::sim::fail_allocations_after(-1);
+        EXPECT_EQ(list.get(), nullptr);
+        EXPECT_EQ(count, 0);
+    }
 }

@@ -1,6 +1,7 @@
 // The XESS text reader: line forms, sheet selection, the extent, line length
 // and bad input (parse_sheet on text), then the reader on files (extension
 // swap, messages, normalisation).
+#include "sheet/sheet_internal.h"
 #include "sheet/xess_reader.h"
 #include "xess_test_support.h"
 
@@ -235,6 +236,112 @@ TEST_F(XessParse, AllocationFailureGivesMinusOneAndLeaksNothing)
         EXPECT_EQ(status, -1);
         EXPECT_EQ(table.rows, nullptr);
     }
+}
+
+// Random exports: the lines of every form, with values that carry comment
+// marks, NULs, keywords, blanks and long tails, now and then a carriage
+// return, and sometimes no line feed at the end.
+std::string random_export(std::mt19937 &random)
+{
+    auto below = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    static const std::vector<std::string> values = {"7",
+                                                    " 7",
+                                                    "a##b",
+                                                    "x // y",
+                                                    "//",
+                                                    "##",
+                                                    "",
+                                                    "  ",
+                                                    "a=b",
+                                                    "\"q\"",
+                                                    "BITMAP",
+                                                    "END",
+                                                    "END ## x",
+                                                    "PARAMETERS",
+                                                    "PARAMETERS//",
+                                                    std::string("E\0D", 3),
+                                                    std::string("\0", 1),
+                                                    "pic.xbm",
+                                                    "dir\\\\p.ubm",
+                                                    "v:=w",
+                                                    "p/",
+                                                    "#",
+                                                    "1,2"};
+    std::string text;
+    if (below(4))
+        text = "X::4.W!E12.1\nSn::1/S\nSn::2/T\nSd::1\n";
+    const int lines = below(50);
+    for (int i = 0; i < lines; ++i) {
+        std::string ref = std::string(1, static_cast<char>('A' + below(5))) + std::to_string(below(13));
+        if (below(10) == 0)
+            ref = below(2) ? "$" + ref : "b" + std::to_string(below(13));
+        std::string value = values[static_cast<std::size_t>(below(static_cast<int>(values.size())))];
+        if (below(10) == 0)
+            value += std::string(static_cast<std::size_t>(below(300)), 'x');
+        switch (below(12)) {
+        case 0:
+            text += "X::4.W!" + std::string(1, static_cast<char>('A' + below(6))) + std::to_string(below(14));
+            break;
+        case 1: text += "Sn::" + std::to_string(below(3)) + (below(2) ? "/S" : "/T"); break;
+        case 2: text += "Sd::" + std::to_string(below(3)); break;
+        case 3: text += "PCib@" + ref + "::" + value; break;
+        case 4: text += "Nv@" + ref + value; break;
+        case 5: text += "Tl@" + ref + ":\"L\"" + value + "\""; break;
+        default: text += "Nv@" + ref + ":=G=" + value; break;
+        }
+        if (below(8) == 0)
+            text += "\r";
+        if (i + 1 < lines || below(2))
+            text += "\n";
+    }
+    return text;
+}
+
+// The reader feeds a file block by block: a line cut between two blocks,
+// even a long one, reads as when the text is parsed whole; and normalising
+// by the parser's notes gives what normalising every cell gives.
+TEST_F(XessParse, PiecesOfAnySizeAndNotedNormalisationAgreeWithTheWholeText)
+{
+    std::mt19937 random(20261208);
+    // Long lines cut by a piece boundary: a carriage return inside the kept
+    // part, and one at its very end, are characters like any other.
+    std::vector<std::string> texts;
+    for (std::size_t at : {247, 248, 249, 250}) {
+        std::string line = "Tl@A1:\"L\"" + std::string(300, 'x');
+        line[at] = '\r';
+        texts.push_back(head + line + "\nTl@B1:\"L\"after\"\n");
+    }
+    int with_data = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = round < static_cast<int>(texts.size())
+                                     ? texts[static_cast<std::size_t>(round)]
+                                     : random_export(random);
+        const char *sheet = round % 3 == 0 ? "T" : nullptr;
+
+        sheet_table whole{};
+        int whole_status = parse_sheet(text, sheet, &whole);
+        if (whole_status == 0)
+            whole_status = sheet_normalize(&whole);
+
+        cvstv::xess::SheetTextParser parser(sheet);
+        const std::size_t piece = round < static_cast<int>(texts.size()) ? 200 : 1 + random() % 40;
+        for (std::size_t at = 0; at < text.size() && parser.feed(std::string_view(text).substr(at, piece));)
+            at += piece;
+        sheet_table pieces{};
+        SheetGridNotes notes;
+        int pieces_status = parser.finish(&pieces, &notes);
+        if (pieces_status == 0)
+            pieces_status = sheet_normalize_noted(&pieces, notes);
+
+        EXPECT_EQ(pieces_status, whole_status);
+        EXPECT_EQ(table_cells(pieces), table_cells(whole)) << "pieces of " << piece << " from:\n" << text;
+        with_data += whole_status == 0;
+        sheet_release_memo(&whole);
+        sheet_release_memo(&pieces);
+        if (HasFailure())
+            break;
+    }
+    EXPECT_GT(with_data, 1000);
 }
 
 TEST(XessCellReference, LettersAndDigits)

@@ -74,6 +74,18 @@ void print_journal_entry(const vexa::sim::JournalEntry &e)
         std::fprintf(stderr, "cvstv: dialog%s%s: %s%s%s\n", e.title.empty() ? "" : " ", e.title.c_str(),
                      e.text.c_str(), e.answer.empty() ? "" : " -> ", e.answer.c_str());
         break;
+    case Entry::listing: {
+        // Diagnostics, such as the workbook driver's own reason a connection
+        // failed, go to the listing window.
+        std::string text = e.text;
+        while (!text.empty() && (text.front() == '\n' || text.front() == ' '))
+            text.erase(text.begin());
+        while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+            text.pop_back();
+        if (!text.empty())
+            std::fprintf(stderr, "cvstv: %s\n", text.c_str());
+        break;
+    }
     default: break;
     }
 }
