@@ -16,6 +16,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <string_view>
 
 using vexa::sim::host_call;
 
@@ -42,6 +43,18 @@ bool to_local(const char *host_path, std::string &local)
         if (c == '\\')
             c = '/';
     return true;
+}
+
+// Copies text into a caller's buffer of capacity + 1 bytes; HX_ERR_TOO_LONG
+// (and an empty buffer) when it does not fit.
+int copy_result(const std::string &text, char *result, std::size_t capacity)
+{
+    if (text.size() > capacity) {
+        result[0] = '\0';
+        return HX_ERR_TOO_LONG;
+    }
+    std::memcpy(result, text.c_str(), text.size() + 1);
+    return HX_OK;
 }
 
 } // namespace
@@ -82,6 +95,27 @@ std::string host_path(const std::string &local_path)
         if (c == '/')
             c = '\\';
     return host;
+}
+
+int read_host_file(const std::string &host_path, std::string &text, std::size_t limit)
+{
+    std::string local = local_path(host_path);
+    struct stat st;
+    if (local.empty() || ::stat(local.c_str(), &st) != 0)
+        return HX_ERR_NOT_FOUND;
+    if (!S_ISREG(st.st_mode) || static_cast<unsigned long long>(st.st_size) > limit)
+        return HX_ERR_IO;
+    std::FILE *f = std::fopen(local.c_str(), "rb");
+    if (!f)
+        return HX_ERR_IO;
+    std::string out(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t got = std::fread(out.data(), 1, out.size(), f);
+    bool failed = std::ferror(f) != 0 || std::fgetc(f) != EOF;
+    std::fclose(f);
+    if (failed || got != out.size())
+        return HX_ERR_IO;
+    text = std::move(out);
+    return HX_OK;
 }
 
 std::optional<std::string> lookup_env(const std::string &name)
@@ -170,6 +204,26 @@ HX_API int HX_merge_dir_and_name(const char *directory, const char *name, char *
         }
         std::memcpy(result, dir.c_str(), dir.size() + 1);
         return HX_OK;
+    });
+}
+
+HX_API int HX_CFI_merge_dir_and_name(const char *directory, const char *name, int file_type,
+                                     char result[HX_CFI_NAME_SIZE + 1])
+{
+    return host_call("HX_CFI_merge_dir_and_name", [&]() -> int {
+        if (!directory || !name || !result)
+            return HX_ERR_BAD_ARGUMENT;
+        result[0] = '\0';
+        if (file_type != HX_CFI_TYPE_ANY && file_type != HX_CFI_TYPE_PALETTE &&
+            file_type != HX_CFI_TYPE_DIRECTORY)
+            return HX_ERR_BAD_ARGUMENT;
+        std::string merged = directory;
+        if (!merged.empty() && merged.back() != '\\' && merged.back() != '/')
+            merged += '\\';
+        merged += name;
+        if (file_type == HX_CFI_TYPE_PALETTE && !std::string_view(name).ends_with(".pax"))
+            merged += ".pax";
+        return copy_result(merged, result, HX_CFI_NAME_SIZE);
     });
 }
 

@@ -1,6 +1,7 @@
 // Library loading of the headless host: really loads a shared library by
 // path with the dynamic loader and looks up the named entry. Libraries stay
-// loaded for the life of the process, as in the host.
+// loaded for the life of the process, as in the host; the session keeps the
+// list of what it loaded.
 #include "session_state.h"
 
 #include "hx_files.h"
@@ -11,8 +12,28 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 using vexa::sim::host_call;
+
+namespace {
+
+struct LibraryState {
+    std::vector<vexa::sim::LoadedLibrary> loaded;
+};
+
+vexa::sim::AreaState<LibraryState> libraries{"libraries"};
+
+} // namespace
+
+namespace vexa::sim {
+
+std::vector<LoadedLibrary> loaded_libraries()
+{
+    return libraries->loaded;
+}
+
+} // namespace vexa::sim
 
 extern "C" {
 
@@ -40,6 +61,7 @@ HX_API int HX_load_library(const char *path, const char *entry, void **function)
             return HX_ERR_NO_ENTRY;
         }
         *function = symbol;
+        libraries->loaded.push_back({path, entry});
         return HX_OK;
     });
 }

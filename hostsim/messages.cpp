@@ -5,14 +5,24 @@
 // queued for a message dialog).
 //
 // A translated text handed out by HX_TEXT stays valid until the session is
-// reset (one copy per source text).
+// reset (one copy per distinct translation, kept when a later translation
+// file changes the table).
+//
+// A message the user may switch off is answered by the scripted user; once
+// the user ticked "Do not show this message again", the message's key is
+// remembered with the answer given, and later messages of that key answer
+// it without being shown.
 #include "session_state.h"
 
 #include "hx_messages.h"
 
+#include "vexahost/text_files.h"
+
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,10 +35,14 @@ namespace {
 
 struct MessagesState {
     std::map<std::string, std::string> translations;
-    std::map<std::string, std::string> translated_texts;
+    std::set<std::string> translated_texts; // every translation handed out, at a stable address
+    std::vector<std::string> translation_files;
+    std::map<std::string, int> hidden_user_messages; // key -> the answer then given
     bool listing_is_open = false;
     std::string listing;
 };
+
+constexpr std::size_t max_translation_file = 1 << 20;
 
 vexa::sim::AreaState<MessagesState> messages{"messages"};
 
@@ -76,6 +90,8 @@ std::string fail_text(int status)
     case HX_ERR_NO_ENTRY: return "Entry point not found in library";
     case HX_ERR_TOO_LONG: return "Result too long for its buffer";
     case HX_ERR_INTERNAL: return "Internal error of the host";
+    case HX_ERR_BAD_FORMAT: return "File is not in the expected form";
+    case HX_ERR_WRONG_TYPE: return "Value is of another type";
     default: return "Host error " + std::to_string(status);
     }
 }
@@ -87,6 +103,11 @@ namespace vexa::sim {
 void set_translation(const std::string &text, const std::string &translated_text)
 {
     messages->translations[text] = translated_text;
+}
+
+std::vector<std::string> translation_files()
+{
+    return messages->translation_files;
 }
 
 bool listing_open()
@@ -114,7 +135,7 @@ HX_API const char *HX_TEXT(const char *text)
         auto it = messages->translations.find(text);
         if (it == messages->translations.end())
             return text;
-        return messages->translated_texts.insert_or_assign(text, it->second).first->second.c_str();
+        return messages->translated_texts.insert(it->second).first->c_str();
     });
 }
 
@@ -155,6 +176,56 @@ HX_API int HX_message_dialog(const char *title, int kind, const char *text, cons
         entry.response = *response;
         entry.buttons = labels;
         entry.answer = labels[static_cast<std::size_t>(chosen)];
+        record(std::move(entry));
+        return HX_OK;
+    });
+}
+
+HX_API int HX_UI_user_controlled_message(const char *key, int type, const char *title, const char *text,
+                                         int user_can_hide, int default_button, int *answer)
+{
+    return host_call("HX_UI_user_controlled_message", [&]() -> int {
+        if (!key || !*key || !text || !answer)
+            return HX_ERR_BAD_ARGUMENT;
+        std::vector<std::string> labels;
+        if (type == HX_UI_USER_MESSAGE_INFORMATION)
+            labels = {"OK"};
+        else if (type == HX_UI_USER_MESSAGE_QUESTION)
+            labels = {"OK", "Cancel"};
+        else
+            return HX_ERR_BAD_ARGUMENT;
+        if (default_button < 1 || default_button > static_cast<int>(labels.size()))
+            return HX_ERR_BAD_ARGUMENT;
+        if (auto hidden = messages->hidden_user_messages.find(key);
+            hidden != messages->hidden_user_messages.end()) {
+            *answer = hidden->second;
+            return HX_OK;
+        }
+        // The scripted user's answer, else the default button.
+        int chosen = default_button - 1;
+        bool hide = false;
+        if (auto a = vexa::sim::take_answer(vexa::sim::Ask::user_message)) {
+            if (a->close)
+                chosen = -1;
+            else if (a->position >= 1 && a->position <= static_cast<int>(labels.size()))
+                chosen = a->position - 1;
+            else if (!a->button.empty())
+                for (std::size_t i = 0; i < labels.size(); ++i)
+                    if (labels[i] == a->button)
+                        chosen = static_cast<int>(i);
+            hide = a->hide && user_can_hide;
+        }
+        *answer = chosen < 0 ? HX_UI_USER_MESSAGE_CLOSED : -(chosen + 2);
+        if (hide)
+            messages->hidden_user_messages[key] = *answer;
+        vexa::sim::JournalEntry entry;
+        entry.kind = Entry::user_message;
+        entry.severity = type;
+        entry.title = title ? title : "";
+        entry.text = text;
+        entry.response = *answer;
+        entry.buttons = labels;
+        entry.answer = chosen < 0 ? "" : labels[static_cast<std::size_t>(chosen)];
         record(std::move(entry));
         return HX_OK;
     });
@@ -223,6 +294,59 @@ HX_API int HX_set_status(const char *text)
 {
     return host_call("HX_set_status", [&]() -> int {
         record(Entry::status, 0, "", text ? text : "");
+        return HX_OK;
+    });
+}
+
+HX_API int HX_kt_lprintf(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int status = host_call("HX_kt_lprintf", [&]() -> int {
+        if (!format)
+            return HX_ERR_BAD_ARGUMENT;
+        va_list copy;
+        va_copy(copy, args);
+        int n = std::vsnprintf(nullptr, 0, format, copy);
+        va_end(copy);
+        if (n < 0)
+            return HX_ERR_BAD_ARGUMENT;
+        std::string text(static_cast<std::size_t>(n) + 1, '\0');
+        std::vsnprintf(text.data(), text.size(), format, args);
+        text.resize(static_cast<std::size_t>(n));
+        record(Entry::tooling_log, 0, "", std::move(text));
+        return HX_OK;
+    });
+    va_end(args);
+    return status;
+}
+
+HX_API int NLM_load_translation_file(const char *path)
+{
+    return host_call("NLM_load_translation_file", [&]() -> int {
+        if (!path || !*path)
+            return HX_ERR_BAD_ARGUMENT;
+        std::string text;
+        int status = vexa::sim::read_host_file(path, text, max_translation_file);
+        if (status == HX_ERR_IO)
+            record(Entry::syslog, 0, "",
+                   std::string("NLM_load_translation_file: ") + path + ": cannot be read");
+        if (status != HX_OK)
+            return status;
+        vexa::sim::Translations loaded;
+        vexa::sim::TextFileError error;
+        if (!vexa::sim::parse_translation_file(text, loaded, error)) {
+            std::string where = error.line > 0 ? ": line " + std::to_string(error.line) : std::string();
+            record(Entry::syslog, 0, "",
+                   std::string("NLM_load_translation_file: ") + path + where + ": " + error.reason);
+            return HX_ERR_BAD_FORMAT;
+        }
+        for (auto &[source, translation] : loaded)
+            messages->translations[source] = std::move(translation);
+        messages->translation_files.emplace_back(path);
+        record(Entry::shell, 0, "",
+               "translation file " + std::string(path) + " loaded (" + std::to_string(loaded.size()) +
+                   " texts)");
         return HX_OK;
     });
 }

@@ -42,6 +42,15 @@ void push_dialog_close()
     push_answer(a);
 }
 
+void push_user_message_answer(int position, bool hide)
+{
+    Answer a;
+    a.ask = Ask::user_message;
+    a.position = position;
+    a.hide = hide;
+    push_answer(a);
+}
+
 std::size_t pending_answers()
 {
     return user->answers.size();

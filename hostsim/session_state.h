@@ -29,6 +29,11 @@ const JournalEntry *stable_journal_entry(std::size_t index);
 // The value of an environment variable as the session sees it.
 std::optional<std::string> lookup_env(const std::string &name);
 
+// Reads a whole file (host path) of at most `limit` bytes into text:
+// HX_OK; HX_ERR_NOT_FOUND when there is no such file; HX_ERR_IO when it is
+// a directory, cannot be read or is larger than limit.
+int read_host_file(const std::string &host_path, std::string &text, std::size_t limit);
+
 // The answer at the front of the scripted user's queue when it is for this
 // kind of question (taken off the queue); nullopt otherwise.
 std::optional<Answer> take_answer(Ask ask);

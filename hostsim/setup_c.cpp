@@ -25,6 +25,9 @@ vexahost_entry_kind c_kind(vexa::sim::Entry kind)
     case Entry::syslog: return VEXAHOST_SYSLOG;
     case Entry::cue: return VEXAHOST_CUE;
     case Entry::status: return VEXAHOST_STATUS;
+    case Entry::user_message: return VEXAHOST_USER_MESSAGE;
+    case Entry::tooling_log: return VEXAHOST_TOOLING_LOG;
+    case Entry::shell: return VEXAHOST_SHELL;
     }
     return VEXAHOST_SYSLOG;
 }

@@ -14,7 +14,7 @@ BUILT_KIT="$ROOT/build/examples/kit"
 run() { echo "\$ cvstv $*"; "$CVSTV" "$@"; echo; }
 
 echo "== Kit paths on the example kit"
-run --kit "$BUILT_KIT" fspec --kind mold0 --wizard 1 /application cavora_toolbar.tbr
+run --kit "$BUILT_KIT" fspec --kind mold0 --wizard 1 /application kr_cavora.tbr
 run --kit "$BUILT_KIT" fspec --kind mold1 --wizard 2 /templates stv_add_in.xla
 run --kit "$BUILT_KIT" fspec --kind mold1 --wizard 3 /configuration presdes_config.txt
 run --kit "$BUILT_KIT" fspec --kind data --wizard 1 / cv_material.xs4
@@ -40,3 +40,19 @@ run --kit "$BUILT_KIT" lookup --method excel --field TAP_DRILL_DIA --field MINOR
   thread_standard_dat.xls::Metric "SCREW_DIA==10 && THREAD_PITCH==1.5"
 run --kit "$BUILT_KIT" lookup --json --method odbc --field TAP_DRILL_DIA --field MINOR_DIA \
   thread_standard_dat.xls::Unified "SCREW_DIA==1/4 && THREAD_PITCH==0.05"
+
+echo "== Switching Cavora on: toolbar, drafting palettes, companion library, translation file"
+run --kit "$BUILT_KIT" app on cavora
+
+echo "== Customer defaults: a layer, the naming rules, a Strivo colour and length from its settings workbook"
+run --kit "$BUILT_KIT" default --kind 1 CV_DatumLayer
+run --kit "$BUILT_KIT" default --kind 7 CV_Part_Name_Rule
+run --kit "$BUILT_KIT" default --wizard 2 --kind 3 CV_PartingLinesColor
+run --kit "$BUILT_KIT" default --json --wizard 2 --kind 2 --units english STV_StripLiftClearance
+
+echo "== Materials with their shrinkage scale factors"
+run --kit "$BUILT_KIT" material
+
+echo "== Tapped holes: 1/4-20 UNC in a metric part, M10x1.5 in an English part (JSON)"
+run --kit "$BUILT_KIT" thread --units metric --form Unified 0.25 0.05
+run --kit "$BUILT_KIT" thread --json --units english --form Metric 10 1.5

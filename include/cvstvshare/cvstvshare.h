@@ -6,6 +6,9 @@
 #define CVSTVSHARE_H
 
 #include "cvstvshare_export.h"
+#include "application.h"
+#include "customer_defaults.h"
+#include "project_lookups.h"
 #include "sheet.h"
 #include "sheet_gxdb.h"
 #include "sheet_loading.h"

@@ -20,6 +20,7 @@
 #ifdef __cplusplus
 #define CVSTV_BEGIN_DECLS extern "C" {
 #define CVSTV_END_DECLS }
+/* No exception leaves an exported function. */
 #define CVSTV_NOEXCEPT noexcept
 #else
 #define CVSTV_BEGIN_DECLS

@@ -51,14 +51,16 @@ typedef unsigned int tag_t;
 /* Host status codes that callers may test for. */
 enum {
     HX_OK = 0,
-    HX_ERR_NO_MEMORY = 1101,   /* the allocator could not serve a request */
-    HX_ERR_BAD_ARGUMENT = 1102,/* a null or malformed argument */
-    HX_ERR_NOT_FOUND = 1103,   /* no such variable, file, entry or object */
-    HX_ERR_IO = 1104,          /* a file could not be read or written */
-    HX_ERR_LOAD = 1105,        /* a library could not be loaded */
-    HX_ERR_NO_ENTRY = 1106,    /* a loaded library lacks the named entry */
-    HX_ERR_TOO_LONG = 1107,    /* a result does not fit the caller's buffer */
-    HX_ERR_INTERNAL = 1108     /* the host failed inside a call */
+    HX_ERR_NO_MEMORY = 1101,    /* the allocator could not serve a request */
+    HX_ERR_BAD_ARGUMENT = 1102, /* a null or malformed argument */
+    HX_ERR_NOT_FOUND = 1103,    /* no such variable, file, entry or object */
+    HX_ERR_IO = 1104,           /* a file could not be read or written */
+    HX_ERR_LOAD = 1105,         /* a library could not be loaded */
+    HX_ERR_NO_ENTRY = 1106,     /* a loaded library lacks the named entry */
+    HX_ERR_TOO_LONG = 1107,     /* a result does not fit the caller's buffer */
+    HX_ERR_INTERNAL = 1108,     /* the host failed inside a call */
+    HX_ERR_BAD_FORMAT = 1109,   /* a file is not in the form the host reads */
+    HX_ERR_WRONG_TYPE = 1110    /* a value is held with a type that cannot answer the request */
 };
 
 #endif

@@ -25,6 +25,26 @@ enum {
     HX_FILE_WRONG_TYPE = 2
 };
 
+/* File-type codes of HX_CFI_merge_dir_and_name and of the directory
+ * listing. */
+enum {
+    HX_CFI_TYPE_ANY = 0,        /* any file, the name as given */
+    HX_CFI_TYPE_PALETTE = 60,   /* a palette file: ".pax" is added when missing */
+    HX_CFI_TYPE_DIRECTORY = 100 /* a directory */
+};
+
+/* Options of HX_CFI_begin_dir_listing. */
+enum {
+    HX_CFI_LIST_ALL = 0,     /* files and directories */
+    HX_CFI_LIST_FILES = 2048 /* files only */
+};
+
+/* Codes of HX_CFI_next_dir_entry. */
+enum { HX_CFI_ENTRY = 0, HX_CFI_END = 2 };
+
+/* Longest full file name of the HX_CFI_ services, without terminator. */
+#define HX_CFI_NAME_SIZE 256
+
 /* Longest name HX_unique_file_name writes, without terminator. */
 #define HX_UNIQUE_NAME_SIZE 32
 
@@ -44,6 +64,19 @@ HX_API int HX_ask_temp_dir(const char **directory);
 /* A new unique bare file name (no directory) of at most
  * HX_UNIQUE_NAME_SIZE characters; nothing is created. */
 HX_API int HX_unique_file_name(char name[HX_UNIQUE_NAME_SIZE + 1]);
+/* Join a directory and a name for a file type (HX_CFI_TYPE_...) into result;
+ * HX_ERR_TOO_LONG (result empty) when it does not fit. */
+HX_API int HX_CFI_merge_dir_and_name(const char *directory, const char *name, int file_type,
+                                     char result[HX_CFI_NAME_SIZE + 1]);
+/* Lists a directory: the entries of a file type whose names match a pattern
+ * ("*.pax"; '*' and '?' wildcards), in name order. HX_ERR_NOT_FOUND when the
+ * directory does not exist. *listing is a host object until ended. */
+HX_API int HX_CFI_begin_dir_listing(const char *directory, int option, int file_type, const char *pattern,
+                                    tag_t *listing);
+/* The next entry's bare name and *code HX_CFI_ENTRY, or an empty name and
+ * HX_CFI_END after the last. */
+HX_API int HX_CFI_next_dir_entry(tag_t listing, char name[HX_CFI_NAME_SIZE + 1], int *code);
+HX_API int HX_CFI_end_dir_listing(tag_t listing);
 /* The local file-system path of a host path, into result (capacity bytes).
  * HX_ERR_TOO_LONG when it does not fit; result is then empty. */
 HX_API int HX_local_path(const char *host_path, char *result, size_t capacity);

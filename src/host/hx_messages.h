@@ -48,6 +48,15 @@ typedef struct HX_UI_message_buttons {
  * without pressing a button. */
 #define HX_UI_RESPONSE_CLOSED (-1)
 
+/* Types of HX_UI_user_controlled_message, with the buttons they offer. */
+enum {
+    HX_UI_USER_MESSAGE_INFORMATION = 1, /* "OK" */
+    HX_UI_USER_MESSAGE_QUESTION = 2     /* "OK", "Cancel" */
+};
+/* Answer of HX_UI_user_controlled_message when the user closes the message;
+ * pressing button n (from 1) answers -(n + 1): -2 for the first button. */
+#define HX_UI_USER_MESSAGE_CLOSED (-1)
+
 /* Longest status text HX_get_fail_message writes, without terminator. */
 #define HX_FAIL_MESSAGE_SIZE 132
 
@@ -72,6 +81,14 @@ HX_API int HX_UI_message_dialog(const char *title, HX_UI_MESSAGE_DIALOG_TYPE typ
                                 const char *const *lines, int line_count,
                                 const HX_UI_message_buttons *buttons, int translate,
                                 int *response);
+/* A message the user may switch off: shown with the buttons of its type and
+ * the default button (from 1) preselected; *answer receives the answer code
+ * (see HX_UI_USER_MESSAGE_CLOSED). With user_can_hide non-zero the message
+ * offers "Do not show this message again"; once the user has ticked it, a
+ * later message of the same key is not shown and answers as the user did
+ * then. */
+HX_API int HX_UI_user_controlled_message(const char *key, int type, const char *title, const char *text,
+                                         int user_can_hide, int default_button, int *answer);
 /* The text of a host status, at most HX_FAIL_MESSAGE_SIZE characters. */
 HX_API int HX_get_fail_message(int status, char message[HX_FAIL_MESSAGE_SIZE + 1]);
 /* Listing window: is it open, open it, write text (no line feed added). */
@@ -83,6 +100,13 @@ HX_API int HX_syslog_write(const char *text);
 /* Prompt (cue) and status line. */
 HX_API int HX_set_cue(const char *text);
 HX_API int HX_set_status(const char *text);
+/* printf-formatted text to the host's tooling log (no line feed added). */
+HX_API int HX_kt_lprintf(const char *format, ...) HX_PRINTF(1, 2);
+/* Loads a message-translation file (host path): afterwards HX_TEXT answers
+ * its translations. The file is read whole or not at all: HX_ERR_NOT_FOUND,
+ * HX_ERR_IO or HX_ERR_BAD_FORMAT (the reason goes to the system log) leave
+ * the translations as they were. */
+HX_API int NLM_load_translation_file(const char *path);
 
 HX_END_DECLS
 

@@ -22,6 +22,10 @@ extern const Command fspec_command;
 extern const Command lookup_command;
 extern const Command search_command;
 extern const Command sheets_command;
+extern const Command app_command;
+extern const Command default_command;
+extern const Command material_command;
+extern const Command thread_command;
 
 // Prints "cvstv: <command>: <message>" to standard error; returns 1.
 int fail(const char *command, const std::string &message);

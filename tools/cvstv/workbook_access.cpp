@@ -19,6 +19,7 @@
 
 #include "vexahost/session.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -184,6 +185,63 @@ std::string json_string(const std::string &text)
         }
     }
     return out + "\"";
+}
+
+} // namespace cvstv_cli
+
+namespace cvstv_cli {
+
+bool prepare_library_read(const ParsedArgs &args, std::string &error)
+{
+    ReadMethod method;
+    if (!parse_method(args, method, error))
+        return false;
+    if (method == ReadMethod::odbc) {
+        error = "--method odbc: the library reads a whole sheet by ODBC only under a non-zero read method, "
+                "which it keeps at 0 (use xess or excel; 'cvstv lookup --method odbc' reads a sheet by ODBC)";
+        return false;
+    }
+    prepare_method(args, method);
+    return true;
+}
+
+std::string json_number(double value)
+{
+    if (!std::isfinite(value))
+        return "null";
+    char text[40];
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value)
+            break;
+    }
+    return text;
+}
+
+std::string json_number_or_string(const std::string &text)
+{
+    // JSON's number form: -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
+    std::size_t i = 0, n = text.size();
+    auto digits = [&] {
+        std::size_t start = i;
+        while (i < n && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        return i - start;
+    };
+    if (i < n && text[i] == '-')
+        ++i;
+    bool ok = i < n && (text[i] == '0' ? (++i, true) : digits() > 0);
+    if (ok && i < n && text[i] == '.') {
+        ++i;
+        ok = digits() > 0;
+    }
+    if (ok && i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        ok = digits() > 0;
+    }
+    return ok && i == n ? text : json_string(text);
 }
 
 } // namespace cvstv_cli

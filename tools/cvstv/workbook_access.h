@@ -63,8 +63,20 @@ int search_table(const char *command, sheet_table &table, const std::string &con
 // then NAME=value per field.
 void print_report(const SearchReport &report);
 
+// For commands whose workbooks the library reads itself (default, material,
+// thread): parses --method and sets the session up for it. xess and excel
+// are set up as for lookup; odbc is refused with error set, since the
+// library reads a whole sheet by ODBC only under a non-zero read method,
+// which it keeps at 0 (lookup --method odbc reads the sheet itself).
+bool prepare_library_read(const ParsedArgs &args, std::string &error);
+
 // text as a JSON string literal, quotes included.
 std::string json_string(const std::string &text);
+// A number as JSON: the shortest text that reads back as the same value
+// (null for infinity or NaN).
+std::string json_number(double value);
+// A JSON number when text is written as one, else a JSON string.
+std::string json_number_or_string(const std::string &text);
 
 } // namespace cvstv_cli
 

@@ -14,7 +14,17 @@
 
 namespace vexa::sim {
 
-enum class Entry { message_box, message_dialog, listing, syslog, cue, status };
+enum class Entry {
+    message_box,
+    message_dialog,
+    listing,
+    syslog,
+    cue,
+    status,
+    user_message, // a message the user may switch off (title, text, buttons, answer)
+    tooling_log,  // a text written to the host's tooling log
+    shell,        // the user-interface shell changed: a toolbar, a palette, a translation file
+};
 
 struct JournalEntry {
     Entry kind;

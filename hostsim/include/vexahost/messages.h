@@ -6,11 +6,16 @@
 #include "vexahost/common.h"
 
 #include <string>
+#include <vector>
 
 namespace vexa::sim {
 
 // HX_TEXT answers `translated` for `text`.
 VEXAHOST_API void set_translation(const std::string &text, const std::string &translated);
+
+// The translation files loaded (NLM_load_translation_file), host paths in
+// load order.
+VEXAHOST_API std::vector<std::string> translation_files();
 
 // Listing window.
 VEXAHOST_API bool listing_open();

@@ -18,6 +18,11 @@ enum class ObjectKind {
     part,             // a part (file) loaded in the session
     expression,       // an expression of a part
     model_object,     // a body, face, edge, line, point, feature ... of a part
+    toolbar,          // a toolbar of the user-interface shell
+    menu_button,      // a menu button defined by a toolbar
+    palette,          // an entry of the resource palette
+    dir_listing,      // a directory listing in progress
+    layer_category,   // a named layer category
 };
 
 // Number of live objects in the table.

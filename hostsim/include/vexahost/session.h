@@ -12,11 +12,16 @@
 #include "vexahost/faults.h"
 #include "vexahost/files.h"
 #include "vexahost/journal.h"
+#include "vexahost/libraries.h"
 #include "vexahost/memory.h"
 #include "vexahost/messages.h"
 #include "vexahost/objects.h"
 #include "vexahost/parts.h"
+#include "vexahost/preferences.h"
+#include "vexahost/session_switches.h"
 #include "vexahost/spreadsheets.h"
+#include "vexahost/tooling.h"
+#include "vexahost/ui_shell.h"
 #include "vexahost/user.h"
 
 namespace vexa::sim {

@@ -80,7 +80,10 @@ typedef enum vexahost_entry_kind {
     VEXAHOST_LISTING = 2,        /* text written to the listing window */
     VEXAHOST_SYSLOG = 3,         /* a line of the system log */
     VEXAHOST_CUE = 4,            /* the prompt */
-    VEXAHOST_STATUS = 5          /* the status line */
+    VEXAHOST_STATUS = 5,         /* the status line */
+    VEXAHOST_USER_MESSAGE = 6,   /* a message the user may switch off; title, buttons, answer */
+    VEXAHOST_TOOLING_LOG = 7,    /* a text written to the tooling log */
+    VEXAHOST_SHELL = 8           /* the user-interface shell changed (toolbar, palette, translations) */
 } vexahost_entry_kind;
 
 /* Longest list of buttons an entry reports. */

@@ -20,6 +20,7 @@ namespace vexa::sim {
 // What an answer is for.
 enum class Ask {
     message_dialog, // a message dialog: a button by label or position, or closed
+    user_message,   // a message the user may switch off: a button, and whether to hide it
 };
 
 struct Answer {
@@ -27,6 +28,7 @@ struct Answer {
     std::string button; // a button by its label as offered (before translation)
     int position = 0;   // else a button by its position from 1
     bool close = false; // the user closes the dialog without pressing a button
+    bool hide = false;  // user_message: tick "Do not show this message again"
 };
 
 VEXAHOST_API void push_answer(const Answer &answer);
@@ -34,6 +36,10 @@ VEXAHOST_API void push_answer(const Answer &answer);
 VEXAHOST_API void push_dialog_answer(int position);
 VEXAHOST_API void push_dialog_answer(const std::string &button);
 VEXAHOST_API void push_dialog_close();
+// Shorthand for a message the user may switch off: the button by its
+// position from 1, and whether the user ticks "Do not show this message
+// again".
+VEXAHOST_API void push_user_message_answer(int position, bool hide = false);
 // Answers not yet taken.
 VEXAHOST_API std::size_t pending_answers();
 VEXAHOST_API void clear_answers();
