@@ -8,6 +8,7 @@
 // reset (one copy per source text).
 #include "session_state.h"
 
+#include "../src/host/hx_dialogs.h"
 #include "../src/host/hx_messages.h"
 
 #include <cstdio>
@@ -76,6 +77,11 @@ std::string fail_text(int status)
     case HX_ERR_NO_ENTRY: return "Entry point not found in library";
     case HX_ERR_TOO_LONG: return "Result too long for its buffer";
     case HX_ERR_INTERNAL: return "Internal error of the host";
+    case HX_STYLER_ERR_NO_DIALOG: return "No such dialog is open";
+    case HX_STYLER_ERR_NO_ITEM: return "The dialog has no such item";
+    case HX_STYLER_ERR_BAD_ATTRIBUTE: return "The dialog item has no such attribute";
+    case HX_STYLER_ERR_BAD_VALUE: return "Invalid value for the dialog item";
+    case HX_STYLER_ERR_DIALOG_FILE: return "The dialog file cannot be read";
     default: return "Host error " + std::to_string(status);
     }
 }

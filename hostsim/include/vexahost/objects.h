@@ -18,6 +18,8 @@ enum class ObjectKind {
     part,             // a part (file) loaded in the session
     expression,       // an expression of a part
     model_object,     // a body, face, edge, line, point, feature ... of a part
+    dialog,           // an open dialog; its tag is its dialog id
+    selection,        // the selection of a dialog
 };
 
 // Number of live objects in the table.
