@@ -6,6 +6,8 @@
 #define CVSTVSHARE_H
 
 #include "cvstvshare_export.h"
+#include "dialog_items.h"
+#include "selection.h"
 #include "sheet.h"
 #include "sheet_gxdb.h"
 #include "sheet_loading.h"

@@ -23,6 +23,13 @@
 #define CVSTV_END_DECLS
 #endif
 
+/* Exported functions never throw: C++ callers see them as noexcept. */
+#ifdef __cplusplus
+#define CVSTV_NOEXCEPT noexcept
+#else
+#define CVSTV_NOEXCEPT
+#endif
+
 /* A host object identifier; 0 is the null tag. */
 typedef unsigned int tag_t;
 
