@@ -39,11 +39,21 @@ struct TextCopy {
 int set_entry_sensitivity(const char *function, Result result, int dialog_id, const char *item_id, int index,
                           int sensitive) noexcept
 {
-    Exchange x{.attribute = HX_STYLER_SENSITIVITY, .result = result};
+    Exchange x{.attribute = HX_STYLER_SENSITIVITY, .form = HX_STYLER_INTEGER, .result = result};
     return set_with(function, x, dialog_id, item_id, [&](Value &v) {
         v.entry_index = index;
         v.value.integer = sensitive;
     });
+}
+
+// The exchange with the value form its C type gives, unless it names one:
+// a value always travels in the form it was written in, so the host can
+// refuse a value of the wrong form instead of reading the wrong member.
+constexpr Exchange typed(Exchange x, int form)
+{
+    if (x.form == HX_STYLER_OWN_FORM)
+        x.form = form;
+    return x;
 }
 
 bool two_values(const Value &v, int form)
@@ -157,7 +167,7 @@ bool two_values(const Value &v, int form)
 #define CVSTV_DEFINE_SET_INTEGER(name, ...)                                                                      \
     CVSTV_API int name(int dialog_id, const char *item_id, int value) noexcept                                  \
     {                                                                                                            \
-        constexpr Exchange x{__VA_ARGS__};                                                                       \
+        constexpr Exchange x = typed(Exchange{__VA_ARGS__}, HX_STYLER_INTEGER);                                 \
         return set_with(#name, x, dialog_id, item_id, [&](Value &v) {                                            \
             (x.slot == Slot::entry_index ? v.entry_index : v.value.integer) = value;                            \
         });                                                                                                      \
@@ -166,14 +176,15 @@ bool two_values(const Value &v, int form)
 #define CVSTV_DEFINE_SET_REAL(name, ...)                                                                         \
     CVSTV_API int name(int dialog_id, const char *item_id, double value) noexcept                               \
     {                                                                                                            \
-        return set_with(#name, Exchange{__VA_ARGS__}, dialog_id, item_id, [&](Value &v) { v.value.real = value; }); \
+        return set_with(#name, typed(Exchange{__VA_ARGS__}, HX_STYLER_REAL), dialog_id, item_id,                 \
+                        [&](Value &v) { v.value.real = value; });                                                \
     }
 
 #define CVSTV_DEFINE_SET_TEXT(name, ...)                                                                         \
     CVSTV_API int name(int dialog_id, const char *item_id, const char *text) noexcept                           \
     {                                                                                                            \
         TextCopy copy(text);                                                                                     \
-        return set_with(#name, Exchange{__VA_ARGS__}, dialog_id, item_id,                                        \
+        return set_with(#name, typed(Exchange{__VA_ARGS__}, HX_STYLER_TEXT), dialog_id, item_id,                 \
                         [&](Value &v) { v.value.string = copy.get(); });                                         \
     }
 
@@ -192,10 +203,10 @@ bool two_values(const Value &v, int form)
 #define CVSTV_DEFINE_SET_INT_RANGE(name, ...) CVSTV_DEFINE_SET_RANGE(int, name, integers, __VA_ARGS__)
 #define CVSTV_DEFINE_SET_REAL_RANGE(name, ...) CVSTV_DEFINE_SET_RANGE(double, name, reals, __VA_ARGS__)
 
-#define CVSTV_DEFINE_ASK_SCALAR(type, name, read, ...)                                                           \
+#define CVSTV_DEFINE_ASK_SCALAR(type, name, form, read, ...)                                                     \
     CVSTV_API int name(int dialog_id, const char *item_id, type *out) noexcept                                  \
     {                                                                                                            \
-        constexpr Exchange x{__VA_ARGS__};                                                                       \
+        constexpr Exchange x = typed(Exchange{__VA_ARGS__}, form);                                               \
         return ask_with(                                                                                         \
             #name, x, dialog_id, item_id, out != nullptr,                                                        \
             [&] {                                                                                                \
@@ -208,8 +219,9 @@ bool two_values(const Value &v, int form)
             });                                                                                                  \
     }
 #define CVSTV_DEFINE_ASK_INTEGER(name, ...)                                                                      \
-    CVSTV_DEFINE_ASK_SCALAR(int, name, cvstv::ui::integer_of(x, v), __VA_ARGS__)
-#define CVSTV_DEFINE_ASK_REAL(name, ...) CVSTV_DEFINE_ASK_SCALAR(double, name, v.value.real, __VA_ARGS__)
+    CVSTV_DEFINE_ASK_SCALAR(int, name, HX_STYLER_INTEGER, cvstv::ui::integer_of(x, v), __VA_ARGS__)
+#define CVSTV_DEFINE_ASK_REAL(name, ...)                                                                         \
+    CVSTV_DEFINE_ASK_SCALAR(double, name, HX_STYLER_REAL, v.value.real, __VA_ARGS__)
 
 #define CVSTV_DEFINE_ASK_RANGE(type, name, member, ...)                                                          \
     CVSTV_API int name(int dialog_id, const char *item_id, type *minimum, type *maximum) noexcept                \
@@ -243,7 +255,7 @@ bool two_values(const Value &v, int form)
 #define CVSTV_DEFINE_DIALOG_SET_INTEGER(name, ...)                                                               \
     CVSTV_API int name(int dialog_id, int value) noexcept                                                       \
     {                                                                                                            \
-        return set_with(#name, Exchange{__VA_ARGS__}, dialog_id, nullptr,                                        \
+        return set_with(#name, typed(Exchange{__VA_ARGS__}, HX_STYLER_INTEGER), dialog_id, nullptr,              \
                         [&](Value &v) { v.value.integer = value; });                                             \
     }
 
@@ -251,7 +263,7 @@ bool two_values(const Value &v, int form)
     CVSTV_API int name(int dialog_id, int *out) noexcept                                                        \
     {                                                                                                            \
         return ask_with(                                                                                         \
-            #name, Exchange{__VA_ARGS__}, dialog_id, nullptr, out != nullptr, [] {},                             \
+            #name, typed(Exchange{__VA_ARGS__}, HX_STYLER_INTEGER), dialog_id, nullptr, out != nullptr, [] {},   \
             [&](const Value &v) {                                                                                \
                 *out = v.value.integer;                                                                          \
                 return 0;                                                                                        \
@@ -262,7 +274,7 @@ bool two_values(const Value &v, int form)
     CVSTV_API int name(int dialog_id, const char *text) noexcept                                                \
     {                                                                                                            \
         TextCopy copy(text);                                                                                     \
-        return set_with(#name, Exchange{__VA_ARGS__}, dialog_id, nullptr,                                        \
+        return set_with(#name, typed(Exchange{__VA_ARGS__}, HX_STYLER_TEXT), dialog_id, nullptr,                 \
                         [&](Value &v) { v.value.string = copy.get(); });                                         \
     }
 

@@ -88,9 +88,10 @@ int ask_chosen_text(int dialog_id, const char *item_id, std::string &text)
     if (status != 0 || index < 0)
         return -1;
     Record r(HX_STYLER_VALUE, item_id);
+    r->value_form = HX_STYLER_TEXT;
     if (r.ask(dialog_id) != 0)
         return -1;
-    text = r->value_form == HX_STYLER_TEXT && r->value.string ? r->value.string : "";
+    text = r->value.string ? r->value.string : "";
     return index;
 }
 

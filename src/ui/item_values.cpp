@@ -23,15 +23,20 @@ namespace {
 constexpr std::size_t option_row = 50;
 constexpr std::size_t entry_limit = option_row - 1;
 
+void set_label(int dialog_id, const char *item_id, const char *label)
+{
+    std::string copy = label;
+    Record r(HX_STYLER_LABEL, item_id);
+    r->value_form = HX_STYLER_TEXT;
+    r->value.string = copy.data();
+    r.set(dialog_id);
+}
+
 // The label, unless it is null or empty, then the value filled by fill.
 template <class Fill> void label_then_value(int dialog_id, const char *item_id, const char *label, Fill fill)
 {
-    if (label && *label) {
-        std::string copy = label;
-        Record r(HX_STYLER_LABEL, item_id);
-        r->value.string = copy.data();
-        r.set(dialog_id);
-    }
+    if (label && *label)
+        set_label(dialog_id, item_id, label);
     Record r(HX_STYLER_VALUE, item_id);
     fill(*r);
     r.set(dialog_id);
@@ -49,7 +54,10 @@ extern "C" {
 CVSTV_API int STV_ui_modify_textf(int dialog_id, const char *item_id, const char *label, double value) noexcept
 {
     return guarded("STV_ui_modify_textf", -1, [&] {
-        label_then_value(dialog_id, item_id, label, [&](Value &v) { v.value.real = value; });
+        label_then_value(dialog_id, item_id, label, [&](Value &v) {
+            v.value_form = HX_STYLER_REAL;
+            v.value.real = value;
+        });
         return 0;
     });
 }
@@ -57,7 +65,10 @@ CVSTV_API int STV_ui_modify_textf(int dialog_id, const char *item_id, const char
 CVSTV_API int STV_ui_modify_int_textf(int dialog_id, const char *item_id, const char *label, int value) noexcept
 {
     return guarded("STV_ui_modify_int_textf", -1, [&] {
-        label_then_value(dialog_id, item_id, label, [&](Value &v) { v.value.integer = value; });
+        label_then_value(dialog_id, item_id, label, [&](Value &v) {
+            v.value_form = HX_STYLER_INTEGER;
+            v.value.integer = value;
+        });
         return 0;
     });
 }
@@ -67,7 +78,10 @@ CVSTV_API int STV_ui_modify_textf_str(int dialog_id, const char *item_id, const 
 {
     return guarded("STV_ui_modify_textf_str", -1, [&] {
         std::string copy = value ? value : "";
-        label_then_value(dialog_id, item_id, label, [&](Value &v) { v.value.string = value ? copy.data() : nullptr; });
+        label_then_value(dialog_id, item_id, label, [&](Value &v) {
+            v.value_form = HX_STYLER_TEXT;
+            v.value.string = value ? copy.data() : nullptr;
+        });
         return 0;
     });
 }
@@ -78,6 +92,7 @@ CVSTV_API void STV_ui_modify_okapply_sensitivity(int dialog_id, int ok, int appl
         for (auto [button, flag] : {std::pair{HX_STYLER_NAV_OK, ok}, std::pair{HX_STYLER_NAV_APPLY, apply}}) {
             Record r(HX_STYLER_SENSITIVITY, HX_STYLER_NAV_INDEX);
             r->entry_index = button;
+            r->value_form = HX_STYLER_INTEGER;
             r->value.integer = flag;
             r.set(dialog_id);
         }
@@ -91,9 +106,10 @@ CVSTV_API int STV_ui_get_value_str(int dialog_id, const char *item_id, char **va
             return -1;
         *value = nullptr;
         Record r(HX_STYLER_VALUE, item_id);
+        r->value_form = HX_STYLER_TEXT;
         if (r.ask(dialog_id) != 0)
             return -1;
-        *value = HX_strdup(r->value_form == HX_STYLER_TEXT && r->value.string ? r->value.string : "");
+        *value = HX_strdup(r->value.string ? r->value.string : "");
         return *value ? 0 : -1;
     });
 }
@@ -104,11 +120,10 @@ CVSTV_API int CVSTVSHARE_UI_ask_string_value(int dialog_id, const char *item_id,
         if (!value)
             return -1;
         Record r(HX_STYLER_VALUE, item_id);
+        r->value_form = HX_STYLER_TEXT;
         int status = r.ask(dialog_id);
-        if (status == 0) {
-            const char *text = r->value_form == HX_STYLER_TEXT ? r->value.string : nullptr;
-            cvstv::copy_bounded(value, HX_STYLER_MAX_TEXT_SIZE + 1, text ? text : "");
-        }
+        if (status == 0)
+            cvstv::copy_bounded(value, HX_STYLER_MAX_TEXT_SIZE + 1, r->value.string ? r->value.string : "");
         return status;
     });
 }
@@ -143,12 +158,8 @@ CVSTV_API int STV_ui_modify_option(int dialog_id, const char *item_id, const cha
                                    int count, int chosen) noexcept
 {
     return guarded("STV_ui_modify_option", -1, [&] {
-        if (label) {
-            std::string copy = label;
-            Record r(HX_STYLER_LABEL, item_id);
-            r->value.string = copy.data();
-            r.set(dialog_id);
-        }
+        if (label)
+            set_label(dialog_id, item_id, label);
         std::vector<std::string> entries;
         for (int i = 0; options && i < count; ++i)
             entries.push_back(cut_entry(options[i], entry_limit));
