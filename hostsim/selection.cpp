@@ -266,6 +266,7 @@ HX_API int HX_UI_point_construct(const char *prompt, int *method, tag_t *point, 
         vexa::sim::JournalEntry entry;
         entry.kind = vexa::sim::Entry::point;
         entry.text = prompt ? prompt : "";
+        entry.severity = *method;
         auto a = vexa::sim::take_answer(vexa::sim::Ask::point);
         int answer = HX_UI_POINT_CANCEL;
         if (a && a->pick == vexa::sim::Pick::back)

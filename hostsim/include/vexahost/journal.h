@@ -27,7 +27,8 @@ enum class Entry {
     dialog_action, // title: the dialog; text: what the user did; answer: the item
     dialog_close,  // title, response: the dialog's response
     selection,     // title, text: the prompt; response; objects picked
-    point,         // text: the prompt; response; answer: the position picked
+    point,         // text: the prompt; severity: the construction method offered;
+                   // response; answer: the position picked
 };
 
 struct JournalEntry {
