@@ -6,8 +6,8 @@
 // injected status is raised as a HostError instead of returned.
 #include "session_state.h"
 
-#include "../src/host/hx_cxx.h"
-#include "../src/host/hx_messages.h"
+#include "hx_cxx.h"
+#include "hx_messages.h"
 
 #include <array>
 #include <cstdio>

@@ -12,8 +12,8 @@
 #include "dialogs.h"
 #include "session_state.h"
 
-#include "../src/host/hx_dialogs.h"
-#include "../src/host/hx_files.h"
+#include "hx_dialogs.h"
+#include "hx_files.h"
 
 #include <algorithm>
 #include <array>

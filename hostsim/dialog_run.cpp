@@ -14,7 +14,7 @@
 #include "model.h"
 #include "session_state.h"
 
-#include "../src/host/hx_dialogs.h"
+#include "hx_dialogs.h"
 
 #include <algorithm>
 #include <cmath>

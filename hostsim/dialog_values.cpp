@@ -12,8 +12,8 @@
 #include "dialogs.h"
 #include "session_state.h"
 
-#include "../src/host/hx_dialogs.h"
-#include "../src/host/hx_memory.h"
+#include "hx_dialogs.h"
+#include "hx_memory.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,9 +5,9 @@
 #include "model.h"
 #include "session_state.h"
 
-#include "../src/host/hx_features.h"
-#include "../src/host/hx_memory.h"
-#include "../src/host/hx_objects.h"
+#include "hx_features.h"
+#include "hx_memory.h"
+#include "hx_objects.h"
 
 #include <algorithm>
 #include <cstring>

@@ -8,8 +8,8 @@
 #include "lists.h"
 #include "session_state.h"
 
-#include "../src/host/hx_lists.h"
-#include "../src/host/hx_memory.h"
+#include "hx_lists.h"
+#include "hx_memory.h"
 
 #include <new>
 #include <set>

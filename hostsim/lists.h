@@ -5,7 +5,7 @@
 
 #include "vexahost/common.h"
 
-#include "../src/host/hx_lists.h"
+#include "hx_lists.h"
 
 #include <vector>
 

@@ -8,8 +8,8 @@
 // reset (one copy per source text).
 #include "session_state.h"
 
-#include "../src/host/hx_dialogs.h"
-#include "../src/host/hx_messages.h"
+#include "hx_dialogs.h"
+#include "hx_messages.h"
 
 #include <cstdio>
 #include <cstring>

@@ -12,9 +12,9 @@
 #include "model.h"
 #include "session_state.h"
 
-#include "../src/host/hx_dialogs.h"
-#include "../src/host/hx_memory.h"
-#include "../src/host/hx_objects.h"
+#include "hx_dialogs.h"
+#include "hx_memory.h"
+#include "hx_objects.h"
 
 #include <algorithm>
 #include <cstdio>
