@@ -31,7 +31,8 @@ constexpr std::array<int, 4> nav_reasons{HX_STYLER_OK_CB, HX_STYLER_APPLY_CB, HX
 constexpr std::array<int, 4> nav_responses{HX_STYLER_RESPONSE_OK, 0, HX_STYLER_RESPONSE_BACK,
                                            HX_STYLER_RESPONSE_CANCEL};
 
-void journal_dialog(Entry kind, const Dialog &dialog, std::string text, std::string item = {}, int response = 0)
+void journal_dialog(Entry kind, const Dialog &dialog, std::string text, std::string item = {},
+                    int response = 0)
 {
     JournalEntry entry;
     entry.kind = kind;
@@ -45,11 +46,15 @@ void journal_dialog(Entry kind, const Dialog &dialog, std::string text, std::str
 // A callback table, found by item and reason.
 class Callbacks {
   public:
-    Callbacks(const HX_STYLER_callback_info_t *table, void *client_data) : table_(table), client_data_(client_data) {}
+    Callbacks(const HX_STYLER_callback_info_t *table, void *client_data)
+        : table_(table), client_data_(client_data)
+    {
+    }
 
     // Calls the callback of (item, reason) with the item's value; nullopt
     // when the table has none.
-    std::optional<int> call(Dialog &dialog, const char *item_id, int reason, HX_STYLER_item_value_type_t value) const
+    std::optional<int> call(Dialog &dialog, const char *item_id, int reason,
+                            HX_STYLER_item_value_type_t value) const
     {
         for (const HX_STYLER_callback_info_t *e = table_; e && e->item_id; ++e) {
             if (e->reason == reason && e->callback && std::strcmp(e->item_id, item_id) == 0) {
@@ -146,9 +151,7 @@ std::optional<std::string> apply_user_value(DialogItem &item, const Answer &a, s
             item.real = std::round(item.real);
         item.integer = static_cast<int>(item.real);
         return number_text(item.real);
-    case ItemKind::string:
-        item.text = a.text.substr(0, HX_STYLER_MAX_TEXT_SIZE);
-        return quoted(item.text);
+    case ItemKind::string: item.text = a.text.substr(0, HX_STYLER_MAX_TEXT_SIZE); return quoted(item.text);
     case ItemKind::text: {
         item.lines = a.lines;
         std::string shown;
@@ -397,8 +400,9 @@ std::vector<tag_t> selected_objects(int dialog_id)
 
 } // namespace vexa::sim
 
-extern "C" HX_API int HX_STYLER_create_dialog(const char *dialog_file, const HX_STYLER_callback_info_t *callbacks,
-                                              void *client_data, int *response)
+extern "C" HX_API int HX_STYLER_create_dialog(const char *dialog_file,
+                                              const HX_STYLER_callback_info_t *callbacks, void *client_data,
+                                              int *response)
 {
     using namespace vexa::sim;
     return host_call("HX_STYLER_create_dialog", [&]() -> int {
@@ -418,7 +422,8 @@ extern "C" HX_API int HX_STYLER_create_dialog(const char *dialog_file, const HX_
         if (open) {
             HX_STYLER_item_value_type_t value{};
             value.entry_index = -1;
-            Callbacks(callbacks, client_data).call(*open, HX_STYLER_DIALOG_INDEX, HX_STYLER_DESTRUCTOR_CB, value);
+            Callbacks(callbacks, client_data)
+                .call(*open, HX_STYLER_DIALOG_INDEX, HX_STYLER_DESTRUCTOR_CB, value);
         }
         if ((open = objects().find<Dialog>(id))) {
             journal_dialog(Entry::dialog_close, *open, response_name(answer), {}, answer);

@@ -540,8 +540,10 @@ int ask_item(const Dialog &dialog, const DialogItem &item, Record &v)
             return bad_attribute;
         v.entry_index = item.shown;
         return put_integer(v, item.shown);
-    case HX_STYLER_ACTIVE_PAGE: return item.kind == ItemKind::tab ? put_integer(v, first_chosen(item)) : bad_attribute;
-    case HX_STYLER_SCALE_STEP: return item.kind == ItemKind::real_scale ? put_real(v, item.step) : bad_attribute;
+    case HX_STYLER_ACTIVE_PAGE:
+        return item.kind == ItemKind::tab ? put_integer(v, first_chosen(item)) : bad_attribute;
+    case HX_STYLER_SCALE_STEP:
+        return item.kind == ItemKind::real_scale ? put_real(v, item.step) : bad_attribute;
     default: return bad_attribute;
     }
 }

@@ -157,13 +157,34 @@ using vexa::sim::Selection;
 
 namespace {
 
-// The objects of a (count, array) argument; false when they cannot be read.
-bool object_arguments(int count, const tag_t *array, std::vector<tag_t> &out)
+// Interaction brackets: entered and left in pairs; leaving one that is not
+// open is refused.
+int enter_bracket(int &depth)
 {
-    if (count < 0 || (count > 0 && !array))
-        return false;
-    out.assign(array, array + count);
-    return true;
+    ++depth;
+    return HX_OK;
+}
+
+int leave_bracket(int &depth)
+{
+    if (depth == 0)
+        return HX_ERR_BAD_ARGUMENT;
+    --depth;
+    return HX_OK;
+}
+
+// A change of a selection by the objects of a (count, array) argument.
+template <class Change>
+int change_selection(const char *call, tag_t selection, int count, const tag_t *array, Change change)
+{
+    return host_call(call, [&]() -> int {
+        if (count < 0 || (count > 0 && !array))
+            return HX_ERR_BAD_ARGUMENT;
+        Selection *s = objects().find<Selection>(selection);
+        if (!s)
+            return HX_ERR_NOT_FOUND;
+        return change(*s, std::vector<tag_t>(array, array + count));
+    });
 }
 
 } // namespace
@@ -192,29 +213,19 @@ HX_API int HX_UI_ask_sel_object_list(tag_t selection, int *count, tag_t **object
 
 HX_API int HX_UI_add_to_sel_list(tag_t selection, int count, const tag_t *list, int highlight)
 {
-    return host_call("HX_UI_add_to_sel_list", [&]() -> int {
-        std::vector<tag_t> given;
-        if (!object_arguments(count, list, given))
-            return HX_ERR_BAD_ARGUMENT;
-        Selection *s = objects().find<Selection>(selection);
-        if (!s)
-            return HX_ERR_NOT_FOUND;
-        return vexa::sim::add_to_selection(*s, given, highlight == 1);
-    });
+    return change_selection("HX_UI_add_to_sel_list", selection, count, list,
+                            [&](Selection &s, const auto &given) {
+                                return vexa::sim::add_to_selection(s, given, highlight == 1);
+                            });
 }
 
 HX_API int HX_UI_remove_from_sel_list(tag_t selection, int count, const tag_t *list, int unhighlight)
 {
-    return host_call("HX_UI_remove_from_sel_list", [&]() -> int {
-        std::vector<tag_t> given;
-        if (!object_arguments(count, list, given))
-            return HX_ERR_BAD_ARGUMENT;
-        Selection *s = objects().find<Selection>(selection);
-        if (!s)
-            return HX_ERR_NOT_FOUND;
-        vexa::sim::remove_from_selection(*s, given, unhighlight == 1);
-        return HX_OK;
-    });
+    return change_selection("HX_UI_remove_from_sel_list", selection, count, list,
+                            [&](Selection &s, const auto &given) {
+                                vexa::sim::remove_from_selection(s, given, unhighlight == 1);
+                                return HX_OK;
+                            });
 }
 
 HX_API void HX_UI_init_selection_request(HX_UI_selection_request_t *request)
@@ -257,7 +268,8 @@ HX_API int HX_UI_select_objects(const HX_UI_selection_request_t *request, int *r
     });
 }
 
-HX_API int HX_UI_point_construct(const char *prompt, int *method, tag_t *point, double position[3], int *response)
+HX_API int HX_UI_point_construct(const char *prompt, int *method, tag_t *point, double position[3],
+                                 int *response)
 {
     return host_call("HX_UI_point_construct", [&]() -> int {
         if (!method || !point || !position || !response)
@@ -272,7 +284,8 @@ HX_API int HX_UI_point_construct(const char *prompt, int *method, tag_t *point, 
         if (a && a->pick == vexa::sim::Pick::back)
             answer = HX_UI_POINT_BACK;
         if (a && (a->pick == vexa::sim::Pick::picked || a->pick == vexa::sim::Pick::ok)) {
-            vexa::sim::ModelObject *p = vexa::sim::new_model_object(vexa::sim::work_part(), HX_TYPE_POINT, 0, "");
+            vexa::sim::ModelObject *p =
+                vexa::sim::new_model_object(vexa::sim::work_part(), HX_TYPE_POINT, 0, "");
             if (!p)
                 return HX_ERR_NOT_FOUND; // no work part to put the point in
             p->position = a->point;
@@ -295,38 +308,24 @@ HX_API int HX_UI_point_construct(const char *prompt, int *method, tag_t *point, 
 
 HX_API int HX_UI_lock_access(void)
 {
-    return host_call("HX_UI_lock_access", [] {
-        ++vexa::sim::interaction->locked;
-        return HX_OK;
-    });
+    return host_call("HX_UI_lock_access", [] { return enter_bracket(vexa::sim::interaction->locked); });
 }
 
 HX_API int HX_UI_unlock_access(void)
 {
-    return host_call("HX_UI_unlock_access", [] {
-        if (vexa::sim::interaction->locked == 0)
-            return HX_ERR_BAD_ARGUMENT;
-        --vexa::sim::interaction->locked;
-        return HX_OK;
-    });
+    return host_call("HX_UI_unlock_access", [] { return leave_bracket(vexa::sim::interaction->locked); });
 }
 
 HX_API int HX_UI_begin_dialog(void)
 {
-    return host_call("HX_UI_begin_dialog", [] {
-        ++vexa::sim::interaction->dialog_bracket;
-        return HX_OK;
-    });
+    return host_call("HX_UI_begin_dialog",
+                     [] { return enter_bracket(vexa::sim::interaction->dialog_bracket); });
 }
 
 HX_API int HX_UI_end_dialog(void)
 {
-    return host_call("HX_UI_end_dialog", [] {
-        if (vexa::sim::interaction->dialog_bracket == 0)
-            return HX_ERR_BAD_ARGUMENT;
-        --vexa::sim::interaction->dialog_bracket;
-        return HX_OK;
-    });
+    return host_call("HX_UI_end_dialog",
+                     [] { return leave_bracket(vexa::sim::interaction->dialog_bracket); });
 }
 
 } // extern "C"

@@ -45,16 +45,19 @@ CVSTV_API int CVSTVSHARE_UI_set_focus(int dialog_id, const char *item_id) CVSTV_
 /* Sensitivity of the item (index -1) or of one of its entries. */
 CVSTV_API int CVSTVSHARE_UI_set_item_sensitivity(int dialog_id, const char *item_id, int index,
                                                  int sensitive) CVSTV_NOEXCEPT;
-CVSTV_API int CVSTVSHARE_UI_set_item_visibility(int dialog_id, const char *item_id, int visible) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_UI_set_item_visibility(int dialog_id, const char *item_id,
+                                                int visible) CVSTV_NOEXCEPT;
 /* *flag is 0 unless the host answers. */
-CVSTV_API int CVSTVSHARE_UI_ask_item_sensitivity(int dialog_id, const char *item_id, int *flag) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_UI_ask_item_sensitivity(int dialog_id, const char *item_id,
+                                                 int *flag) CVSTV_NOEXCEPT;
 CVSTV_API int CVSTVSHARE_UI_ask_item_visibility(int dialog_id, const char *item_id, int *flag) CVSTV_NOEXCEPT;
 CVSTV_API int KT_STYLER_set_label_value(int dialog_id, const char *item_id, const char *label) CVSTV_NOEXCEPT;
 
 /* ---- Values of text, integer, real and toggle items ----------------------- */
 
 /* Label (unless empty or null), then the value. Result 0. */
-CVSTV_API int STV_ui_modify_textf(int dialog_id, const char *item_id, const char *label, double value) CVSTV_NOEXCEPT;
+CVSTV_API int STV_ui_modify_textf(int dialog_id, const char *item_id, const char *label,
+                                  double value) CVSTV_NOEXCEPT;
 CVSTV_API int STV_ui_modify_int_textf(int dialog_id, const char *item_id, const char *label,
                                       int value) CVSTV_NOEXCEPT;
 CVSTV_API int STV_ui_modify_textf_str(int dialog_id, const char *item_id, const char *label,
@@ -71,7 +74,8 @@ CVSTV_API int CVSTVSHARE_UI_set_real_value(int dialog_id, const char *item_id, d
 CVSTV_API int CVSTVSHARE_UI_ask_real_value(int dialog_id, const char *item_id, double *value) CVSTV_NOEXCEPT;
 CVSTV_API int CVSTVSHARE_UI_set_integer_value(int dialog_id, const char *item_id, int value) CVSTV_NOEXCEPT;
 CVSTV_API int CVSTVSHARE_UI_ask_integer_value(int dialog_id, const char *item_id, int *value) CVSTV_NOEXCEPT;
-CVSTV_API int CVSTVSHARE_UI_set_string_value(int dialog_id, const char *item_id, const char *value) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_UI_set_string_value(int dialog_id, const char *item_id,
+                                             const char *value) CVSTV_NOEXCEPT;
 /* The text into value, a buffer of at least 133 bytes (a text item holds
  * at most 132 characters); an empty text when the host gives none. */
 CVSTV_API int CVSTVSHARE_UI_ask_string_value(int dialog_id, const char *item_id, char *value) CVSTV_NOEXCEPT;
@@ -92,7 +96,8 @@ CVSTV_API int STV_ui_set_scale_value(int dialog_id, const char *item_id, double 
 CVSTV_API int STV_ui_get_scale_range(int dialog_id, const char *item_id, double *minimum,
                                      double *maximum) CVSTV_NOEXCEPT;
 CVSTV_API int STV_ui_get_scale_value(int dialog_id, const char *item_id, double *value) CVSTV_NOEXCEPT;
-CVSTV_API int STV_ui_set_int_scale_range(int dialog_id, const char *item_id, int minimum, int maximum) CVSTV_NOEXCEPT;
+CVSTV_API int STV_ui_set_int_scale_range(int dialog_id, const char *item_id, int minimum,
+                                         int maximum) CVSTV_NOEXCEPT;
 CVSTV_API int STV_ui_set_int_scale_value(int dialog_id, const char *item_id, int value) CVSTV_NOEXCEPT;
 CVSTV_API int STV_ui_get_int_scale_range(int dialog_id, const char *item_id, int *minimum,
                                          int *maximum) CVSTV_NOEXCEPT;
@@ -101,8 +106,10 @@ CVSTV_API int STV_ui_get_int_scale_value(int dialog_id, const char *item_id, int
 /* Result: status. */
 CVSTV_API int CVSTVSHARE_UI_set_real_scale_range(int dialog_id, const char *item_id, double minimum,
                                                  double maximum) CVSTV_NOEXCEPT;
-CVSTV_API int CVSTVSHARE_UI_set_real_scale_value(int dialog_id, const char *item_id, double value) CVSTV_NOEXCEPT;
-CVSTV_API int CVSTVSHARE_UI_ask_real_scale_value(int dialog_id, const char *item_id, double *value) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_UI_set_real_scale_value(int dialog_id, const char *item_id,
+                                                 double value) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_UI_ask_real_scale_value(int dialog_id, const char *item_id,
+                                                 double *value) CVSTV_NOEXCEPT;
 CVSTV_API int CVSTVSHARE_UI_set_real_scale_decimal_precision(int dialog_id, const char *item_id,
                                                              int places) CVSTV_NOEXCEPT;
 CVSTV_API int CVSTVSHARE_UI_set_real_scale_step_value(int dialog_id, const char *item_id,
@@ -121,8 +128,8 @@ CVSTV_API int CVSTVSHARE_UI_ask_active_page(int dialog_id, int *page) CVSTV_NOEX
 
 /* Label (when given), the count options (texts of at most 49 characters,
  * in rows of 50 bytes) and the chosen one. Result 0. */
-CVSTV_API int STV_ui_modify_option(int dialog_id, const char *item_id, const char *label,
-                                   char options[][50], int count, int chosen) CVSTV_NOEXCEPT;
+CVSTV_API int STV_ui_modify_option(int dialog_id, const char *item_id, const char *label, char options[][50],
+                                   int count, int chosen) CVSTV_NOEXCEPT;
 /* Chooses the entry. Result 0. */
 CVSTV_API int STV_ui_modify_radio(int dialog_id, const char *item_id, int index) CVSTV_NOEXCEPT;
 CVSTV_API int STV_ui_modify_option_item(int dialog_id, const char *item_id, int index) CVSTV_NOEXCEPT;
@@ -152,24 +159,29 @@ CVSTV_API int STV_modify_list(int dialog_id, const char *item_id, char **entries
                               int unused) CVSTV_NOEXCEPT;
 /* Replaces the entry at index (nothing when out of range). Result: status,
  * -1 when the entries cannot be read. */
-CVSTV_API int STV_ui_modify_list_item(int dialog_id, const char *item_id, const char *text, int index) CVSTV_NOEXCEPT;
+CVSTV_API int STV_ui_modify_list_item(int dialog_id, const char *item_id, const char *text,
+                                      int index) CVSTV_NOEXCEPT;
 /* Deletes the entry at index (every entry when flag is 0). 0/-1. */
 CVSTV_API int STV_ui_remove_list_item(int dialog_id, const char *item_id, int index, int flag) CVSTV_NOEXCEPT;
 /* Inserts one entry at position. 0/-1. */
 CVSTV_API int STV_ui_insert_list_item(int dialog_id, const char *item_id, int position,
                                       const char *text) CVSTV_NOEXCEPT;
 /* Every entry as a new string list. 0/-1. */
-CVSTV_API int STV_ui_get_all_list_items(int dialog_id, const char *item_id, char ***list, int *count) CVSTV_NOEXCEPT;
+CVSTV_API int STV_ui_get_all_list_items(int dialog_id, const char *item_id, char ***list,
+                                        int *count) CVSTV_NOEXCEPT;
 CVSTV_API int STV_get_list_items(int dialog_id, const char *item_id, char ***list, int *count) CVSTV_NOEXCEPT;
 /* Index of the first entry equal to text, -1 when none. 0/-1. */
-CVSTV_API int STV_ui_get_item_index(int dialog_id, const char *item_id, const char *text, int *index) CVSTV_NOEXCEPT;
+CVSTV_API int STV_ui_get_item_index(int dialog_id, const char *item_id, const char *text,
+                                    int *index) CVSTV_NOEXCEPT;
 /* Show the entry at index. 0/-1. */
 CVSTV_API int STV_ui_get_list_show_item(int dialog_id, const char *item_id, int *index) CVSTV_NOEXCEPT;
 CVSTV_API int STV_ui_set_list_show_item(int dialog_id, const char *item_id, int index) CVSTV_NOEXCEPT;
 
 /* Result: status. */
-CVSTV_API int CVSTVSHARE_UI_ask_list_value(int dialog_id, const char *item_id, int *count, char ***list) CVSTV_NOEXCEPT;
-CVSTV_API int CVSTVSHARE_UI_ask_number_of_items(int dialog_id, const char *item_id, int *count) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_UI_ask_list_value(int dialog_id, const char *item_id, int *count,
+                                           char ***list) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_UI_ask_number_of_items(int dialog_id, const char *item_id,
+                                                int *count) CVSTV_NOEXCEPT;
 /* Inserts text before the entry at position when 0 < position < count,
  * else appends it. 0 for a null text. */
 CVSTV_API int CVSTVSHARE_UI_insert_subitem(int dialog_id, const char *item_id, const char *text,
@@ -182,7 +194,8 @@ CVSTV_API int CVSTVSHARE_UI_delete_subitems(int dialog_id, const char *item_id, 
                                             const int *indices) CVSTV_NOEXCEPT;
 /* Deletes the entries equal to text and chooses the entry that takes the
  * last one's place. 0/-1. */
-CVSTV_API int CVSTVSHARE_UI_delete_subitem(int dialog_id, const char *item_id, const char *text) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_UI_delete_subitem(int dialog_id, const char *item_id,
+                                           const char *text) CVSTV_NOEXCEPT;
 CVSTV_API int CVSTVSHARE_UI_clear_list(int dialog_id, const char *item_id) CVSTV_NOEXCEPT;
 /* Sets the entries to the count texts (after the current ones when
  * replace is 0). Result: status. */
@@ -201,7 +214,8 @@ CVSTV_API int STV_ui_get_multi_list(int dialog_id, const char *item_id, char ***
                                     int *count) CVSTV_NOEXCEPT;
 /* Chooses (sel) or deselects (desel) each index in turn; stops at the
  * first refusal. 0/-1. */
-CVSTV_API int STV_ui_sel_multi_list(int dialog_id, const char *item_id, const int *indices, int count) CVSTV_NOEXCEPT;
+CVSTV_API int STV_ui_sel_multi_list(int dialog_id, const char *item_id, const int *indices,
+                                    int count) CVSTV_NOEXCEPT;
 CVSTV_API int STV_ui_desel_multi_list_item(int dialog_id, const char *item_id, const int *indices,
                                            int count) CVSTV_NOEXCEPT;
 /* Deselects every entry. 0/-1. */
@@ -211,14 +225,16 @@ CVSTV_API int STV_get_list(int dialog_id, const char *item_id, char ***list, int
 
 /* Result: status. */
 CVSTV_API int CVSTVSHARE_UI_set_item_choice(int dialog_id, const char *item_id, int index) CVSTV_NOEXCEPT;
-CVSTV_API int CVSTVSHARE_UI_ask_selected_subitem_index(int dialog_id, const char *item_id, int *index) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_UI_ask_selected_subitem_index(int dialog_id, const char *item_id,
+                                                       int *index) CVSTV_NOEXCEPT;
 CVSTV_API int CVSTVSHARE_UI_deselect_subitem(int dialog_id, const char *item_id, int index) CVSTV_NOEXCEPT;
 /* Chooses index when it is -1 or an entry; otherwise sets nothing and
  * returns the status of counting the entries. */
 CVSTV_API int CVSTVSHARE_UI_select_subitem(int dialog_id, const char *item_id, int index) CVSTV_NOEXCEPT;
 /* Chooses the last entry equal to text; with add 1 a missing text is
  * appended and chosen, otherwise entry 0 is chosen. Status of the last set. */
-CVSTV_API int CVSTVSHARE_UI_select_subitem1(int dialog_id, const char *item_id, const char *text, int add) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_UI_select_subitem1(int dialog_id, const char *item_id, const char *text,
+                                            int add) CVSTV_NOEXCEPT;
 /* The chosen index and a new copy of its text: 0. Nothing chosen: index -1
  * and the first entry's text, 1. -1 when there are no entries or the host
  * refuses. */

@@ -89,7 +89,8 @@ CVSTV_API int CVSTVSHARE_UI_select_single_face(const char *prompt, tag_t *face) 
  * object) in a selection scope, handed back unhighlighted. The number
  * selected with *objects a new host array; -1 when the user backs out, -2
  * when the user cancels, -3 on a host failure. */
-CVSTV_API int kt_select_by_class(const char *prompt, int class_code, int scope, tag_t **objects) CVSTV_NOEXCEPT;
+CVSTV_API int kt_select_by_class(const char *prompt, int class_code, int scope,
+                                 tag_t **objects) CVSTV_NOEXCEPT;
 /* The same for one object: 0 (with *object 0 when none was picked), -1, -2
  * or -3. */
 CVSTV_API int kt_select_single(const char *prompt, int class_code, int scope, tag_t *object) CVSTV_NOEXCEPT;
@@ -108,10 +109,12 @@ CVSTV_API int CVSTVSHARE_pick_point(int wizard_type, const char *prompt, tag_t *
 CVSTV_API bool CVSTVSHARE_is_object_in_list(tag_t object, struct hx_list_s *list) CVSTV_NOEXCEPT;
 /* A new host list (*list, null first) of the count objects in order. 0, or
  * the host's status of the failed step (then *list is null). */
-CVSTV_API int CVSTVSHARE_pack_tags_to_list(int count, const tag_t *objects, struct hx_list_s **list) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_pack_tags_to_list(int count, const tag_t *objects,
+                                           struct hx_list_s **list) CVSTV_NOEXCEPT;
 /* The list's items in order as a new host array. 0; -1 (null array, count
  * 0) for an empty list or when memory runs out. */
-CVSTV_API int CVSTVSHARE_unpack_list_to_tags(struct hx_list_s *list, int *count, tag_t **objects) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_unpack_list_to_tags(struct hx_list_s *list, int *count,
+                                             tag_t **objects) CVSTV_NOEXCEPT;
 
 /* ---- Text files of strings ----------------------------------------------------- */
 

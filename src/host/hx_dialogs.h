@@ -36,32 +36,32 @@
 enum {
     HX_STYLER_SENSITIVITY = 0, /* 1 active, 0 greyed; an entry by the entry index */
     HX_STYLER_VISIBILITY = 1,
-    HX_STYLER_VALUE = 2,         /* the value; for lists the chosen entries */
-    HX_STYLER_LABEL = 3,         /* label; the title on HX_STYLER_DIALOG_INDEX */
-    HX_STYLER_BITMAP = 4,        /* bitmap name */
-    HX_STYLER_FOCUS = 5,         /* the item takes the keyboard focus */
-    HX_STYLER_LIST_ENTRIES = 6,  /* the entries of a list, option menu, ... */
-    HX_STYLER_DIALOG_WIDTH = 8,  /* on HX_STYLER_DIALOG_INDEX */
-    HX_STYLER_DECIMALS = 10,     /* decimal places of a real scale */
-    HX_STYLER_DESELECT = 12,     /* deselect the entry index (-1: all) */
-    HX_STYLER_LIST_INSERT = 13,  /* insert entries at the entry index (-1: at the end) */
-    HX_STYLER_LIST_DELETE = 14,  /* delete the entry index (-1: all) */
-    HX_STYLER_LIST_SHOW = 15,    /* entry scrolled into view; travels in the entry index */
-    HX_STYLER_SELECTION = 16,    /* selection handle, on HX_STYLER_DIALOG_INDEX */
-    HX_STYLER_ACTIVE_PAGE = 17,  /* active page of a tab item or the dialog */
-    HX_STYLER_SCALE_STEP = 19    /* step of a real scale */
+    HX_STYLER_VALUE = 2,        /* the value; for lists the chosen entries */
+    HX_STYLER_LABEL = 3,        /* label; the title on HX_STYLER_DIALOG_INDEX */
+    HX_STYLER_BITMAP = 4,       /* bitmap name */
+    HX_STYLER_FOCUS = 5,        /* the item takes the keyboard focus */
+    HX_STYLER_LIST_ENTRIES = 6, /* the entries of a list, option menu, ... */
+    HX_STYLER_DIALOG_WIDTH = 8, /* on HX_STYLER_DIALOG_INDEX */
+    HX_STYLER_DECIMALS = 10,    /* decimal places of a real scale */
+    HX_STYLER_DESELECT = 12,    /* deselect the entry index (-1: all) */
+    HX_STYLER_LIST_INSERT = 13, /* insert entries at the entry index (-1: at the end) */
+    HX_STYLER_LIST_DELETE = 14, /* delete the entry index (-1: all) */
+    HX_STYLER_LIST_SHOW = 15,   /* entry scrolled into view; travels in the entry index */
+    HX_STYLER_SELECTION = 16,   /* selection handle, on HX_STYLER_DIALOG_INDEX */
+    HX_STYLER_ACTIVE_PAGE = 17, /* active page of a tab item or the dialog */
+    HX_STYLER_SCALE_STEP = 19   /* step of a real scale */
 };
 
 /* Value forms. A request names the form it wants (HX_STYLER_OWN_FORM: the
  * item's own); an ask writes back the form it filled. */
 enum {
     HX_STYLER_OWN_FORM = 0,
-    HX_STYLER_TEXTS = 1,     /* value.strings, count entries */
-    HX_STYLER_INTEGER = 2,   /* value.integer */
-    HX_STYLER_INTEGERS = 3,  /* value.integers, count entries */
-    HX_STYLER_REAL = 4,      /* value.real */
-    HX_STYLER_REALS = 5,     /* value.reals, count entries */
-    HX_STYLER_TEXT = 6,      /* value.string */
+    HX_STYLER_TEXTS = 1,           /* value.strings, count entries */
+    HX_STYLER_INTEGER = 2,         /* value.integer */
+    HX_STYLER_INTEGERS = 3,        /* value.integers, count entries */
+    HX_STYLER_REAL = 4,            /* value.real */
+    HX_STYLER_REALS = 5,           /* value.reals, count entries */
+    HX_STYLER_TEXT = 6,            /* value.string */
     HX_STYLER_SELECTION_HANDLE = 7 /* value.selection */
 };
 
@@ -137,9 +137,9 @@ typedef struct HX_STYLER_callback_info_s {
 enum {
     HX_UI_SEL_BACK = 1,
     HX_UI_SEL_CANCEL = 2,
-    HX_UI_SEL_OK = 3,              /* ended with OK (several objects, or none) */
-    HX_UI_SEL_PICKED = 4,          /* one object picked */
-    HX_UI_SEL_PICKED_BY_NAME = 5   /* one object chosen by its name */
+    HX_UI_SEL_OK = 3,            /* ended with OK (several objects, or none) */
+    HX_UI_SEL_PICKED = 4,        /* one object picked */
+    HX_UI_SEL_PICKED_BY_NAME = 5 /* one object chosen by its name */
 };
 
 /* Scopes of a selection. */
@@ -199,8 +199,7 @@ HX_API int BLD_hx_set_value(int dialog_id, HX_STYLER_item_value_type_p_t value);
 /* Open the dialog of a dialog file (a bare name is looked for in the
  * host's dialog directories) with a callback table and client data, run it
  * until it ends, and answer its response (HX_STYLER_RESPONSE_...). */
-HX_API int HX_STYLER_create_dialog(const char *dialog_file,
-                                   const HX_STYLER_callback_info_t *callbacks,
+HX_API int HX_STYLER_create_dialog(const char *dialog_file, const HX_STYLER_callback_info_t *callbacks,
                                    void *client_data, int *response);
 
 /* ---- The dialog selection ------------------------------------------------- */
@@ -212,8 +211,7 @@ HX_API int HX_UI_ask_sel_object_list(tag_t selection, int *count, tag_t **object
 HX_API int HX_UI_add_to_sel_list(tag_t selection, int count, const tag_t *objects, int highlight);
 /* Remove objects from a selection, taking their highlight off when
  * unhighlight is 1 (objects not in the selection are only unhighlighted). */
-HX_API int HX_UI_remove_from_sel_list(tag_t selection, int count, const tag_t *objects,
-                                      int unhighlight);
+HX_API int HX_UI_remove_from_sel_list(tag_t selection, int count, const tag_t *objects, int unhighlight);
 
 /* ---- Interactive selection and points ---------------------------------- */
 
@@ -222,13 +220,13 @@ HX_API int HX_UI_remove_from_sel_list(tag_t selection, int count, const tag_t *o
 HX_API void HX_UI_init_selection_request(HX_UI_selection_request_t *request);
 /* Let the user select objects. *objects is a new array from the host
  * allocator (null when none was selected). */
-HX_API int HX_UI_select_objects(const HX_UI_selection_request_t *request, int *response,
-                                int *count, tag_t **objects);
+HX_API int HX_UI_select_objects(const HX_UI_selection_request_t *request, int *response, int *count,
+                                tag_t **objects);
 /* Let the user construct a point: on HX_UI_POINT_PICKED a new point object
  * of the work part and its position. *method is the construction method
  * offered first and receives the one the user used. */
-HX_API int HX_UI_point_construct(const char *prompt, int *method, tag_t *point,
-                                 double position[3], int *response);
+HX_API int HX_UI_point_construct(const char *prompt, int *method, tag_t *point, double position[3],
+                                 int *response);
 
 /* Locked user-function mode (interaction from outside a dialog) and the
  * bracket of an interaction inside a dialog. */

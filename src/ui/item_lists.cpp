@@ -199,7 +199,8 @@ CVSTV_API int CVSTVSHARE_UI_ask_selected_subitems_value(int dialog_id, const cha
     return STV_ui_get_multi_list(dialog_id, item_id, list, indices, count);
 }
 
-CVSTV_API int STV_ui_sel_multi_list(int dialog_id, const char *item_id, const int *indices, int count) noexcept
+CVSTV_API int STV_ui_sel_multi_list(int dialog_id, const char *item_id, const int *indices,
+                                    int count) noexcept
 {
     return guarded("STV_ui_sel_multi_list", -1,
                    [&] { return set_each(dialog_id, item_id, HX_STYLER_VALUE, indices, count); });
@@ -212,7 +213,8 @@ CVSTV_API int STV_ui_desel_multi_list_item(int dialog_id, const char *item_id, c
                    [&] { return set_each(dialog_id, item_id, HX_STYLER_DESELECT, indices, count); });
 }
 
-CVSTV_API int STV_ui_modify_list_item(int dialog_id, const char *item_id, const char *text, int index) noexcept
+CVSTV_API int STV_ui_modify_list_item(int dialog_id, const char *item_id, const char *text,
+                                      int index) noexcept
 {
     return guarded("STV_ui_modify_list_item", -1, [&] {
         int status = 0;
@@ -225,7 +227,8 @@ CVSTV_API int STV_ui_modify_list_item(int dialog_id, const char *item_id, const 
     });
 }
 
-CVSTV_API int CVSTVSHARE_UI_ask_list_value(int dialog_id, const char *item_id, int *count, char ***list) noexcept
+CVSTV_API int CVSTVSHARE_UI_ask_list_value(int dialog_id, const char *item_id, int *count,
+                                           char ***list) noexcept
 {
     return guarded("CVSTVSHARE_UI_ask_list_value", -1, [&] {
         if (!count || !list)
@@ -280,7 +283,8 @@ CVSTV_API int CVSTVSHARE_UI_insert_subitem(int dialog_id, const char *item_id, c
     });
 }
 
-CVSTV_API int CVSTVSHARE_UI_delete_subitems(int dialog_id, const char *item_id, int count, const int *indices) noexcept
+CVSTV_API int CVSTVSHARE_UI_delete_subitems(int dialog_id, const char *item_id, int count,
+                                            const int *indices) noexcept
 {
     return guarded("CVSTVSHARE_UI_delete_subitems", -1, [&] {
         if (count < 0 || (count > 0 && !indices))
@@ -303,7 +307,8 @@ CVSTV_API int CVSTVSHARE_UI_clear_list(int dialog_id, const char *item_id) noexc
     return CVSTVSHARE_UI_delete_subitems(dialog_id, item_id, 1, &all);
 }
 
-CVSTV_API int CVSTVSHARE_UI_select_subitem1(int dialog_id, const char *item_id, const char *text, int add) noexcept
+CVSTV_API int CVSTVSHARE_UI_select_subitem1(int dialog_id, const char *item_id, const char *text,
+                                            int add) noexcept
 {
     return guarded("CVSTVSHARE_UI_select_subitem1", -1, [&] {
         int status = 0;

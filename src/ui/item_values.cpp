@@ -32,14 +32,40 @@ void set_label(int dialog_id, const char *item_id, const char *label)
     r.set(dialog_id);
 }
 
-// The label, unless it is null or empty, then the value filled by fill.
-template <class Fill> void label_then_value(int dialog_id, const char *item_id, const char *label, Fill fill)
+// A value into a record in its form; a text goes in as a private copy held
+// by keep.
+void put(Value &v, double value, std::string &)
 {
-    if (label && *label)
-        set_label(dialog_id, item_id, label);
-    Record r(HX_STYLER_VALUE, item_id);
-    fill(*r);
-    r.set(dialog_id);
+    v.value_form = HX_STYLER_REAL;
+    v.value.real = value;
+}
+
+void put(Value &v, int value, std::string &)
+{
+    v.value_form = HX_STYLER_INTEGER;
+    v.value.integer = value;
+}
+
+void put(Value &v, const char *text, std::string &keep)
+{
+    v.value_form = HX_STYLER_TEXT;
+    v.value.string = text ? (keep = text).data() : nullptr;
+}
+
+// The label, unless it is null or empty, then the value. Result 0.
+template <class T>
+int label_then_value(const char *function, int dialog_id, const char *item_id, const char *label,
+                     T value) noexcept
+{
+    return guarded(function, -1, [&] {
+        if (label && *label)
+            set_label(dialog_id, item_id, label);
+        Record r(HX_STYLER_VALUE, item_id);
+        std::string keep;
+        put(*r, value, keep);
+        r.set(dialog_id);
+        return 0;
+    });
 }
 
 std::string cut_entry(const char *text, std::size_t limit)
@@ -51,39 +77,22 @@ std::string cut_entry(const char *text, std::size_t limit)
 
 extern "C" {
 
-CVSTV_API int STV_ui_modify_textf(int dialog_id, const char *item_id, const char *label, double value) noexcept
+CVSTV_API int STV_ui_modify_textf(int dialog_id, const char *item_id, const char *label,
+                                  double value) noexcept
 {
-    return guarded("STV_ui_modify_textf", -1, [&] {
-        label_then_value(dialog_id, item_id, label, [&](Value &v) {
-            v.value_form = HX_STYLER_REAL;
-            v.value.real = value;
-        });
-        return 0;
-    });
+    return label_then_value("STV_ui_modify_textf", dialog_id, item_id, label, value);
 }
 
-CVSTV_API int STV_ui_modify_int_textf(int dialog_id, const char *item_id, const char *label, int value) noexcept
+CVSTV_API int STV_ui_modify_int_textf(int dialog_id, const char *item_id, const char *label,
+                                      int value) noexcept
 {
-    return guarded("STV_ui_modify_int_textf", -1, [&] {
-        label_then_value(dialog_id, item_id, label, [&](Value &v) {
-            v.value_form = HX_STYLER_INTEGER;
-            v.value.integer = value;
-        });
-        return 0;
-    });
+    return label_then_value("STV_ui_modify_int_textf", dialog_id, item_id, label, value);
 }
 
 CVSTV_API int STV_ui_modify_textf_str(int dialog_id, const char *item_id, const char *label,
                                       const char *value) noexcept
 {
-    return guarded("STV_ui_modify_textf_str", -1, [&] {
-        std::string copy = value ? value : "";
-        label_then_value(dialog_id, item_id, label, [&](Value &v) {
-            v.value_form = HX_STYLER_TEXT;
-            v.value.string = value ? copy.data() : nullptr;
-        });
-        return 0;
-    });
+    return label_then_value("STV_ui_modify_textf_str", dialog_id, item_id, label, value);
 }
 
 CVSTV_API void STV_ui_modify_okapply_sensitivity(int dialog_id, int ok, int apply) noexcept
@@ -133,7 +142,8 @@ CVSTV_API int KT_STYLER_ask_str_value(int dialog_id, const char *item_id, char *
     return CVSTVSHARE_UI_ask_string_value(dialog_id, item_id, value);
 }
 
-CVSTV_API int CVSTVSHARE_UI_set_textbox_value(int dialog_id, const char *item_id, int count, char **lines) noexcept
+CVSTV_API int CVSTVSHARE_UI_set_textbox_value(int dialog_id, const char *item_id, int count,
+                                              char **lines) noexcept
 {
     return guarded("CVSTVSHARE_UI_set_textbox_value", -1, [&] {
         Record r(HX_STYLER_VALUE, item_id);
@@ -169,7 +179,8 @@ CVSTV_API int STV_ui_modify_option(int dialog_id, const char *item_id, const cha
     });
 }
 
-CVSTV_API int STV_ui_modify_list(int dialog_id, const char *item_id, char **entries, int count, int chosen) noexcept
+CVSTV_API int STV_ui_modify_list(int dialog_id, const char *item_id, char **entries, int count,
+                                 int chosen) noexcept
 {
     return guarded("STV_ui_modify_list", -1, [&] {
         if (entries) {
@@ -203,7 +214,8 @@ CVSTV_API int STV_ui_remove_list_item(int dialog_id, const char *item_id, int in
     });
 }
 
-CVSTV_API int STV_ui_insert_list_item(int dialog_id, const char *item_id, int position, const char *text) noexcept
+CVSTV_API int STV_ui_insert_list_item(int dialog_id, const char *item_id, int position,
+                                      const char *text) noexcept
 {
     return guarded("STV_ui_insert_list_item", -1, [&] {
         std::string copy = text ? text : "";

@@ -25,10 +25,11 @@ CVSTV_API int CVSTVSHARE_display_message_dialog(const char *title, int dialog_ty
                                                 const char *button3) noexcept
 {
     return cvstv::guarded("CVSTVSHARE_display_message_dialog", 2, [&] {
-        HX_UI_message_buttons buttons{{button1, button2, button3}, {first_button, second_button, third_button}};
+        HX_UI_message_buttons buttons{{button1, button2, button3},
+                                      {first_button, second_button, third_button}};
         int response = 0;
-        int status = HX_UI_message_dialog(title, static_cast<HX_UI_MESSAGE_DIALOG_TYPE>(dialog_type), messages,
-                                          kt_ask_str_list_count(messages), &buttons, 1, &response);
+        int status = HX_UI_message_dialog(title, static_cast<HX_UI_MESSAGE_DIALOG_TYPE>(dialog_type),
+                                          messages, kt_ask_str_list_count(messages), &buttons, 1, &response);
         if (status != 0)
             return 2;
         return response == first_button ? 1 : response == second_button ? 0 : 2;

@@ -88,7 +88,8 @@ CVSTV_API int CVSTVSHARE_unpack_list_to_tags(struct hx_list_s *list, int *count,
         int n = 0;
         if (HX_LIST_ask_count(list, &n) != 0 || n <= 0)
             return -1;
-        auto *array = static_cast<tag_t *>(HX_allocate_memory(static_cast<std::size_t>(n) * sizeof(tag_t), nullptr));
+        auto *array =
+            static_cast<tag_t *>(HX_allocate_memory(static_cast<std::size_t>(n) * sizeof(tag_t), nullptr));
         if (!array)
             return -1;
         for (int i = 0; i < n; ++i) {

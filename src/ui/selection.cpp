@@ -119,10 +119,7 @@ HX_UI_mask_t class_mask(int class_code)
 Picked select_class(const char *prompt, int class_code, int scope, bool multiple, int &result)
 {
     Picked p = select(prompt, nullptr, class_mask(class_code), scope, multiple, true);
-    result = p.status != 0                         ? -3
-             : p.response == HX_UI_SEL_BACK   ? -1
-             : p.response == HX_UI_SEL_CANCEL ? -2
-                                              : 0;
+    result = p.status != 0 ? -3 : p.response == HX_UI_SEL_BACK ? -1 : p.response == HX_UI_SEL_CANCEL ? -2 : 0;
     for (tag_t object : p.objects)
         HX_OBJ_set_highlight(object, 0);
     return p;

@@ -90,7 +90,8 @@ void show_fail_text(int status);
 // Sets the exchange's record, filled by fill(record), then applies its
 // report and result rule. The shape of every mechanical setter.
 template <class Fill>
-int set_with(const char *function, const Exchange &x, int dialog_id, const char *item_id, Fill &&fill) noexcept
+int set_with(const char *function, const Exchange &x, int dialog_id, const char *item_id,
+             Fill &&fill) noexcept
 {
     return guarded(function, -1, [&] {
         Record r(x, item_id);
@@ -132,7 +133,8 @@ int integer_of(const Exchange &x, const HX_STYLER_item_value_type_t &v);
 // The entries of a list-like item (attribute 6); status in *status.
 std::vector<std::string> ask_entries(int dialog_id, const char *item_id, int &status);
 // Sets the entries of a list-like item (attribute 6).
-int set_entries(int dialog_id, const char *item_id, const std::vector<std::string> &entries, bool block = false);
+int set_entries(int dialog_id, const char *item_id, const std::vector<std::string> &entries,
+                bool block = false);
 // The chosen index of a list-like item (attribute 2, integer form; -1
 // none); status in *status.
 int ask_chosen_index(int dialog_id, const char *item_id, int &status);

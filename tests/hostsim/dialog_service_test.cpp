@@ -18,7 +18,7 @@ namespace {
 const std::string dialogs_dir = CVSTV_TEST_RESOURCES "/dialogs";
 
 class DialogService : public HostTest {
-protected:
+  protected:
     void SetUp() override
     {
         HostTest::SetUp();
@@ -71,7 +71,8 @@ TEST_F(DialogService, DialogFilesAreFoundByBareNameAndReadWithEveryItemKind)
     EXPECT_EQ(vexa::sim::open_dialog("missing.dlg", &error), 0);
     EXPECT_EQ(error, "dialog file missing.dlg not found");
     EXPECT_TRUE(vexa::sim::close_dialog(id));
-    EXPECT_EQ(vexa::sim::kind_of(d.selection), vexa::sim::ObjectKind::none) << "the selection goes with its dialog";
+    EXPECT_EQ(vexa::sim::kind_of(d.selection), vexa::sim::ObjectKind::none)
+        << "the selection goes with its dialog";
 }
 
 TEST_F(DialogService, MalformedDialogFilesAreRefusedWithTheLineAndTheReason)
@@ -86,15 +87,21 @@ TEST_F(DialogService, MalformedDialogFilesAreRefusedWithTheLineAndTheReason)
         {"dialog T\nitem A slider\n", "line 2: unknown item kind \"slider\""},
         {"dialog T\nitem A label\nitem A button\n", "line 3: item id \"A\" is used twice"},
         {"dialog T\nitem A integer\n  value 12x\n", "line 3: \"12x\" is not a whole number"},
-        {"dialog T\nitem A list\n  entries a b\n  value 2\n", "line 4: item A: a chosen entry lies beyond the entries"},
+        {"dialog T\nitem A list\n  entries a b\n  value 2\n",
+         "line 4: item A: a chosen entry lies beyond the entries"},
         {"dialog T\nitem A list\n  entries a b\n  value 0 1\n",
          "line 4: item A: only a list with \"multiple\" chooses several entries"},
-        {"dialog T\nitem A real_scale\n  range 5 1\n", "line 3: item A: the range's minimum exceeds its maximum"},
-        {"dialog T\nitem A int_scale\n  range 0 10\n  value 11\n", "line 4: item A: the value lies outside the range"},
-        {"dialog T\nitem HX_STYLER_NAV_INDEX button\n", "line 2: item id \"HX_STYLER_NAV_INDEX\" is reserved"},
-        {"dialog T\nnavigation ok help\n", "line 2: unknown navigation button \"help\" (ok, apply, back, cancel)"},
+        {"dialog T\nitem A real_scale\n  range 5 1\n",
+         "line 3: item A: the range's minimum exceeds its maximum"},
+        {"dialog T\nitem A int_scale\n  range 0 10\n  value 11\n",
+         "line 4: item A: the value lies outside the range"},
+        {"dialog T\nitem HX_STYLER_NAV_INDEX button\n",
+         "line 2: item id \"HX_STYLER_NAV_INDEX\" is reserved"},
+        {"dialog T\nnavigation ok help\n",
+         "line 2: unknown navigation button \"help\" (ok, apply, back, cancel)"},
         {"dialog T\nitem A button\n  value 1\n", "line 3: a button has no value"},
-        {"dialog T\nitem A string\n  value \"a\\q\"\n", "line 3: unknown escape in text (only \\\" and \\\\)"},
+        {"dialog T\nitem A string\n  value \"a\\q\"\n",
+         "line 3: unknown escape in text (only \\\" and \\\\)"},
     };
     for (const Case &c : cases) {
         std::string error;
@@ -247,9 +254,9 @@ TEST_F(DialogService, AModalRunCallsTheCallbacksForWhatTheUserDoesAndEndsWithThe
     ASSERT_EQ(HX_STYLER_create_dialog("flip.dlg", table, &seen, &response), HX_OK);
     EXPECT_EQ(response, HX_STYLER_RESPONSE_OK);
     EXPECT_EQ(seen.flips, 1);
-    EXPECT_EQ(seen.calls, (std::vector<std::string>{
-                              dialog_index + "/1", "FLIP/7", "NAME/7=" + std::string(132, 'n'), "SIDES/7#1",
-                              "SIDES/9", dialog_index + "/3", dialog_index + "/2"}))
+    EXPECT_EQ(seen.calls,
+              (std::vector<std::string>{dialog_index + "/1", "FLIP/7", "NAME/7=" + std::string(132, 'n'),
+                                        "SIDES/7#1", "SIDES/9", dialog_index + "/3", dialog_index + "/2"}))
         << "a text field takes 132 characters; pressing a text field is refused";
     EXPECT_EQ(journal_texts(Entry::dialog_action),
               (std::vector<std::string>{"FLIP: pressed", "NAME: \"" + std::string(132, 'n') + "\"",
@@ -275,8 +282,9 @@ TEST_F(DialogService, GreyedButtonsCannotBePressedAndAnUnscriptedUserCancels)
     ASSERT_EQ(HX_STYLER_create_dialog("flip.dlg", table, &seen, &response), HX_OK);
     EXPECT_EQ(response, HX_STYLER_RESPONSE_CANCEL);
     EXPECT_EQ(seen.calls, (std::vector<std::string>{dialog_index + "/3", dialog_index + "/6"}));
-    EXPECT_EQ(journal_texts(Entry::dialog_action),
-              (std::vector<std::string>{"Apply: refused: cannot be used", "OK: pressed", "closed by the user"}));
+    EXPECT_EQ(
+        journal_texts(Entry::dialog_action),
+        (std::vector<std::string>{"Apply: refused: cannot be used", "OK: pressed", "closed by the user"}));
 
     vexa::sim::push_dialog_navigate(HX_STYLER_NAV_BACK);
     ASSERT_EQ(HX_STYLER_create_dialog("flip.dlg", nullptr, nullptr, &response), HX_OK);

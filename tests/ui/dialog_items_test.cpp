@@ -80,7 +80,8 @@ TEST_F(DialogItems, ResultRulesPassTheStatusReduceItOrIgnoreIt)
     EXPECT_EQ(flag, 0);
     EXPECT_EQ(CVSTVSHARE_UI_ask_integer_value(d, "COUNT", nullptr), -1) << "a null out argument";
     EXPECT_EQ(CVSTVSHARE_UI_ask_string_value(d, "COUNT", nullptr), -1);
-    EXPECT_EQ(CVSTVSHARE_UI_set_string_value(d, "NAME", std::string(133, 'x').c_str()), HX_STYLER_ERR_BAD_VALUE)
+    EXPECT_EQ(CVSTVSHARE_UI_set_string_value(d, "NAME", std::string(133, 'x').c_str()),
+              HX_STYLER_ERR_BAD_VALUE)
         << "a text item holds at most 132 characters";
     EXPECT_EQ(CVSTVSHARE_UI_set_string_value(d, "NAME", nullptr), HX_STYLER_ERR_BAD_VALUE);
     EXPECT_EQ(item(d, "NAME").text, "P100");
@@ -192,7 +193,8 @@ TEST_F(DialogItems, OptionMenusRadioBoxesAndPalettes)
     std::memset(options[2], 'o', sizeof options[2]); // a row without a terminator
     EXPECT_EQ(STV_ui_modify_option(d, "MODE", "Units", options, 3, 1), 0);
     EXPECT_EQ(item(d, "MODE").label, "Units");
-    EXPECT_EQ(item(d, "MODE").entries, (std::vector<std::string>{"inch", "millimetre", std::string(49, 'o')}));
+    EXPECT_EQ(item(d, "MODE").entries,
+              (std::vector<std::string>{"inch", "millimetre", std::string(49, 'o')}));
     char text[50] = "untouched";
     EXPECT_EQ(STV_ui_get_option(d, "MODE", text), 1);
     EXPECT_STREQ(text, "millimetre");

@@ -12,7 +12,7 @@
 #include <vector>
 
 class DialogLists : public UiTest {
-protected:
+  protected:
     void SetUp() override
     {
         UiTest::SetUp();

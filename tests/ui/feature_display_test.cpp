@@ -16,7 +16,7 @@ using vexa::sim::Entry;
 using Texts = std::vector<std::string>;
 
 class FeatureDisplay : public UiTest {
-protected:
+  protected:
     void SetUp() override
     {
         UiTest::SetUp();
@@ -25,7 +25,8 @@ protected:
     }
 
     // A feature with `faces` new faces; returns the feature, faces in out.
-    tag_t feature(const std::string &type, const std::string &name, int faces, std::vector<tag_t> *out = nullptr)
+    tag_t feature(const std::string &type, const std::string &name, int faces,
+                  std::vector<tag_t> *out = nullptr)
     {
         std::vector<tag_t> made;
         for (int i = 0; i < faces; ++i)
@@ -96,7 +97,8 @@ TEST_F(FeatureDisplay, WithoutAWorkPartOrWhenCyclingFailsTheUserIsTold)
     EXPECT_EQ(STV_FEAT_highlight(d, "BLOCK(1)", 1), -1);
     EXPECT_EQ(message_boxes().back(), "Object or file not found");
     EXPECT_EQ(message_boxes().size(), 5u);
-    EXPECT_EQ(item(d, "PARTS").entries, (Texts{"top", "core", "cavity"})) << "a failed listing leaves the list alone";
+    EXPECT_EQ(item(d, "PARTS").entries, (Texts{"top", "core", "cavity"}))
+        << "a failed listing leaves the list alone";
 }
 
 TEST_F(FeatureDisplay, HighlightingAddsAndRemovesAFeaturesFacesInTheSelection)

@@ -22,7 +22,7 @@ using vexa::sim::Entry;
 using vexa::sim::Pick;
 
 class Selection : public UiTest {
-protected:
+  protected:
     void SetUp() override
     {
         UiTest::SetUp();

@@ -8,7 +8,7 @@
 #include <string>
 
 class UiTest : public HostTest {
-protected:
+  protected:
     void SetUp() override
     {
         HostTest::SetUp();

@@ -70,7 +70,7 @@ struct DialogState {
     std::array<bool, 4> nav_shown{true, false, false, true};
     std::array<bool, 4> nav_sensitive{true, true, true, true};
     std::array<std::string, 4> nav_labels{"OK", "Apply", "Back", "Cancel"};
-    std::string focus;  // the item with the keyboard focus ("" none)
+    std::string focus;   // the item with the keyboard focus ("" none)
     tag_t selection = 0; // the dialog's selection
 };
 

@@ -56,8 +56,8 @@ struct ObjectInfo {
     int layer = 1;
     int colour = 0;
     bool highlighted = false;
-    tag_t prototype = 0;                // the object an occurrence stands for
-    std::array<double, 3> position{};   // points: the position
+    tag_t prototype = 0;              // the object an occurrence stands for
+    std::array<double, 3> position{}; // points: the position
 };
 // What the host holds of a model object; false for any other tag.
 VEXAHOST_API bool object_info(tag_t object, ObjectInfo &info);

@@ -61,9 +61,9 @@ struct Answer {
 
     // Selections and point picks.
     Pick pick = Pick::picked;
-    std::vector<tag_t> objects;     // the objects the user picks (in order)
-    std::array<double, 3> point{};  // the position picked
-    int method = -1;                // the point construction method used (-1: as offered)
+    std::vector<tag_t> objects;    // the objects the user picks (in order)
+    std::array<double, 3> point{}; // the position picked
+    int method = -1;               // the point construction method used (-1: as offered)
 };
 
 VEXAHOST_API void push_answer(const Answer &answer);
