@@ -5,6 +5,7 @@
 
 #include "cvstvshare/selection.h"
 #include "cvstvshare/util.h"
+#include "util/module_state.h"
 
 #include "hx_cxx.h"
 #include "hx_dialogs.h"
@@ -139,6 +140,9 @@ TEST_F(Selection, APointIsPickedAndTheConstructionMethodRemembered)
     vexa::sim::push_point_end(Pick::cancel);
     EXPECT_EQ(CVSTVSHARE_pick_point(1, "Again", &point, xyz), 1);
     EXPECT_EQ(last(Entry::point).severity, 4) << "the method the user chose last is offered next";
+    cvstv::reset_module_state();
+    CVSTVSHARE_pick_point(1, "Again", &point, xyz);
+    EXPECT_EQ(last(Entry::point).severity, 0) << "module state starts again from 0";
     EXPECT_EQ(point, 0u);
     EXPECT_EQ(xyz[0], 10) << "a cancelled pick leaves the coordinates";
     vexa::sim::push_point_end(Pick::back);
