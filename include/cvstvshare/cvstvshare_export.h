@@ -18,15 +18,11 @@
 #ifdef __cplusplus
 #define CVSTV_BEGIN_DECLS extern "C" {
 #define CVSTV_END_DECLS }
+/* No exception leaves an exported function. */
+#define CVSTV_NOEXCEPT noexcept
 #else
 #define CVSTV_BEGIN_DECLS
 #define CVSTV_END_DECLS
-#endif
-
-/* Exported functions never throw: C++ callers see them as noexcept. */
-#ifdef __cplusplus
-#define CVSTV_NOEXCEPT noexcept
-#else
 #define CVSTV_NOEXCEPT
 #endif
 
