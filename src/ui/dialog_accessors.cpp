@@ -26,13 +26,12 @@ namespace {
 constexpr Result zero = Result::zero;
 constexpr Result zero_or_failure = Result::zero_or_failure;
 
-// A text in a private copy: the record takes a non-constant text.
-struct TextCopy {
-    explicit TextCopy(const char *text) : given(text != nullptr), copy(text ? text : "") {}
-    char *get() { return given ? copy.data() : nullptr; }
-    bool given;
-    std::string copy;
-};
+// A text into a record as a private copy held by keep (the record takes a
+// non-constant text); null stays null.
+char *private_copy(const char *text, std::string &keep)
+{
+    return text ? (keep = text).data() : nullptr;
+}
 
 // The sensitivity of one entry: the flag and the entry index, in the two
 // argument orders of the two families.
@@ -186,9 +185,9 @@ bool two_values(const Value &v, int form)
 #define CVSTV_DEFINE_SET_TEXT(name, ...)                                                                     \
     CVSTV_API int name(int dialog_id, const char *item_id, const char *text) noexcept                        \
     {                                                                                                        \
-        TextCopy copy(text);                                                                                 \
+        std::string keep;                                                                                    \
         return set_with(#name, typed(Exchange{__VA_ARGS__}, HX_STYLER_TEXT), dialog_id, item_id,             \
-                        [&](Value &v) { v.value.string = copy.get(); });                                     \
+                        [&](Value &v) { v.value.string = private_copy(text, keep); });                       \
     }
 
 #define CVSTV_DEFINE_SET_NOTHING(name, ...)                                                                  \
@@ -278,9 +277,9 @@ bool two_values(const Value &v, int form)
 #define CVSTV_DEFINE_DIALOG_SET_TEXT(name, ...)                                                              \
     CVSTV_API int name(int dialog_id, const char *text) noexcept                                             \
     {                                                                                                        \
-        TextCopy copy(text);                                                                                 \
+        std::string keep;                                                                                    \
         return set_with(#name, typed(Exchange{__VA_ARGS__}, HX_STYLER_TEXT), dialog_id, nullptr,             \
-                        [&](Value &v) { v.value.string = copy.get(); });                                     \
+                        [&](Value &v) { v.value.string = private_copy(text, keep); });                       \
     }
 
 extern "C" {
