@@ -116,6 +116,14 @@ TEST_F(Selection, ObjectsOfAClassComeBackUnhighlighted)
     vexa::sim::push_selection({face});
     EXPECT_EQ(kt_select_by_class("Bodies", HX_UI_SEL_DETAIL_BODY, 0, &objects), 0) << "nothing selectable";
     EXPECT_EQ(objects, nullptr);
+    tag_t elsewhere = vexa::sim::create_object(vexa::sim::create_part("/p/cavity.prt"), HX_TYPE_SOLID, 0);
+    vexa::sim::push_selection({elsewhere});
+    EXPECT_EQ(kt_select_by_class("Bodies", HX_UI_SEL_DETAIL_BODY, HX_UI_SEL_SCOPE_WORK_PART, &objects), 0)
+        << "a body of another part lies outside the work part";
+    vexa::sim::push_selection({elsewhere});
+    EXPECT_EQ(kt_select_by_class("Bodies", HX_UI_SEL_DETAIL_BODY, HX_UI_SEL_SCOPE_ANY_IN_ASSEMBLY, &objects),
+              1);
+    HX_free(objects);
     EXPECT_EQ(kt_select_by_class("Bodies", HX_UI_SEL_DETAIL_BODY, 7, &objects), -3) << "no such scope";
     vexa::sim::fail_call("HX_UI_select_objects", HX_ERR_INTERNAL);
     EXPECT_EQ(kt_select_single("Bodies", HX_UI_SEL_DETAIL_BODY, 0, &one), -3);
