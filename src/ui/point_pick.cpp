@@ -11,6 +11,7 @@
 // in the work part; only the one handed back stays, the others are deleted,
 // so the model holds exactly the point the user confirmed.
 #include "cvstvshare/selection.h"
+#include "ui/point_pick.h"
 #include "util/boundary.h"
 #include "util/module_state.h"
 
@@ -78,37 +79,44 @@ int result_of(const Pick &p)
 
 } // namespace
 
+namespace cvstv::ui {
+
+int pick_point(const char *prompt, bool confirm, tag_t *point, double coordinates[3])
+{
+    *point = 0;
+    std::string asked = prompt ? prompt : "";
+    std::string confirm_prompt = "Confirm: " + asked + ".";
+    Pick first = construct(asked);
+    if (int result = result_of(first))
+        return result;
+    Pick kept = first;
+    while (confirm) {
+        Pick again = construct(confirm_prompt);
+        if (again.status != 0 || again.response == HX_UI_POINT_CANCEL) {
+            HX_OBJ_delete_object(kept.point);
+            return again.status != 0 ? again.status : 1;
+        }
+        if (again.response != HX_UI_POINT_PICKED)
+            continue;
+        HX_OBJ_delete_object(kept.point);
+        bool agree = squared_distance(again.position, kept.position) <= same_position;
+        kept = again;
+        if (agree)
+            break;
+    }
+    *point = kept.point;
+    std::copy(kept.position, kept.position + 3, coordinates);
+    return 0;
+}
+
+} // namespace cvstv::ui
+
 extern "C" CVSTV_API int CVSTVSHARE_pick_point(int wizard_type, const char *prompt, tag_t *point,
                                                double coordinates[3]) noexcept
 {
     return cvstv::guarded("CVSTVSHARE_pick_point", -1, [&] {
         if (!point || !coordinates)
             return -1;
-        *point = 0;
-        std::string asked = prompt ? prompt : "";
-        std::string confirm_prompt = "Confirm: " + asked + ".";
-        Pick first = construct(asked);
-        if (int result = result_of(first))
-            return result;
-        Pick kept = first;
-        if (confirmation_asked(wizard_type)) {
-            while (true) {
-                Pick again = construct(confirm_prompt);
-                if (again.status != 0 || again.response == HX_UI_POINT_CANCEL) {
-                    HX_OBJ_delete_object(kept.point);
-                    return again.status != 0 ? again.status : 1;
-                }
-                if (again.response != HX_UI_POINT_PICKED)
-                    continue;
-                HX_OBJ_delete_object(kept.point);
-                bool agree = squared_distance(again.position, kept.position) <= same_position;
-                kept = again;
-                if (agree)
-                    break;
-            }
-        }
-        *point = kept.point;
-        std::copy(kept.position, kept.position + 3, coordinates);
-        return 0;
+        return cvstv::ui::pick_point(prompt, confirmation_asked(wizard_type), point, coordinates);
     });
 }
