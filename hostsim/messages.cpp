@@ -14,6 +14,7 @@
 // it without being shown.
 #include "session_state.h"
 
+#include "hx_dialogs.h"
 #include "hx_messages.h"
 
 #include "vexahost/text_files.h"
@@ -92,6 +93,11 @@ std::string fail_text(int status)
     case HX_ERR_INTERNAL: return "Internal error of the host";
     case HX_ERR_BAD_FORMAT: return "File is not in the expected form";
     case HX_ERR_WRONG_TYPE: return "Value is of another type";
+    case HX_STYLER_ERR_NO_DIALOG: return "No such dialog is open";
+    case HX_STYLER_ERR_NO_ITEM: return "The dialog has no such item";
+    case HX_STYLER_ERR_BAD_ATTRIBUTE: return "The dialog item has no such attribute";
+    case HX_STYLER_ERR_BAD_VALUE: return "Invalid value for the dialog item";
+    case HX_STYLER_ERR_DIALOG_FILE: return "The dialog file cannot be read";
     default: return "Host error " + std::to_string(status);
     }
 }

@@ -11,6 +11,7 @@
 
 #include "object_table.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,11 @@ struct ModelObject : HostObject {
     // Features only: the feature type ("BLOCK", "SKETCH" ...) and its faces.
     std::string feature_type;
     std::vector<tag_t> faces;
+    // An occurrence (an object seen in an assembly part): the object of the
+    // component part it stands for; 0 for an object that is no occurrence.
+    tag_t prototype = 0;
+    // Points only: the position, in absolute coordinates.
+    std::array<double, 3> position{};
 };
 
 // The loaded parts in load order.
@@ -51,6 +57,11 @@ std::vector<Part *> loaded_parts_in_order();
 // A part or a model object by tag; null for any other tag.
 Part *find_part(tag_t part);
 ModelObject *find_model_object(tag_t object);
+// Creates a model object of the part (0 when the part does not exist).
+ModelObject *new_model_object(tag_t part, int type, int subtype, const std::string &name);
+// Deletes a model object with its place in its part's lists; false when
+// there is no such object.
+bool delete_model_object(tag_t object);
 
 } // namespace vexa::sim
 

@@ -119,18 +119,52 @@ tag_t set_expression(tag_t part, const std::string &name, double value)
     return e.tag;
 }
 
-tag_t create_object(tag_t part, int type, int subtype, const std::string &name)
+ModelObject *new_model_object(tag_t part, int type, int subtype, const std::string &name)
 {
     Part *p = find_part(part);
     if (!p)
-        return 0;
+        return nullptr;
     ModelObject &o = objects().create<ModelObject>();
     o.type = type;
     o.subtype = subtype;
     o.part = part;
     o.name = name;
     p->model_objects.push_back(o.tag);
-    return o.tag;
+    return &o;
+}
+
+bool delete_model_object(tag_t object)
+{
+    ModelObject *o = find_model_object(object);
+    if (!o)
+        return false;
+    if (Part *p = find_part(o->part)) {
+        std::erase(p->model_objects, object);
+        std::erase(p->features, object);
+    }
+    return objects().erase(object);
+}
+
+tag_t create_object(tag_t part, int type, int subtype, const std::string &name)
+{
+    ModelObject *o = new_model_object(part, type, subtype, name);
+    return o ? o->tag : 0;
+}
+
+tag_t create_occurrence(tag_t part, tag_t prototype)
+{
+    // Objects of the table do not move when others are added.
+    const ModelObject *proto = find_model_object(prototype);
+    ModelObject *o = proto ? new_model_object(part, proto->type, proto->subtype, proto->name) : nullptr;
+    if (!o)
+        return 0;
+    o->layer = proto->layer;
+    o->colour = proto->colour;
+    o->feature_type = proto->feature_type;
+    o->faces = proto->faces;
+    o->position = proto->position;
+    o->prototype = prototype;
+    return o->tag;
 }
 
 tag_t create_feature(tag_t part, const std::string &feature_type, const std::string &name,
@@ -150,7 +184,8 @@ bool object_info(tag_t object, ObjectInfo &info)
     const ModelObject *o = find_model_object(object);
     if (!o)
         return false;
-    info = ObjectInfo{o->type, o->subtype, o->part, o->name, o->layer, o->colour, o->highlighted};
+    info = ObjectInfo{o->type,   o->subtype,     o->part,      o->name,    o->layer,
+                      o->colour, o->highlighted, o->prototype, o->position};
     return true;
 }
 

@@ -51,6 +51,97 @@ void push_user_message_answer(int position, bool hide)
     push_answer(a);
 }
 
+namespace {
+
+Answer dialog_action(DialogAction action, const std::string &item)
+{
+    Answer a;
+    a.ask = Ask::dialog;
+    a.action = action;
+    a.item = item;
+    return a;
+}
+
+} // namespace
+
+void push_item_value(const std::string &item, double number)
+{
+    Answer a = dialog_action(DialogAction::set_value, item);
+    a.number = number;
+    push_answer(a);
+}
+
+void push_item_text(const std::string &item, const std::string &text)
+{
+    Answer a = dialog_action(DialogAction::set_value, item);
+    a.text = text;
+    push_answer(a);
+}
+
+void push_item_lines(const std::string &item, const std::vector<std::string> &lines)
+{
+    Answer a = dialog_action(DialogAction::set_value, item);
+    a.lines = lines;
+    push_answer(a);
+}
+
+void push_item_choice(const std::string &item, const std::vector<int> &indices)
+{
+    Answer a = dialog_action(DialogAction::set_value, item);
+    a.indices = indices;
+    push_answer(a);
+}
+
+void push_item_press(const std::string &item)
+{
+    push_answer(dialog_action(DialogAction::press, item));
+}
+
+void push_item_double_click(const std::string &item, int index)
+{
+    Answer a = dialog_action(DialogAction::double_click, item);
+    a.indices = {index};
+    push_answer(a);
+}
+
+void push_dialog_navigate(int nav)
+{
+    Answer a = dialog_action(DialogAction::navigate, "");
+    a.nav = nav;
+    push_answer(a);
+}
+
+void push_selection(const std::vector<tag_t> &objects, Pick how)
+{
+    Answer a;
+    a.ask = Ask::selection;
+    a.pick = how;
+    a.objects = objects;
+    push_answer(a);
+}
+
+void push_selection_end(Pick how)
+{
+    push_selection({}, how);
+}
+
+void push_point(double x, double y, double z, int method)
+{
+    Answer a;
+    a.ask = Ask::point;
+    a.point = {x, y, z};
+    a.method = method;
+    push_answer(a);
+}
+
+void push_point_end(Pick how)
+{
+    Answer a;
+    a.ask = Ask::point;
+    a.pick = how;
+    push_answer(a);
+}
+
 std::size_t pending_answers()
 {
     return user->answers.size();

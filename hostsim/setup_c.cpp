@@ -28,6 +28,11 @@ vexahost_entry_kind c_kind(vexa::sim::Entry kind)
     case Entry::user_message: return VEXAHOST_USER_MESSAGE;
     case Entry::tooling_log: return VEXAHOST_TOOLING_LOG;
     case Entry::shell: return VEXAHOST_SHELL;
+    case Entry::dialog_open: return VEXAHOST_DIALOG_OPEN;
+    case Entry::dialog_action: return VEXAHOST_DIALOG_ACTION;
+    case Entry::dialog_close: return VEXAHOST_DIALOG_CLOSE;
+    case Entry::selection: return VEXAHOST_SELECTION;
+    case Entry::point: return VEXAHOST_POINT;
     }
     return VEXAHOST_SYSLOG;
 }

@@ -9,6 +9,8 @@
 #include "application.h"
 #include "customer_defaults.h"
 #include "project_lookups.h"
+#include "dialog_items.h"
+#include "selection.h"
 #include "sheet.h"
 #include "sheet_gxdb.h"
 #include "sheet_loading.h"

@@ -13,10 +13,13 @@
 
 /* Object types and subtypes the library names. */
 enum {
-    HX_TYPE_SOLID = 70,   /* solid geometry: bodies, faces, edges */
-    HX_TYPE_FEATURE = 205 /* a feature of a part */
+    HX_TYPE_POINT = 2,      /* a point */
+    HX_TYPE_COMPONENT = 63, /* a component: subtype 1 is a part occurrence */
+    HX_TYPE_SOLID = 70,     /* solid geometry: bodies, faces, edges */
+    HX_TYPE_FEATURE = 205   /* a feature of a part */
 };
 enum { HX_SUBTYPE_SOLID_BODY = 0, HX_SUBTYPE_SOLID_FACE = 2, HX_SUBTYPE_SOLID_EDGE = 3 };
+enum { HX_SUBTYPE_PART_OCCURRENCE = 1 };
 
 HX_BEGIN_DECLS
 
@@ -36,6 +39,16 @@ HX_API int HX_OBJ_set_highlight(tag_t object, int on);
 /* The next object of a part after *object (0: from the first) whose type is
  * type (0: any type), in creation order; *object becomes 0 after the last. */
 HX_API int HX_OBJ_cycle_objs_in_part(tag_t part, int type, tag_t *object);
+/* Delete an object of a part (its tag is never used again). */
+HX_API int HX_OBJ_delete_object(tag_t object);
+
+/* Occurrences: an object seen in an assembly stands for its prototype, the
+ * object of the component part. Is it an occurrence; its prototype (0 for
+ * an object that is no occurrence); the occurrences of an object, as a new
+ * array from the host allocator (null when there are none). */
+HX_API int HX_ASSEM_is_occurrence(tag_t object);
+HX_API tag_t HX_ASSEM_ask_prototype_of_occ(tag_t occurrence);
+HX_API int HX_ASSEM_ask_occs_of_entity(tag_t object, int *count, tag_t **occurrences);
 
 HX_END_DECLS
 

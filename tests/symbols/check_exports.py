@@ -32,13 +32,15 @@ def declared_names(include_dir):
 
 
 def exported_names(library):
-    out = subprocess.run(["nm", "-D", "--defined-only", library], check=True,
+    # Demangled, so that the few functions with C++ linkage (those taking a
+    # host C++ object) compare by their plain names.
+    out = subprocess.run(["nm", "-D", "--defined-only", "--demangle", library], check=True,
                          capture_output=True, text=True).stdout
     names = set()
     for line in out.splitlines():
-        parts = line.split()
+        parts = line.split(maxsplit=2)
         if len(parts) == 3 and parts[1] in "TDBRVWi":
-            names.add(parts[2].split("@")[0])
+            names.add(parts[2].split("(")[0].split("@")[0].strip())
     # Names every shared object may carry.
     return names - {"_init", "_fini", "_edata", "_end", "__bss_start"}
 

@@ -1,6 +1,8 @@
 // The journal of everything the headless host showed or asked: message
 // boxes with their severity, message dialogs with their buttons and the
-// answer given, listing window, system log, cue and status line. Tests
+// answer given, listing window, system log, cue and status line, modal
+// dialogs (opened, each action of the user, closed with their response),
+// interactive selections and point picks with what the user picked. Tests
 // assert the exact texts; the command-line front end prints entries as they
 // come through the sink.
 #ifndef VEXAHOST_JOURNAL_H
@@ -24,6 +26,12 @@ enum class Entry {
     user_message, // a message the user may switch off (title, text, buttons, answer)
     tooling_log,  // a text written to the host's tooling log
     shell,        // the user-interface shell changed: a toolbar, a palette, a translation file
+    dialog_open,   // title, text: the dialog file
+    dialog_action, // title: the dialog; text: what the user did; answer: the item
+    dialog_close,  // title, response: the dialog's response
+    selection,     // title, text: the prompt; response; objects picked
+    point,         // text: the prompt; severity: the construction method offered;
+                   // response; answer: the position picked
 };
 
 struct JournalEntry {
@@ -35,6 +43,7 @@ struct JournalEntry {
                                       // response code the dialog returned; else 0
     std::vector<std::string> buttons; // labels offered, in order (dialogs only)
     std::string answer;               // label of the button pressed ("" when closed)
+    std::vector<tag_t> objects;       // objects picked (selections, point picks)
 };
 
 VEXAHOST_API const std::vector<JournalEntry> &journal();

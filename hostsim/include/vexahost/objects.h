@@ -23,6 +23,8 @@ enum class ObjectKind {
     palette,          // an entry of the resource palette
     dir_listing,      // a directory listing in progress
     layer_category,   // a named layer category
+    dialog,           // an open dialog; its tag is its dialog id
+    selection,        // the selection of a dialog
 };
 
 // Number of live objects in the table.

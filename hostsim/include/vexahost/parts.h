@@ -11,6 +11,7 @@
 
 #include "vexahost/common.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,10 @@ VEXAHOST_API tag_t set_expression(tag_t part, const std::string &name, double va
 
 // Creates a model object of the host's type and subtype in the part.
 VEXAHOST_API tag_t create_object(tag_t part, int type, int subtype, const std::string &name = {});
+// Creates, in the part (an assembly part), an occurrence of an object of a
+// component part: a copy that stands for its prototype. 0 when either does
+// not exist.
+VEXAHOST_API tag_t create_occurrence(tag_t part, tag_t prototype);
 // Creates a feature (object type 205) of the part: its feature type ("BLOCK",
 // "SKETCH", "LINKED_BODY" ...), name and faces, appended to the part's
 // feature order.
@@ -51,6 +56,8 @@ struct ObjectInfo {
     int layer = 1;
     int colour = 0;
     bool highlighted = false;
+    tag_t prototype = 0;              // the object an occurrence stands for
+    std::array<double, 3> position{}; // points: the position
 };
 // What the host holds of a model object; false for any other tag.
 VEXAHOST_API bool object_info(tag_t object, ObjectInfo &info);

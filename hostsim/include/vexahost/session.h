@@ -8,6 +8,7 @@
 #define VEXAHOST_SESSION_H
 
 #include "vexahost/common.h"
+#include "vexahost/dialogs.h"
 #include "vexahost/environment.h"
 #include "vexahost/faults.h"
 #include "vexahost/files.h"

@@ -83,7 +83,12 @@ typedef enum vexahost_entry_kind {
     VEXAHOST_STATUS = 5,         /* the status line */
     VEXAHOST_USER_MESSAGE = 6,   /* a message the user may switch off; title, buttons, answer */
     VEXAHOST_TOOLING_LOG = 7,    /* a text written to the tooling log */
-    VEXAHOST_SHELL = 8           /* the user-interface shell changed (toolbar, palette, translations) */
+    VEXAHOST_SHELL = 8,          /* the user-interface shell changed (toolbar, palette, translations) */
+    VEXAHOST_DIALOG_OPEN = 9,    /* title; text: the dialog file */
+    VEXAHOST_DIALOG_ACTION = 10, /* title: the dialog; text: what the user did; answer: the item */
+    VEXAHOST_DIALOG_CLOSE = 11,  /* title; response: the dialog's response */
+    VEXAHOST_SELECTION = 12,     /* title, text: the prompt; response */
+    VEXAHOST_POINT = 13          /* text: the prompt; response; answer: the position picked */
 } vexahost_entry_kind;
 
 /* Longest list of buttons an entry reports. */
