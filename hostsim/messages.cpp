@@ -6,10 +6,12 @@
 //
 // A translated text handed out by HX_TEXT stays valid until the session is
 // reset (one copy per source text).
+#include "model.h"
 #include "session_state.h"
 
 #include "../src/host/hx_messages.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -76,7 +78,10 @@ std::string fail_text(int status)
     case HX_ERR_NO_ENTRY: return "Entry point not found in library";
     case HX_ERR_TOO_LONG: return "Result too long for its buffer";
     case HX_ERR_INTERNAL: return "Internal error of the host";
-    default: return "Host error " + std::to_string(status);
+    default:
+        if (std::string model = vexa::sim::part_model_fail_text(status); !model.empty())
+            return model;
+        return "Host error " + std::to_string(status);
     }
 }
 
@@ -217,6 +222,28 @@ HX_API int HX_set_cue(const char *text)
         record(Entry::cue, 0, "", text ? text : "");
         return HX_OK;
     });
+}
+
+HX_API int HX_kt_lprintf(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int status = host_call("HX_kt_lprintf", [&]() -> int {
+        if (!format)
+            return HX_ERR_BAD_ARGUMENT;
+        va_list copy;
+        va_copy(copy, args);
+        int n = std::vsnprintf(nullptr, 0, format, copy);
+        va_end(copy);
+        if (n < 0)
+            return HX_ERR_BAD_ARGUMENT;
+        std::string text(static_cast<std::size_t>(n), '\0');
+        std::vsnprintf(text.data(), text.size() + 1, format, args);
+        record(Entry::tooling_log, 0, "", text);
+        return HX_OK;
+    });
+    va_end(args);
+    return status;
 }
 
 HX_API int HX_set_status(const char *text)

@@ -61,4 +61,19 @@ enum {
     HX_ERR_INTERNAL = 1108     /* the host failed inside a call */
 };
 
+/* Host status codes of the part model. */
+enum {
+    HX_ERR_PART_FILE = 1201,        /* a file is not a readable part file */
+    HX_ERR_PART_VERSION = 1202,     /* a part file of a format version the host does not read */
+    HX_ERR_CYCLE = 1203,            /* a part would contain itself, or expressions refer in a circle */
+    HX_ERR_EXPRESSION = 1204,       /* an expression is malformed or names what does not exist */
+    HX_ERR_UPDATE = 1205,           /* a feature failed to update */
+    HX_ERR_NOT_IN_WORK_PART = 1206, /* the object must belong to the work part */
+    HX_ERR_EXISTS = 1207,           /* an object of that name exists already */
+    HX_ERR_NOT_FULLY_LOADED = 1208, /* the part is loaded partially */
+    HX_ERR_WRONG_TYPE = 1209,       /* the object is not of the kind the call needs */
+    HX_ERR_LINK_BROKEN = 1210,      /* a linked feature's source object is gone */
+    HX_ERR_PDM = 1211               /* the PDM manager refused the request */
+};
+
 #endif

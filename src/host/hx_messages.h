@@ -83,6 +83,8 @@ HX_API int HX_syslog_write(const char *text);
 /* Prompt (cue) and status line. */
 HX_API int HX_set_cue(const char *text);
 HX_API int HX_set_status(const char *text);
+/* printf-formatted text to the host's tooling log (no line feed added). */
+HX_API int HX_kt_lprintf(const char *format, ...) HX_PRINTF(1, 2);
 
 HX_END_DECLS
 

@@ -14,7 +14,7 @@
 
 namespace vexa::sim {
 
-enum class Entry { message_box, message_dialog, listing, syslog, cue, status };
+enum class Entry { message_box, message_dialog, listing, syslog, cue, status, tooling_log };
 
 struct JournalEntry {
     Entry kind;

@@ -18,6 +18,10 @@ enum class ObjectKind {
     part,             // a part (file) loaded in the session
     expression,       // an expression of a part
     model_object,     // a body, face, edge, line, point, feature ... of a part
+    instance,         // a component of a part: a child part placed in it
+    occurrence,       // a part or object seen through an assembly
+    xform,            // a transformation between two occurrences' contexts
+    clearance_set,    // a clearance analysis dataset of a part
 };
 
 // Number of live objects in the table.
