@@ -208,9 +208,15 @@ bool same_part_name(const std::string &a, const std::string &b);
 // The local file of a part name: PDM names through the PDM's items, other
 // names through the host's path mapping. HX_OK, or why there is none.
 int local_file_of(const std::string &name, std::string &local);
-// The part name a PDM name (command-line or encoded) is loaded under; the
-// name itself for file names.
+// The part name a PDM name (command-line or encoded) is loaded under (its
+// encoded form); the name itself for file names.
 std::string loaded_name_of(const std::string &name);
+bool is_pdm_name(const std::string &name);
+// The part number of a PDM name; "" for other names.
+std::string pdm_number_of(const std::string &name);
+// A part's display name: number/revision for PDM parts, else the file name
+// without directory and type.
+std::string display_name_of(const std::string &name);
 // For a PDM name (command-line or encoded): its command-line form and the
 // local file of its item's master. HX_ERR_WRONG_TYPE for a name that is no
 // PDM name; HX_ERR_PDM while the PDM manager is inactive; HX_ERR_NOT_FOUND

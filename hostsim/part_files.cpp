@@ -781,7 +781,7 @@ tag_t commit_part(const std::string &name, const PartDoc &doc, bool fully)
 std::string component_file(const std::string &holder, const std::string &stored)
 {
     const ASSY_assy_options_t &options = vexa::sim::load_options();
-    if (options.option[ASSY_OPTION_LOAD_METHOD] == 1 && stored.rfind("@DB", 0) != 0) {
+    if (options.option[ASSY_OPTION_LOAD_METHOD] == 1 && !vexa::sim::is_pdm_name(stored)) {
         char directory[HX_MAX_FSPEC_SIZE + 1] = "";
         HX_PART_ask_default_directory(directory);
         if (*directory)
@@ -1143,7 +1143,7 @@ int open_part_file(const std::string &given_name, bool quiet, tag_t &part, HX_PA
     auto &failures = part_files->last_failures;
     failures.clear();
     std::string name = loaded_name_of(given_name);
-    if (name.find_first_of("\\/") == std::string::npos && name.rfind("@DB", 0) != 0)
+    if (name.find_first_of("\\/") == std::string::npos && !is_pdm_name(name))
         name = resolve_part_file("", name);
     if (Part *loaded = loaded_part_named(name)) {
         if (text)

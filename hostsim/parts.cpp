@@ -145,7 +145,7 @@ std::string directory_of(const std::string &full_name)
 
 std::string resolve_part_file(const std::string &holder, const std::string &stored)
 {
-    if (stored.empty() || stored.find_first_of("\\/") != std::string::npos || stored.rfind("@DB", 0) == 0)
+    if (stored.empty() || stored.find_first_of("\\/") != std::string::npos || is_pdm_name(stored))
         return stored;
     std::string dir = directory_of(holder);
     if (dir.empty() && !holder.empty() && is_separator(holder[0]))
@@ -157,18 +157,19 @@ std::string resolve_part_file(const std::string &holder, const std::string &stor
     return is_separator(dir.back()) ? dir + stored : dir + '\\' + stored;
 }
 
-Part *loaded_part_named(const std::string &name)
+Part *loaded_part_named(const std::string &given)
 {
-    if (name.empty())
+    if (given.empty())
         return nullptr;
+    std::string name = loaded_name_of(given);
     auto loaded = loaded_parts_in_order();
     for (Part *p : loaded)
         if (same_part_name(p->name, name))
             return p;
-    if (name.find_first_of("\\/") != std::string::npos)
+    if (name.find_first_of("\\/") != std::string::npos || is_pdm_name(name))
         return nullptr;
     for (Part *p : loaded)
-        if (leaf_name(p->name) == name || short_name(p->name) == name)
+        if (leaf_name(p->name) == name || short_name(p->name) == name || pdm_number_of(p->name) == name)
             return p;
     return nullptr;
 }

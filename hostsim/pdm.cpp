@@ -5,7 +5,8 @@
 // Encoded form (the host's): "PDM|number|revision|file type|file name". It
 // holds no '/', so it is never mistaken for a command-line name
 // ("@DB/number/revision", with "/file type/file name" for non-master files).
-// Values may not contain '/' or '|'.
+// Values may not contain '/' or '|'. A loaded PDM part is named by its
+// encoded name; opening and finding it also take its command-line name.
 #include "model.h"
 #include "session_state.h"
 
@@ -134,7 +135,26 @@ void set_pdm_default_part_type(const std::string &part_type)
 std::string loaded_name_of(const std::string &name)
 {
     PdmName n;
-    return decode(name, n) ? cli_of(n) : name;
+    return parse_cli(name, n) && clean(n.number) && clean(n.revision) ? encoded_of(n) : name;
+}
+
+bool is_pdm_name(const std::string &name)
+{
+    return name.rfind(encoded_prefix, 0) == 0 || name.rfind("@DB/", 0) == 0;
+}
+
+std::string pdm_number_of(const std::string &name)
+{
+    PdmName n;
+    return decode(name, n) || parse_cli(name, n) ? n.number : std::string();
+}
+
+std::string display_name_of(const std::string &name)
+{
+    PdmName n;
+    if (decode(name, n) || parse_cli(name, n))
+        return n.number + "/" + n.revision;
+    return short_name(name);
 }
 
 int pdm_part_file(const std::string &name, std::string &cli, std::string &local)
@@ -292,7 +312,7 @@ HX_API int HX_KRMGR_ask_part_tag(const char *encoded, tag_t *part)
         PdmName n;
         if (!decode(encoded, n))
             return HX_ERR_BAD_ARGUMENT;
-        auto *p = vexa::sim::loaded_part_named(cli_of(n));
+        auto *p = vexa::sim::loaded_part_named(encoded_of(n));
         *part = p ? p->tag : 0;
         return HX_OK;
     });

@@ -474,10 +474,8 @@ HX_API int HX_ZOLT_ask_link_source(tag_t feature_tag, tag_t *object, char part_n
         bool loaded = false;
         if (ModelObject *source = link_source(*f, loaded))
             *object = source->tag;
-        std::string full = vexa::sim::resolve_part_file(holder->name, f->link->part_file);
-        std::string shown = vexa::sim::short_name(full);
-        if (full.rfind("@DB/", 0) == 0)
-            shown = full.substr(4); // number/revision
+        std::string shown =
+            vexa::sim::display_name_of(vexa::sim::resolve_part_file(holder->name, f->link->part_file));
         if (shown.size() > HX_MAX_FSPEC_SIZE)
             return HX_ERR_TOO_LONG;
         std::memcpy(part_name, shown.c_str(), shown.size() + 1);

@@ -5,7 +5,9 @@
 #ifndef CVSTVSHARE_H
 #define CVSTVSHARE_H
 
+#include "assembly.h"
 #include "cvstvshare_export.h"
+#include "part_attributes.h"
 #include "sheet.h"
 #include "sheet_gxdb.h"
 #include "sheet_loading.h"
