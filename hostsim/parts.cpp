@@ -154,7 +154,10 @@ std::string resolve_part_file(const std::string &holder, const std::string &stor
         dir = parts->default_directory;
     if (dir.empty())
         return stored;
-    return is_separator(dir.back()) ? dir + stored : dir + '\\' + stored;
+    // Joined with the separator the holder's name uses.
+    auto last = holder.find_last_of("\\/");
+    char separator = last == std::string::npos ? '\\' : holder[last];
+    return is_separator(dir.back()) ? dir + stored : dir + separator + stored;
 }
 
 Part *loaded_part_named(const std::string &given)
