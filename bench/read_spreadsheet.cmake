@@ -2,7 +2,6 @@
 # measured against reading the same .xls directly with libfreexl.
 if(TARGET cvstv_xls_odbc AND DEFINED CVSTV_ODBCSYSINI_DIR)
   add_executable(read_spreadsheet_bench ${CMAKE_CURRENT_LIST_DIR}/read_spreadsheet_bench.cpp)
-  target_include_directories(read_spreadsheet_bench PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/src/host)
   target_link_libraries(read_spreadsheet_bench PRIVATE
     benchmark::benchmark cvstvshareint_internal vexahost cvstv_workbook PkgConfig::FREEXL cvstv_warnings)
   target_compile_definitions(read_spreadsheet_bench PRIVATE CVSTV_ODBCSYSINI_DIR="${CVSTV_ODBCSYSINI_DIR}")

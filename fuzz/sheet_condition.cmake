@@ -1,4 +1,3 @@
 # Condition splitting and record search over a small table.
 cvstv_add_fuzzer(sheet_condition_fuzz ${CMAKE_CURRENT_LIST_DIR}/sheet_condition_fuzz.cpp)
-target_include_directories(sheet_condition_fuzz PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/src/host)
 target_link_libraries(sheet_condition_fuzz PRIVATE cvstvshareint_internal vexahost)

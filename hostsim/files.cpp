@@ -6,7 +6,7 @@
 // temporary directory until the next HX_ask_temp_dir.
 #include "session_state.h"
 
-#include "../src/host/hx_files.h"
+#include "hx_files.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,6 +32,7 @@ struct EnvironmentState {
 
 vexa::sim::AreaState<EnvironmentState> environment{"environment"};
 
+// The one mapping from a host path to a local path.
 bool to_local(const char *host_path, std::string &local)
 {
     if (!host_path)
@@ -60,6 +61,27 @@ void unset_env(const std::string &name)
 void clear_env_overrides()
 {
     environment->overrides.clear();
+}
+
+std::optional<std::string> env_value(const std::string &name)
+{
+    return lookup_env(name);
+}
+
+std::string local_path(const std::string &host_path)
+{
+    std::string local;
+    to_local(host_path.c_str(), local);
+    return local;
+}
+
+std::string host_path(const std::string &local_path)
+{
+    std::string host = local_path;
+    for (char &c : host)
+        if (c == '/')
+            c = '\\';
+    return host;
 }
 
 std::optional<std::string> lookup_env(const std::string &name)

@@ -9,7 +9,7 @@
 #ifndef VEXAHOST_HOST_CALL_H
 #define VEXAHOST_HOST_CALL_H
 
-#include "../src/host/hx_common.h"
+#include "hx_common.h"
 
 #include <exception>
 #include <new>

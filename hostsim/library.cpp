@@ -3,9 +3,9 @@
 // loaded for the life of the process, as in the host.
 #include "session_state.h"
 
-#include "../src/host/hx_files.h"
-#include "../src/host/hx_library.h"
-#include "../src/host/hx_messages.h"
+#include "hx_files.h"
+#include "hx_library.h"
+#include "hx_messages.h"
 
 #include <dlfcn.h>
 

@@ -6,7 +6,7 @@
 // prove that nothing handed out by the library leaked.
 #include "session_state.h"
 
-#include "../src/host/hx_memory.h"
+#include "hx_memory.h"
 
 #include <cstdarg>
 #include <cstdint>

@@ -9,7 +9,7 @@
 #include "model.h"
 #include "session_state.h"
 
-#include "../src/host/hx_messages.h"
+#include "hx_messages.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -5,8 +5,8 @@
 #include "model.h"
 #include "session_state.h"
 
-#include "../src/host/hx_objects.h"
-#include "../src/host/hx_parts.h"
+#include "hx_objects.h"
+#include "hx_parts.h"
 
 #include <algorithm>
 #include <cstring>

@@ -7,7 +7,7 @@
 // registry they stand for does; they are stored lower-cased.
 #include "session_state.h"
 
-#include "../src/host/hx_spreadsheet.h"
+#include "hx_spreadsheet.h"
 
 #include <cctype>
 #include <cstring>

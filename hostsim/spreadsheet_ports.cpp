@@ -19,9 +19,9 @@
 // is typed into it.
 #include "session_state.h"
 
-#include "../src/host/hx_files.h"
-#include "../src/host/hx_memory.h"
-#include "../src/host/hx_spreadsheet.h"
+#include "hx_files.h"
+#include "hx_memory.h"
+#include "hx_spreadsheet.h"
 
 #include "workbook/workbook.h"
 
@@ -296,6 +296,11 @@ void fail_port_creation(int status)
     fail_call("HX_SS_create_port", status);
 }
 
+int create_port()
+{
+    return static_cast<int>(objects().create<SpreadsheetPort>().tag);
+}
+
 std::vector<std::string> open_workbooks(int port)
 {
     const SpreadsheetPort *p = find_port(port);
@@ -315,7 +320,7 @@ HX_API int HX_SS_create_port(int *port)
     return host_call("HX_SS_create_port", [&]() -> int {
         if (!port)
             return HX_ERR_BAD_ARGUMENT;
-        *port = static_cast<int>(vexa::sim::objects().create<SpreadsheetPort>().tag);
+        *port = vexa::sim::create_port();
         return HX_OK;
     });
 }

@@ -1,17 +1,22 @@
 // cvstv fspec: resolve a kit, data or template file path for a wizard type.
 #include "commands.h"
+#include "kit_setup.h"
 #include "options.h"
 
 #include "cvstvshare/startup.h"
+
+#include "vexahost/session.h"
 
 #include <cstdio>
 
 namespace cvstv_cli {
 
-const char *const fspec_usage =
+namespace {
+
+const char *const usage =
     "usage: cvstv [--kit DIR] fspec [--wizard N] [--kind KIND] [--variable NAME] [SUB1 [SUB2]]\n"
     "\n"
-    "Resolves a file of an application kit and prints its host path.\n"
+    "Resolves a file of an application kit and prints its path.\n"
     "\n"
     "  --wizard N       1 mould design (default), 2 progressive die, 3 automotive dies, 4 electrodes\n"
     "  --kind KIND      how to resolve:\n"
@@ -24,7 +29,19 @@ const char *const fspec_usage =
     "\n"
     "Example: cvstv --kit examples/kit fspec --wizard 2 /templates stv_add_in.xla\n";
 
-int run_fspec(const std::vector<std::string> &args)
+// The variables a kind of resolution reads, in the order it reads them.
+std::vector<std::string> variables_read(const std::string &kind, int wizard, const std::optional<std::string> &variable)
+{
+    if (kind == "menu")
+        return {variable.value_or("")};
+    if (kind == "mold" || kind == "data")
+        return {variable.value_or("CV_STANDARDPARTPATH"), kit_variable(wizard)};
+    if (kind == "mold1")
+        return {kit_variable(wizard), "KRAX_BASE_DIR"};
+    return {kit_variable(wizard)};
+}
+
+int run(const std::vector<std::string> &args)
 {
     ParsedArgs parsed = parse_args(args, {{"wizard", true}, {"kind", true}, {"variable", true}});
     if (!parsed.error.empty())
@@ -64,11 +81,18 @@ int run_fspec(const std::vector<std::string> &args)
     } else {
         return fail("fspec", "unknown kind '" + kind + "'");
     }
-    if (status != 0)
-        return fail("fspec", status > 0 ? "file not found in the kit or under KRAX_BASE_DIR"
-                                        : "path could not be resolved");
-    std::printf("%s\n", result);
+    if (status > 0)
+        return fail("fspec", "file not found in the kit or under KRAX_BASE_DIR");
+    if (status != 0) {
+        std::string unset = unset_variables(variables_read(kind, wizard, variable));
+        return fail("fspec", unset.empty() ? "the path could not be resolved (too long?)" : unset);
+    }
+    std::printf("%s\n", vexa::sim::local_path(result).c_str());
     return 0;
 }
+
+} // namespace
+
+const Command fspec_command = {"fspec", "resolve a kit, data or template file path", usage, run};
 
 } // namespace cvstv_cli

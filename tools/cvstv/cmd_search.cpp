@@ -1,35 +1,45 @@
 // cvstv search: search a sheet held in a tab-separated text file with a
 // condition, the way the applications search a catalogue workbook.
 //
-// The file is read as a raw grid (one row per line, cells at tabs, an empty
-// line an absent row), normalised as every reader does, and searched with
-// sheet_search_record. The matching values are printed one per line, then
-// the counts; --field prints fields of the first matching record.
+// The file (one row per line, cells at tabs, an empty line an empty row) is
+// handed to the host's spreadsheet as its text export, in a temporary file,
+// and read back by the library's XESS reader, which normalises it as every
+// reader does; the table is then searched with sheet_search_record. The
+// matching values are printed one per line, then the counts; --field prints
+// fields of the first matching record.
 #include "commands.h"
 #include "options.h"
+#include "workbook_access.h"
 
 #include "cvstvshare/sheet.h"
-#include "sheet/sheet_internal.h"
-#include "util/text_buffer.h"
+#include "cvstvshare/sheet_loading.h"
 
-#include "hx_memory.h"
+#include "vexahost/session.h"
+#include "vexahost/xess_export.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace cvstv_cli {
 
-const char *const search_usage =
+namespace {
+
+const char *const usage =
     "usage: cvstv search [--field NAME]... FILE CONDITION\n"
     "\n"
-    "Reads a sheet from a tab-separated text file (one row per line), normalises\n"
-    "it (comments after ## or //, values filled down through the record block,\n"
-    "empty rows dropped) and searches its records with a condition such as\n"
-    "\"D==8 && MAT==steel\" or \"FIND>=KT_ALL_RECORD\".\n"
+    "Reads a sheet from a tab-separated text file (one row per line) as the\n"
+    "host spreadsheet's text export, normalised like every sheet the library\n"
+    "reads (comments after ## or //, values filled down through the record\n"
+    "block, empty rows dropped), and searches its records with a condition such\n"
+    "as \"D==8 && MAT==steel\" or \"FIND>=KT_ALL_RECORD\". A cell the export\n"
+    "cannot carry (a leading blank, both '\"' and '=', over 249 characters) is\n"
+    "refused with its position. A condition on a field the sheet does not have\n"
+    "is reported on standard error.\n"
     "\n"
     "Prints the matching records' values (consecutive repeats dropped), one per\n"
     "line, then \"matches: N values: M\".\n"
@@ -39,14 +49,6 @@ const char *const search_usage =
     "                 that name)\n"
     "\n"
     "Example: cvstv search tests/resources/sheet/screws.tsv \"D==8 && MAT==steel\"\n";
-
-namespace {
-
-// Owns a table for the command's duration.
-struct TableHolder {
-    sheet_table table{};
-    ~TableHolder() { sheet_release_memo(&table); }
-};
 
 std::vector<std::string> split_tabs(const std::string &line)
 {
@@ -61,66 +63,50 @@ std::vector<std::string> split_tabs(const std::string &line)
     }
 }
 
-// Builds the raw grid in the table from the host allocator; false when the
-// file cannot be read or memory runs out (the table may be partly filled;
-// its owner releases it).
-bool read_grid(const std::string &path, sheet_table &table, std::string &error)
+// The file's rows of cells; false with error when it cannot be read or holds
+// nothing.
+bool read_rows(const std::string &path, std::vector<std::vector<std::string>> &rows, std::string &error)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot open '" + path + "'";
         return false;
     }
-    std::vector<std::vector<std::string>> lines;
-    std::size_t width = 0;
+    bool any_cell = false;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        lines.push_back(line.empty() ? std::vector<std::string>{} : split_tabs(line));
-        width = std::max(width, lines.back().size());
+        rows.push_back(line.empty() ? std::vector<std::string>{} : split_tabs(line));
+        any_cell = any_cell || !line.empty();
     }
-    if (lines.empty() || width == 0) {
+    if (!any_cell) {
         error = "'" + path + "' holds no data";
         return false;
-    }
-    if (lines.size() > 0x7fffffff || width > 0x7fffffff) {
-        error = "'" + path + "' is too large";
-        return false;
-    }
-    cvstv::copy_bounded(table.file_name, SHEET_FILE_NAME_SIZE, path);
-    table.found_row = -1;
-    table.rows = static_cast<char ***>(HX_zero_allocate_memory(lines.size() * sizeof(char **), nullptr));
-    if (!table.rows) {
-        error = "out of memory";
-        return false;
-    }
-    table.row_count = static_cast<int>(lines.size());
-    table.column_count = static_cast<int>(width);
-    for (std::size_t r = 0; r < lines.size(); ++r) {
-        if (lines[r].empty())
-            continue;
-        auto **row = static_cast<char **>(HX_zero_allocate_memory(width * sizeof(char *), nullptr));
-        if (!row) {
-            error = "out of memory";
-            return false;
-        }
-        table.rows[r] = row;
-        for (std::size_t c = 0; c < lines[r].size(); ++c) {
-            if (lines[r][c].empty())
-                continue;
-            row[c] = HX_strdup(lines[r][c].c_str());
-            if (!row[c]) {
-                error = "out of memory";
-                return false;
-            }
-        }
     }
     return true;
 }
 
-} // namespace
+// A temporary text export, removed when the command returns.
+class TemporaryExport {
+  public:
+    TemporaryExport()
+        : path_(std::filesystem::temp_directory_path() / ("cvstv_search_" + std::to_string(::getpid()) + ".xs4"))
+    {
+    }
+    ~TemporaryExport()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(path_, ignored);
+    }
+    TemporaryExport(const TemporaryExport &) = delete;
+    TemporaryExport &operator=(const TemporaryExport &) = delete;
+    std::string path() const { return path_.string(); }
 
-int run_search(const std::vector<std::string> &args)
+  private:
+    std::filesystem::path path_;
+};
+
+int run(const std::vector<std::string> &args)
 {
     ParsedArgs parsed = parse_args(args, {{"field", true}});
     if (!parsed.error.empty())
@@ -130,37 +116,33 @@ int run_search(const std::vector<std::string> &args)
     const std::string &path = parsed.positional[0];
     const std::string &condition = parsed.positional[1];
 
-    TableHolder holder;
+    std::vector<std::vector<std::string>> rows;
     std::string error;
-    if (!read_grid(path, holder.table, error))
+    if (!read_rows(path, rows, error))
         return fail("search", error);
-    int status = sheet_normalize(&holder.table);
+    TemporaryExport export_file;
+    if (vexa::sim::XessStatus written = vexa::sim::write_xess(export_file.path(), {{"Sheet1", rows}}); !written)
+        return fail("search", "'" + path + "' cannot be read as a sheet: " + written.error);
+
+    vexa::sim::set_default_spreadsheet_excel(false);
+    TableHolder holder;
+    int status = CVSTVSHARE_read_spreadsheet(1, vexa::sim::host_path(export_file.path()).c_str(), &holder.table);
     if (status == -2)
         return fail("search", "'" + path + "' holds no data");
     if (status != 0)
-        return fail("search", "out of memory while reading '" + path + "'");
+        return fail("search", "'" + path + "' cannot be read (status " + std::to_string(status) + ")");
 
-    char **values = nullptr;
-    int count = 0;
-    int matches = sheet_search_record(&holder.table, condition.c_str(), &values, &count);
-    if (matches < 0)
-        return fail("search", "out of memory while searching");
-    for (int i = 0; i < count; ++i)
-        std::printf("%s\n", values[i]);
-    sheet_free_mem(values);
-    std::printf("matches: %d values: %d\n", matches, count);
-
-    int result = 0;
-    for (const std::string &field : parsed.values("field")) {
-        char value[SHEET_VALUE_SIZE] = "";
-        if (sheet_ask_field_value(&holder.table, field.c_str(), value) != 0) {
-            result = fail("search", matches == 0 ? "no record matched, no field '" + field + "' to print"
-                                                 : "no field named '" + field + "'");
-            continue;
-        }
-        std::printf("%s=%s\n", field.c_str(), value);
-    }
+    SearchReport report;
+    int result = search_table("search", holder.table, condition, parsed.values("field"), report);
+    if (report.matches < 0)
+        return result;
+    print_report(report);
     return result;
 }
+
+} // namespace
+
+const Command search_command = {"search", "search the records of a sheet (tab-separated text) with a condition",
+                                usage, run};
 
 } // namespace cvstv_cli

@@ -7,14 +7,16 @@
 #include "cvstvshare/sheet_loading.h"
 #include "cvstvshare/util.h"
 
-#include "hx_spreadsheet.h"
+#include "vexahost/session.h"
 
 #include <cstdio>
 #include <string>
 
 namespace cvstv_cli {
 
-const char *const sheets_usage =
+namespace {
+
+const char *const usage =
     "usage: cvstv [--kit DIR] sheets [options] WORKBOOK\n"
     "\n"
     "Lists the sheet names of a workbook in workbook order, one per line.\n"
@@ -29,9 +31,9 @@ const char *const sheets_usage =
     "  --json           print a JSON object instead\n"
     "  --odbc-ini DIR   directory of the odbcinst.ini registering the workbook driver\n"
     "\n"
-    "Example: cvstv --kit build/examples/kit sheets --method excel thread_standard_dat.xls\n";
+    "Example: cvstv sheets --method excel thread_standard_dat.xls\n";
 
-int run_sheets(const std::vector<std::string> &args)
+int run(const std::vector<std::string> &args)
 {
     ParsedArgs parsed =
         parse_args(args, {{"dir", true}, {"wizard", true}, {"method", true}, {"json", false}, {"odbc-ini", true}});
@@ -53,10 +55,9 @@ int run_sheets(const std::vector<std::string> &args)
         if (std::size_t at = file.find(".xls"); at != std::string::npos)
             file = file.substr(0, at) + ".xs4";
     } else if (method == ReadMethod::excel) {
-        int port = 0;
-        if (HX_SS_create_port(&port) != 0 || port <= 0)
-            return fail("sheets", "cannot start the spreadsheet program");
-        CVSTVSHARE_set_xls_port(port);
+        // The spreadsheet program started by the user of the host, its port
+        // handed to the library: the sheets are listed through it.
+        CVSTVSHARE_set_xls_port(vexa::sim::create_port());
     }
 
     char **names = nullptr;
@@ -64,10 +65,11 @@ int run_sheets(const std::vector<std::string> &args)
     int status = sheet_ask_sheetnames(file.c_str(), &names, &count);
     if (status != 0) {
         kt_free_str_list(&names);
-        return fail("sheets", "'" + file + "' cannot be read (status " + std::to_string(status) + ")");
+        return fail("sheets", "'" + vexa::sim::local_path(file) + "' cannot be read (status " +
+                                  std::to_string(status) + ")");
     }
     if (parsed.has("json")) {
-        std::string out = "{\"workbook\": " + json_string(file) + ", \"method\": " + json_string(method_name(method)) +
+        std::string out = "{\"workbook\": " + json_string(vexa::sim::local_path(file)) + ", \"method\": " + json_string(method_name(method)) +
                           ", \"sheets\": [";
         for (int i = 0; i < count; ++i)
             out += (i ? ", " : "") + json_string(names[i]);
@@ -79,5 +81,9 @@ int run_sheets(const std::vector<std::string> &args)
     kt_free_str_list(&names);
     return 0;
 }
+
+} // namespace
+
+const Command sheets_command = {"sheets", "list the sheets of a kit workbook", usage, run};
 
 } // namespace cvstv_cli

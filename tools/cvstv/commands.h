@@ -1,5 +1,6 @@
-// The subcommands of cvstv. Each one lives in its own cmd_*.cpp file and is
-// listed in the table of main.cpp.
+// The subcommands of cvstv. Each one lives in its own cmd_<name>.cpp file,
+// which defines its Command; the table in main.cpp lists them (see
+// README.md for adding one).
 #ifndef CVSTV_TOOLS_COMMANDS_H
 #define CVSTV_TOOLS_COMMANDS_H
 
@@ -10,24 +11,22 @@ namespace cvstv_cli {
 
 struct Command {
     const char *name;
-    const char *summary;
-    const char *usage; // full --help text
+    const char *summary; // one line for 'cvstv --help'
+    const char *usage;   // the full text of 'cvstv <name> --help'
+    // Runs the command with the arguments after its name; the exit status
+    // (0 success, 1 failure, 2 usage error).
     int (*run)(const std::vector<std::string> &args);
 };
 
+extern const Command fspec_command;
+extern const Command lookup_command;
+extern const Command search_command;
+extern const Command sheets_command;
+
 // Prints "cvstv: <command>: <message>" to standard error; returns 1.
 int fail(const char *command, const std::string &message);
-
-int run_fspec(const std::vector<std::string> &args);
-extern const char *const fspec_usage;
-
-int run_search(const std::vector<std::string> &args);
-extern const char *const search_usage;
-
-int run_lookup(const std::vector<std::string> &args);
-extern const char *const lookup_usage;
-int run_sheets(const std::vector<std::string> &args);
-extern const char *const sheets_usage;
+// Prints "cvstv: <command>: warning: <message>" to standard error.
+void warn(const char *command, const std::string &message);
 
 } // namespace cvstv_cli
 

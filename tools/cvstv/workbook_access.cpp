@@ -1,5 +1,5 @@
-// Read-method choice, workbook resolution and JSON text for the workbook
-// commands of cvstv.
+// Read-method choice, workbook resolution, search reports and JSON text for
+// the workbook commands of cvstv.
 //
 // The library chooses its reader from the host's default spreadsheet
 // application and the process-wide read method, which is fixed at 0
@@ -11,18 +11,54 @@
 // non-zero read method.
 #include "workbook_access.h"
 
+#include "commands.h"
+#include "kit_setup.h"
+
 #include "cvstvshare/startup.h"
+#include "cvstvshare/util.h"
 
 #include "vexahost/session.h"
 
 #include <cstdio>
 #include <cstdlib>
-
-#ifndef CVSTV_ODBCSYSINI_DIR
-#define CVSTV_ODBCSYSINI_DIR ""
-#endif
+#include <cstring>
 
 namespace cvstv_cli {
+
+namespace {
+
+// Names the condition's fields that the sheet lacks: a single condition
+// whose field is not in the field-name row matches no record (conditions on
+// "KT_ALL_RECORD" name no field).
+void report_unknown_fields(const char *command, sheet_table &table, const std::string &condition)
+{
+    char **names = nullptr;
+    int count = sheet_ask_field_name_list(&table, &names);
+    std::vector<std::string> known(names, names + (count > 0 ? count : 0));
+    kt_free_str_list(&names);
+
+    char parts[SHEET_MAX_CONDITIONS][SHEET_CONDITION_SIZE];
+    int n = sheet_split_condition(condition.c_str(), parts);
+    for (int i = 0; i < n; ++i) {
+        if (std::strstr(parts[i], "KT_ALL_RECORD"))
+            continue;
+        char name[SHEET_SINGLE_CONDITION_SIZE] = "";
+        char value[SHEET_SINGLE_CONDITION_SIZE] = "";
+        if (sheet_cond_split(parts[i], name, value) < 0) {
+            warn(command, "condition '" + std::string(parts[i] + std::strspn(parts[i], " ")) +
+                              "' has no operator; it matches no record");
+            continue;
+        }
+        bool found = false;
+        for (const std::string &k : known)
+            found = found || k == name;
+        if (!found)
+            warn(command, "the sheet has no field '" + std::string(name) + "'; condition '" +
+                              std::string(parts[i] + std::strspn(parts[i], " ")) + "' matches no record");
+    }
+}
+
+} // namespace
 
 const char *method_name(ReadMethod method)
 {
@@ -56,8 +92,6 @@ void prepare_method(const ParsedArgs &args, ReadMethod method)
 {
     if (auto dir = args.value("odbc-ini"))
         setenv("ODBCSYSINI", dir->c_str(), 1);
-    else if (!std::getenv("ODBCSYSINI") && *CVSTV_ODBCSYSINI_DIR)
-        setenv("ODBCSYSINI", CVSTV_ODBCSYSINI_DIR, 1);
     if (method == ReadMethod::xess)
         vexa::sim::set_default_spreadsheet_excel(false);
     else if (method == ReadMethod::excel || method == ReadMethod::odbc)
@@ -80,20 +114,53 @@ bool resolve_workbook(const ParsedArgs &args, const std::string &name, std::stri
     std::string workbook = name.substr(0, cut);
     sheet = cut == std::string::npos ? "" : name.substr(cut + 2);
     if (workbook.find('/') != std::string::npos || workbook.find('\\') != std::string::npos) {
-        file = workbook;
-        for (char &c : file)
-            if (c == '/')
-                c = '\\';
+        file = vexa::sim::host_path(workbook);
         return true;
     }
     std::string dir = args.value("dir").value_or("");
     char resolved[257] = "";
     if (CVSTVSHARE_ask_mold_data_fspec(wizard, dir.empty() ? nullptr : dir.c_str(), workbook.c_str(), resolved) != 0) {
-        error = "cannot resolve '" + workbook + "' in the kit (a .xls or .xs4 name is needed)";
+        std::string unset = unset_variables({"CV_STANDARDPARTPATH", kit_variable(wizard)});
+        error = "cannot resolve '" + workbook + "' in the kit: " +
+                (unset.empty() ? "a .xls or .xs4 name is needed" : unset);
         return false;
     }
     file = resolved;
     return true;
+}
+
+int search_table(const char *command, sheet_table &table, const std::string &condition,
+                 const std::vector<std::string> &fields, SearchReport &report)
+{
+    report_unknown_fields(command, table, condition);
+    char **list = nullptr;
+    int count = 0;
+    report.matches = sheet_search_record(&table, condition.c_str(), &list, &count);
+    report.values.assign(list, list + (count > 0 ? count : 0));
+    kt_free_str_list(&list);
+    if (report.matches < 0)
+        return fail(command, "out of memory while searching");
+
+    int result = 0;
+    for (const std::string &field : fields) {
+        char value[SHEET_VALUE_SIZE] = "";
+        if (sheet_ask_field_value(&table, field.c_str(), value) != 0) {
+            result = fail(command, report.matches == 0 ? "no record matched, no field '" + field + "' to print"
+                                                       : "no field named '" + field + "'");
+            continue;
+        }
+        report.fields.emplace_back(field, value);
+    }
+    return result;
+}
+
+void print_report(const SearchReport &report)
+{
+    for (const std::string &v : report.values)
+        std::printf("%s\n", v.c_str());
+    std::printf("matches: %d values: %zu\n", report.matches, report.values.size());
+    for (const auto &[name, value] : report.fields)
+        std::printf("%s=%s\n", name.c_str(), value.c_str());
 }
 
 std::string json_string(const std::string &text)

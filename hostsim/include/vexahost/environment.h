@@ -5,6 +5,7 @@
 
 #include "vexahost/common.h"
 
+#include <optional>
 #include <string>
 
 namespace vexa::sim {
@@ -15,6 +16,8 @@ VEXAHOST_API void set_env(const std::string &name, const std::string &value);
 VEXAHOST_API void unset_env(const std::string &name);
 // Drop every override: variables come from the process environment again.
 VEXAHOST_API void clear_env_overrides();
+// The value HX_translate_variable answers for `name` (nullopt: unset).
+VEXAHOST_API std::optional<std::string> env_value(const std::string &name);
 
 } // namespace vexa::sim
 

@@ -11,6 +11,7 @@
 #include "vexahost/common.h"
 #include "vexahost/environment.h"
 #include "vexahost/faults.h"
+#include "vexahost/files.h"
 #include "vexahost/journal.h"
 #include "vexahost/memory.h"
 #include "vexahost/messages.h"

@@ -20,6 +20,10 @@ VEXAHOST_API void clear_registry();
 // Make HX_SS_create_port fail with a host status (0: succeed again); the
 // same as fail_call("HX_SS_create_port", status).
 VEXAHOST_API void fail_port_creation(int status);
+// Starts the spreadsheet program behind a new port, as a user of the host
+// would (the work of HX_SS_create_port, without its call count or injected
+// faults); the port number, 1 or more.
+VEXAHOST_API int create_port();
 // Host paths of the workbooks open in a port, in opening order.
 VEXAHOST_API std::vector<std::string> open_workbooks(int port);
 
