@@ -335,6 +335,49 @@ tag_t work_occurrence()
     return parts_state().work_occurrence;
 }
 
+bool component_info(tag_t component, ComponentInfo &info)
+{
+    Instance *i = component_instance(component);
+    if (!i)
+        return false;
+    info = ComponentInfo{};
+    info.name = i->name;
+    info.part_file = child_full_name(*i);
+    info.reference_set = i->reference_set;
+    info.suppressed = i->suppressed;
+    Part *p = child_part(*i);
+    info.part = p ? p->tag : 0;
+    return true;
+}
+
+std::vector<ReferenceSetInfo> reference_sets(tag_t part)
+{
+    std::vector<ReferenceSetInfo> out;
+    Part *p = find_part(part);
+    if (!p)
+        return out;
+    for (tag_t tag : p->model_objects) {
+        ModelObject *r = find_model_object(tag);
+        if (!r || r->type != HX_TYPE_REFERENCE_SET)
+            continue;
+        ReferenceSetInfo info{r->name, {}};
+        for (tag_t member : r->members) {
+            std::string name;
+            int handle = 0;
+            if (ModelObject *o = find_model_object(member)) {
+                name = o->name;
+                handle = o->handle;
+            } else if (Instance *i = find_instance(member)) {
+                name = i->name;
+                handle = i->handle;
+            }
+            info.members.push_back(name.empty() ? "#" + std::to_string(handle) : name);
+        }
+        out.push_back(std::move(info));
+    }
+    return out;
+}
+
 } // namespace vexa::sim
 
 namespace {

@@ -164,6 +164,18 @@ std::vector<AttributeInfo> attributes_of(tag_t object)
     return out;
 }
 
+std::vector<AttributeInfo> part_file_attributes(const std::string &name, int &status)
+{
+    std::vector<AttributeInfo> out;
+    int count = 0;
+    HX_ATTR_part_attr_t *attributes = nullptr;
+    status = HX_ATTR_ask_part_attrs_in_file(name.c_str(), &count, &attributes);
+    for (int i = 0; i < count; ++i)
+        out.push_back({attributes[i].title, attributes[i].type, attributes[i].value});
+    HX_free(attributes);
+    return out;
+}
+
 } // namespace vexa::sim
 
 extern "C" {

@@ -40,3 +40,7 @@ run --kit "$BUILT_KIT" lookup --method excel --field TAP_DRILL_DIA --field MINOR
   thread_standard_dat.xls::Metric "SCREW_DIA==10 && THREAD_PITCH==1.5"
 run --kit "$BUILT_KIT" lookup --json --method odbc --field TAP_DRILL_DIA --field MINOR_DIA \
   thread_standard_dat.xls::Unified "SCREW_DIA==1/4 && THREAD_PITCH==0.05"
+
+echo "== The example mould project: its assembly tree and the top part's attributes"
+run --kit "$BUILT_KIT" part tree projects/P100/P100_top.prt
+run --kit "$BUILT_KIT" part attrs projects/P100/P100_top.prt

@@ -41,6 +41,7 @@ const Command *const commands[] = {
     &search_command,
     &lookup_command,
     &sheets_command,
+    &part_command,
 };
 
 void print_usage(std::FILE *out)

@@ -36,6 +36,24 @@ VEXAHOST_API std::vector<tag_t> occurrence_children(tag_t occurrence);
 VEXAHOST_API tag_t occurrence_part(tag_t occurrence);
 VEXAHOST_API tag_t work_occurrence();
 
+// What a component holds, read through an instance or a part occurrence.
+struct ComponentInfo {
+    std::string name;          // the component name
+    std::string part_file;     // full host name of its part
+    std::string reference_set; // "" when it uses none
+    bool suppressed = false;
+    tag_t part = 0; // 0 while the part is not loaded
+};
+VEXAHOST_API bool component_info(tag_t component, ComponentInfo &info);
+
+// The reference sets of a part with their members by name (objects by their
+// name, components by their component name; "#id" for an unnamed one).
+struct ReferenceSetInfo {
+    std::string name;
+    std::vector<std::string> members;
+};
+VEXAHOST_API std::vector<ReferenceSetInfo> reference_sets(tag_t part);
+
 // ---- Attributes ---------------------------------------------------------------------
 
 struct AttributeInfo {
@@ -48,6 +66,9 @@ VEXAHOST_API bool set_integer_attribute(tag_t object, const std::string &title, 
 VEXAHOST_API bool set_real_attribute(tag_t object, const std::string &title, double value);
 // The attributes of an object in order (a part occurrence: its component's).
 VEXAHOST_API std::vector<AttributeInfo> attributes_of(tag_t object);
+// The attributes stored in a part file, read without loading it; status 0,
+// or why the file could not be read.
+VEXAHOST_API std::vector<AttributeInfo> part_file_attributes(const std::string &name, int &status);
 
 // ---- PDM manager ----------------------------------------------------------------------
 
