@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         vexa::sim::occurrence_children(vexa::sim::root_occurrence(first.part));
         auto second = open(written);
         if (second.status != 0) {
-            std::fprintf(stderr, "a written part does not open again (%d):\n%s\n", second.status, written.c_str());
+            std::fprintf(stderr, "a written part does not open again (%d):\n%s\n", second.status,
+                         written.c_str());
             std::abort();
         }
         if (vexa::sim::part_file_text(second.part) != written) {

@@ -179,7 +179,8 @@ std::vector<tag_t> child_occurrences(tag_t occurrence)
     }
     std::vector<tag_t> out;
     for (tag_t instance : p->instances) {
-        auto it = std::find_if(cache.begin(), cache.end(), [&](const auto &e) { return e.first == instance; });
+        auto it =
+            std::find_if(cache.begin(), cache.end(), [&](const auto &e) { return e.first == instance; });
         if (it != cache.end() && find_occurrence(it->second)) {
             out.push_back(it->second);
             continue;
@@ -547,8 +548,8 @@ HX_API int HX_ASSEM_ask_occs_of_part(tag_t assembly_part, tag_t part, int *count
         Part *a = vexa::sim::find_part(assembly_part);
         if (!a || !vexa::sim::find_part(part))
             return HX_ERR_NOT_FOUND;
-        return hand_out_tags(vexa::sim::occurrences_of_part_below(vexa::sim::root_occurrence_of(*a), part), count,
-                             occurrences);
+        return hand_out_tags(vexa::sim::occurrences_of_part_below(vexa::sim::root_occurrence_of(*a), part),
+                             count, occurrences);
     });
 }
 
@@ -588,7 +589,8 @@ HX_API int HX_ASSEM_ask_component_data(tag_t component, HX_ASSEM_component_t *da
             return HX_ERR_NOT_FOUND;
         if (int s = copy_out(child_full_name(*i), data->part_name, HX_MAX_FSPEC_SIZE))
             return s;
-        copy_out(i->reference_set.empty() ? HX_REFSET_NONE : i->reference_set, data->refset, HX_OBJ_NAME_SIZE);
+        copy_out(i->reference_set.empty() ? HX_REFSET_NONE : i->reference_set, data->refset,
+                 HX_OBJ_NAME_SIZE);
         copy_out(i->name, data->name, HX_OBJ_NAME_SIZE);
         std::copy(i->origin.begin(), i->origin.end(), data->origin);
         std::copy(i->orientation.begin(), i->orientation.end(), data->orientation);
@@ -612,9 +614,10 @@ HX_API int HX_ASSEM_ask_refset_name(tag_t component, char name[HX_OBJ_NAME_SIZE 
     });
 }
 
-HX_API int HX_ASSEM_add_part_to_assembly(tag_t parent, const char *part_name, const char *refset, const char *name,
-                                         const double origin[3], const double orientation[6], int layer,
-                                         tag_t *instance, HX_PART_load_status_t *status)
+HX_API int HX_ASSEM_add_part_to_assembly(tag_t parent, const char *part_name, const char *refset,
+                                         const char *name, const double origin[3],
+                                         const double orientation[6], int layer, tag_t *instance,
+                                         HX_PART_load_status_t *status)
 {
     (void)layer; // components show their part's own layers
     return host_call("HX_ASSEM_add_part_to_assembly", [&]() -> int {
@@ -627,7 +630,8 @@ HX_API int HX_ASSEM_add_part_to_assembly(tag_t parent, const char *part_name, co
             return HX_ERR_NOT_FOUND;
         if (parent != vexa::sim::parts_state().work)
             return HX_ERR_NOT_IN_WORK_PART;
-        if ((name && std::strlen(name) > HX_OBJ_NAME_SIZE) || (refset && std::strlen(refset) > HX_OBJ_NAME_SIZE))
+        if ((name && std::strlen(name) > HX_OBJ_NAME_SIZE) ||
+            (refset && std::strlen(refset) > HX_OBJ_NAME_SIZE))
             return HX_ERR_TOO_LONG;
         std::string full = vexa::sim::resolve_part_file(p->name, part_name);
         if (vexa::sim::would_cycle(full, parent))
@@ -651,8 +655,8 @@ HX_API int HX_ASSEM_add_part_to_assembly(tag_t parent, const char *part_name, co
         Instance &i = vexa::sim::new_instance(*p);
         // Kept as a bare file name when the child lies beside its parent, so a
         // project copied elsewhere still finds its components.
-        bool beside = vexa::sim::same_part_name(vexa::sim::directory_of(child->name),
-                                                vexa::sim::directory_of(p->name));
+        bool beside =
+            vexa::sim::same_part_name(vexa::sim::directory_of(child->name), vexa::sim::directory_of(p->name));
         i.part_file = beside ? vexa::sim::leaf_name(child->name) : child->name;
         i.name = name ? name : "";
         i.reference_set = wanted;

@@ -14,8 +14,8 @@
 #include <cstring>
 
 using vexa::sim::Attribute;
-using vexa::sim::HostObject;
 using vexa::sim::host_call;
+using vexa::sim::HostObject;
 using vexa::sim::tag_t;
 
 namespace {

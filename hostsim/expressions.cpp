@@ -33,7 +33,7 @@ using vexa::sim::tag_t;
 
 namespace {
 
-constexpr int max_nesting = 64;         // parentheses and unary signs in one formula
+constexpr int max_nesting = 64;          // parentheses and unary signs in one formula
 constexpr int max_reference_depth = 256; // references followed in one evaluation
 constexpr std::size_t formula_size = 1024;
 
@@ -286,7 +286,8 @@ class Evaluator {
     }
     double reference(tag_t part, const std::string &part_name, const std::string &name)
     {
-        Part *target = part_name.empty() ? vexa::sim::find_part(part) : vexa::sim::loaded_part_named(part_name);
+        Part *target =
+            part_name.empty() ? vexa::sim::find_part(part) : vexa::sim::loaded_part_named(part_name);
         if (!target)
             throw Unresolved{};
         Expression *e = expression_in(*target, name);

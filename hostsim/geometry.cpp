@@ -63,7 +63,8 @@ Matrix4 placement_matrix(const std::array<double, 3> &origin, const std::array<d
     const double *x = orientation.data();
     const double *y = orientation.data() + 3;
     double z[3] = {x[1] * y[2] - x[2] * y[1], x[2] * y[0] - x[0] * y[2], x[0] * y[1] - x[1] * y[0]};
-    return {x[0], y[0], z[0], origin[0], x[1], y[1], z[1], origin[1], x[2], y[2], z[2], origin[2], 0, 0, 0, 1};
+    return {x[0], y[0], z[0], origin[0], x[1], y[1], z[1], origin[1],
+            x[2], y[2], z[2], origin[2], 0,    0,    0,    1};
 }
 
 Box transform_box(const Box &box, const Matrix4 &m)

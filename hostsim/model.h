@@ -65,8 +65,8 @@ struct Part : ModelEntity<Part> {
     bool fully_loaded = true;         // false: loaded partially; its features are not available
     bool modified = false;            // changed since it was loaded or saved
     int next_handle = 1;
-    tag_t root_occurrence = 0;        // created on demand
-    tag_t wcs = 0;                    // the working coordinate system, 0: the absolute one
+    tag_t root_occurrence = 0; // created on demand
+    tag_t wcs = 0;             // the working coordinate system, 0: the absolute one
 };
 
 struct Expression : ModelEntity<Expression> {
@@ -122,9 +122,9 @@ struct Instance : ModelEntity<Instance> {
     static constexpr ObjectKind object_kind = ObjectKind::instance;
     tag_t parent = 0; // the part that holds the component
     int handle = 0;
-    std::string part_file;          // the child part as stored
-    std::string name;               // the component name
-    std::string reference_set;      // empty: none (the whole part)
+    std::string part_file;     // the child part as stored
+    std::string name;          // the component name
+    std::string reference_set; // empty: none (the whole part)
     std::array<double, 3> origin{0, 0, 0};
     std::array<double, 6> orientation{1, 0, 0, 0, 1, 0};
     bool suppressed = false;
@@ -133,10 +133,10 @@ struct Instance : ModelEntity<Instance> {
 
 struct Occurrence : ModelEntity<Occurrence> {
     static constexpr ObjectKind object_kind = ObjectKind::occurrence;
-    tag_t root_part = 0; // the part whose occurrence tree holds it
-    tag_t parent = 0;    // 0 for a root occurrence
-    tag_t instance = 0;  // part occurrences below the root
-    tag_t object = 0;    // object occurrences: the prototype object
+    tag_t root_part = 0;                                  // the part whose occurrence tree holds it
+    tag_t parent = 0;                                     // 0 for a root occurrence
+    tag_t instance = 0;                                   // part occurrences below the root
+    tag_t object = 0;                                     // object occurrences: the prototype object
     std::vector<std::pair<tag_t, tag_t>> part_children;   // instance -> occurrence
     std::vector<std::pair<tag_t, tag_t>> object_children; // object -> occurrence
 };
@@ -148,7 +148,7 @@ struct Xform : ModelEntity<Xform> {
     static constexpr ObjectKind object_kind = ObjectKind::xform;
     tag_t part = 0; // the part that owns it
     int up = 0;
-    std::vector<int> down; // instance handles, one per level
+    std::vector<int> down;              // instance handles, one per level
     Matrix4 matrix = identity_matrix(); // source context into the owning part's context
 };
 

@@ -38,8 +38,8 @@ struct Attribute {
     int type = attr_string;
     long long integer = 0; // integer and time values
     double real = 0.0;
-    std::string text;      // string values
-    tag_t reference = 0;   // reference values
+    std::string text;    // string values
+    tag_t reference = 0; // reference values
 };
 
 struct HostObject {

@@ -52,7 +52,7 @@ constexpr std::size_t max_file_size = 64u << 20;
 constexpr int max_nesting = 16;
 constexpr std::size_t max_entries = 1u << 20; // entries of any one array
 constexpr std::size_t formula_size = 1024;
-constexpr std::size_t max_path_depth = 64;   // steps of a transformation's path
+constexpr std::size_t max_path_depth = 64; // steps of a transformation's path
 
 struct PartFilesState {
     std::vector<LoadFailure> last_failures;
@@ -232,9 +232,10 @@ class Reader {
     {
         if (!v.is_number_integer())
             refuse(where_ + ": " + what + " is not a whole number");
-        long long n = v.is_number_unsigned() && v.get<unsigned long long>() > static_cast<unsigned long long>(hi)
-                          ? hi + 1
-                          : v.get<long long>();
+        long long n =
+            v.is_number_unsigned() && v.get<unsigned long long>() > static_cast<unsigned long long>(hi)
+                ? hi + 1
+                : v.get<long long>();
         if (n < lo || n > hi)
             refuse(where_ + ": " + what + " is out of range");
         return n;
@@ -317,7 +318,8 @@ std::vector<AttrDoc> read_attributes(const Reader &r, const json &holder)
             d.value.text = ra.text(a, "value", HX_ATTR_STRING_SIZE, true);
         } else if (type == "integer") {
             d.value.type = vexa::sim::attr_integer;
-            d.value.integer = ra.whole(v, "value", std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+            d.value.integer =
+                ra.whole(v, "value", std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
         } else if (type == "real") {
             d.value.type = vexa::sim::attr_real;
             d.value.real = ra.real(v, "value");
@@ -327,7 +329,8 @@ std::vector<AttrDoc> read_attributes(const Reader &r, const json &holder)
                 ra.whole(v, "value", std::numeric_limits<long>::min(), std::numeric_limits<long>::max());
         } else if (type == "reference") {
             d.value.type = vexa::sim::attr_reference;
-            d.reference_id = v.is_null() ? 0 : static_cast<int>(ra.whole(v, "value", 1, std::numeric_limits<int>::max()));
+            d.reference_id =
+                v.is_null() ? 0 : static_cast<int>(ra.whole(v, "value", 1, std::numeric_limits<int>::max()));
         } else {
             refuse("an attribute has the unknown type \"" + type + "\"");
         }
@@ -416,7 +419,8 @@ PartDoc parse_document(std::string_view text)
             refuse("an object of type " + std::to_string(d.type) + " belongs in its own list");
         GeometryForm form = geometry_form(d.type);
         if (form.key)
-            ro.only(o, {"id", "type", "subtype", "name", "layer", "colour", "attributes", "body", "body_type", form.key});
+            ro.only(o, {"id", "type", "subtype", "name", "layer", "colour", "attributes", "body", "body_type",
+                        form.key});
         else
             ro.only(o, {"id", "type", "subtype", "name", "layer", "colour", "attributes"});
         d.id = take_id(ro, o);
@@ -463,7 +467,8 @@ PartDoc parse_document(std::string_view text)
             link.part = rl.text(*l, "part", HX_MAX_FSPEC_SIZE, true);
             if (link.part.empty())
                 refuse("a link names no part");
-            link.object = static_cast<int>(rl.whole(rl.need(*l, "object"), "object", 1, std::numeric_limits<int>::max()));
+            link.object = static_cast<int>(
+                rl.whole(rl.need(*l, "object"), "object", 1, std::numeric_limits<int>::max()));
             if (const json *x = rl.find(*l, "xform"))
                 link.xform = read_xform(rl.at("xform"), *x);
             d.link = std::move(link);
@@ -545,13 +550,15 @@ PartDoc parse_document(std::string_view text)
     check_attributes(part.attributes);
     for (const ObjectDoc &o : part.objects) {
         if (o.body && !is_body(o.body))
-            refuse("object " + std::to_string(o.id) + " names " + std::to_string(o.body) + ", which is no body");
+            refuse("object " + std::to_string(o.id) + " names " + std::to_string(o.body) +
+                   ", which is no body");
         check_attributes(o.attributes);
     }
     for (const FeatureDoc &f : part.features) {
         for (int b : f.bodies)
             if (!is_body(b))
-                refuse("feature " + std::to_string(f.id) + " makes " + std::to_string(b) + ", which is no body");
+                refuse("feature " + std::to_string(f.id) + " makes " + std::to_string(b) +
+                       ", which is no body");
         for (int face : f.faces)
             if (!objects.count(face) || objects[face]->type != HX_TYPE_SOLID)
                 refuse("feature " + std::to_string(f.id) + " names the face " + std::to_string(face) +
@@ -586,7 +593,7 @@ int read_file(const std::string &local, std::string &text, std::string &why)
         why = std::strerror(errno);
         return errno == ENOENT || errno == ENOTDIR ? HX_ERR_NOT_FOUND : HX_ERR_IO;
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         why = "not a regular file";
@@ -860,11 +867,13 @@ void note_failures(const std::vector<LoadFailure> &failures, bool quiet)
     for (const LoadFailure &f : failures) {
         char text[HX_FAIL_MESSAGE_SIZE + 1] = "";
         HX_get_fail_message(f.status, text);
-        vexa::sim::record(vexa::sim::Entry::syslog, 0, "", "part file " + f.file + ": " + f.reason + " (" + text + ")");
+        vexa::sim::record(vexa::sim::Entry::syslog, 0, "",
+                          "part file " + f.file + ": " + f.reason + " (" + text + ")");
         shown += (shown.empty() ? "" : "\n") + f.file + ": " + text;
     }
     if (!quiet && !failures.empty())
-        vexa::sim::record(vexa::sim::Entry::message_box, HX_SEVERITY_ERROR, "", "Parts not loaded:\n" + shown);
+        vexa::sim::record(vexa::sim::Entry::message_box, HX_SEVERITY_ERROR, "",
+                          "Parts not loaded:\n" + shown);
 }
 
 // ---- Writing ----------------------------------------------------------------------------
@@ -1052,10 +1061,12 @@ json part_json(const Part &p)
 // directory, flushed to disk before it is renamed over the target.
 int write_atomically(const std::string &local, const std::string &text)
 {
-    std::string dir = local.substr(0, local.find_last_of('/') == std::string::npos ? 0 : local.find_last_of('/'));
-    std::string temp = (dir.empty() ? std::string() : dir + "/") + "." +
-                       local.substr(local.find_last_of('/') == std::string::npos ? 0 : local.find_last_of('/') + 1) +
-                       ".XXXXXX";
+    std::string dir =
+        local.substr(0, local.find_last_of('/') == std::string::npos ? 0 : local.find_last_of('/'));
+    std::string temp =
+        (dir.empty() ? std::string() : dir + "/") + "." +
+        local.substr(local.find_last_of('/') == std::string::npos ? 0 : local.find_last_of('/') + 1) +
+        ".XXXXXX";
     std::vector<char> pattern(temp.begin(), temp.end());
     pattern.push_back('\0');
     int fd = ::mkstemp(pattern.data());
@@ -1182,7 +1193,8 @@ int open_part_file(const std::string &given_name, bool quiet, tag_t &part, HX_PA
         }
     }
     if (std::string looped = find_cycle(name, staged); !looped.empty()) {
-        failures.assign(1, {looped, HX_ERR_CYCLE, "the component structure of " + name + " returns to this part"});
+        failures.assign(
+            1, {looped, HX_ERR_CYCLE, "the component structure of " + name + " returns to this part"});
         note_failures(failures, quiet);
         if (!fill_load_status(HX_ERR_CYCLE, failures, status))
             return HX_ERR_NO_MEMORY;
@@ -1258,7 +1270,8 @@ OpenResult open_part_text(const std::string &name, const std::string &text)
 {
     OpenResult result;
     HX_PART_load_status_t status{};
-    result.status = host_call("open_part_text", [&] { return open_part_file(name, true, result.part, status, &text); });
+    result.status =
+        host_call("open_part_text", [&] { return open_part_file(name, true, result.part, status, &text); });
     result.failures = part_files->last_failures;
     for (int i = 0; i < status.n_parts; ++i)
         HX_free(status.file_names[i]);
@@ -1363,7 +1376,8 @@ HX_API int HX_PART_save_as(const char *new_name)
             return HX_ERR_EXISTS;
         // Bare names of components and linked parts were found beside the old
         // file; they keep naming the same files from the new place.
-        bool moved = !vexa::sim::same_part_name(vexa::sim::directory_of(name), vexa::sim::directory_of(p->name));
+        bool moved =
+            !vexa::sim::same_part_name(vexa::sim::directory_of(name), vexa::sim::directory_of(p->name));
         std::vector<std::pair<Instance *, std::string>> renamed;
         std::vector<std::pair<ModelObject *, std::string>> relinked;
         if (moved) {
@@ -1422,8 +1436,8 @@ HX_API int HX_PART_close(tag_t part, int whole_tree)
             for (Part *other : vexa::sim::loaded_parts_in_order())
                 for (tag_t tag : other->instances)
                     if (Instance *i = vexa::sim::find_instance(tag))
-                        used = used || vexa::sim::same_part_name(vexa::sim::resolve_part_file(other->name, i->part_file),
-                                                                 c->name);
+                        used = used || vexa::sim::same_part_name(
+                                           vexa::sim::resolve_part_file(other->name, i->part_file), c->name);
             if (used)
                 continue;
             for (tag_t tag : c->instances)
@@ -1449,7 +1463,8 @@ HX_API int HX_ATTR_ask_part_attrs_in_file(const char *file_name, int *count, HX_
             return s;
         if (found.empty())
             return HX_OK;
-        auto *out = static_cast<HX_ATTR_part_attr_t *>(HX_allocate_memory(found.size() * sizeof found[0], nullptr));
+        auto *out =
+            static_cast<HX_ATTR_part_attr_t *>(HX_allocate_memory(found.size() * sizeof found[0], nullptr));
         if (!out)
             return HX_ERR_NO_MEMORY;
         std::copy(found.begin(), found.end(), out);

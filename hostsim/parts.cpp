@@ -154,8 +154,10 @@ std::string resolve_part_file(const std::string &holder, const std::string &stor
         dir = parts->default_directory;
     if (dir.empty())
         return stored;
-    // Joined with the separator the holder's name uses.
+    // Joined with the separator the holder's name (else the directory) uses.
     auto last = holder.find_last_of("\\/");
+    if (last == std::string::npos && dir.find_last_of("\\/") != std::string::npos)
+        return is_separator(dir.back()) ? dir + stored : dir + dir[dir.find_last_of("\\/")] + stored;
     char separator = last == std::string::npos ? '\\' : holder[last];
     return is_separator(dir.back()) ? dir + stored : dir + separator + stored;
 }
@@ -505,7 +507,8 @@ HX_API int HX_ASSEM_set_work_part(tag_t part)
         parts->work_occurrence = 0;
         if (part != parts->display)
             if (Part *display = vexa::sim::find_part(parts->display)) {
-                auto occs = vexa::sim::occurrences_of_part_below(vexa::sim::root_occurrence_of(*display), part);
+                auto occs =
+                    vexa::sim::occurrences_of_part_below(vexa::sim::root_occurrence_of(*display), part);
                 if (!occs.empty())
                     parts->work_occurrence = occs.front();
             }

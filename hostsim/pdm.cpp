@@ -116,8 +116,8 @@ void set_pdm_active(bool active)
     pdm->active = active;
 }
 
-void add_pdm_item(const std::string &number, const std::string &part_type, const std::vector<std::string> &revisions,
-                  const std::string &master_file)
+void add_pdm_item(const std::string &number, const std::string &part_type,
+                  const std::vector<std::string> &revisions, const std::string &master_file)
 {
     pdm->items[number] = Item{part_type, revisions, master_file};
 }
@@ -209,7 +209,8 @@ HX_API int HX_KRMGR_encode_part_filename(const char *number, const char *revisio
 }
 
 HX_API int HX_KRMGR_decode_part_filename(const char *encoded, char number[HX_PDM_NUMBER_SIZE + 1],
-                                         char revision[HX_PDM_REVISION_SIZE + 1], char file_type[HX_PDM_TYPE_SIZE + 1],
+                                         char revision[HX_PDM_REVISION_SIZE + 1],
+                                         char file_type[HX_PDM_TYPE_SIZE + 1],
                                          char file_name[HX_PDM_FILE_NAME_SIZE + 1])
 {
     return host_call("HX_KRMGR_decode_part_filename", [&]() -> int {
@@ -285,7 +286,8 @@ HX_API int HX_KRMGR_assign_initial_revision(const char *part_type, char revision
         if (!pdm->active)
             return HX_ERR_PDM;
         auto it = pdm->initial_revisions.find(part_type);
-        return it == pdm->initial_revisions.end() ? HX_OK : copy_out(it->second, revision, HX_PDM_REVISION_SIZE);
+        return it == pdm->initial_revisions.end() ? HX_OK
+                                                  : copy_out(it->second, revision, HX_PDM_REVISION_SIZE);
     });
 }
 

@@ -63,7 +63,8 @@ ModelObject *link_source(const ModelObject &f, bool &part_loaded)
         return nullptr;
     Part *holder = vexa::sim::find_part(f.part);
     Part *source =
-        holder ? vexa::sim::loaded_part_named(vexa::sim::resolve_part_file(holder->name, f.link->part_file)) : nullptr;
+        holder ? vexa::sim::loaded_part_named(vexa::sim::resolve_part_file(holder->name, f.link->part_file))
+               : nullptr;
     if (!source)
         return nullptr;
     part_loaded = true;
@@ -344,7 +345,8 @@ HX_API int HX_MODL_ask_body_feats(tag_t body, int *count, tag_t **features)
             return HX_ERR_NOT_FOUND;
         std::vector<tag_t> found;
         for (tag_t tag : p->features)
-            if (ModelObject *f = feature(tag); f && std::find(f->bodies.begin(), f->bodies.end(), body) != f->bodies.end())
+            if (ModelObject *f = feature(tag);
+                f && std::find(f->bodies.begin(), f->bodies.end(), body) != f->bodies.end())
                 found.push_back(tag);
         return vexa::sim::hand_out_tags(found, count, features);
     });
@@ -440,7 +442,8 @@ HX_API int HX_ZOLT_set_link_data(tag_t feature_tag, tag_t object, tag_t xform)
         }
         bool beside = vexa::sim::same_part_name(vexa::sim::directory_of(from->name),
                                                 vexa::sim::directory_of(holder->name));
-        f->link = vexa::sim::Link{beside ? vexa::sim::leaf_name(from->name) : from->name, source->handle, xform};
+        f->link =
+            vexa::sim::Link{beside ? vexa::sim::leaf_name(from->name) : from->name, source->handle, xform};
         vexa::sim::mark_modified(f->part);
         return HX_OK;
     });

@@ -46,7 +46,8 @@ CVSTV_API void kt_assem_recursive(tag_t occurrence, kt_occurrence_function funct
  * The start is the given occurrence; for a part, its first occurrence in
  * the displayed assembly, else its root occurrence; for 0, the loaded part
  * named part_name. 0 and a null array when there is none. */
-CVSTV_API int kt_ask_child_occ(tag_t occurrence_or_part, const char *part_name, tag_t **occurrences) CVSTV_NOEXCEPT;
+CVSTV_API int kt_ask_child_occ(tag_t occurrence_or_part, const char *part_name,
+                               tag_t **occurrences) CVSTV_NOEXCEPT;
 /* Frees an array of kt_ask_child_occ and nulls the caller's pointer. */
 CVSTV_API void kt_free_child_occ(tag_t **occurrences) CVSTV_NOEXCEPT;
 /* The occurrence of the parent part that holds this part occurrence among
@@ -91,16 +92,19 @@ CVSTV_API int CVSTVSHARE_ask_current_refset(tag_t occurrence, char *name) CVSTV_
 /* The bodies among the members of the first reference set of that name in
  * the part (or an occurrence's prototype): a new array in *bodies (HX_free);
  * returns their number, 0 with a null array for none. */
-CVSTV_API int CVSTVSHARE_ask_objects_in_refset(const char *refset_name, tag_t part, tag_t **bodies) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_ask_objects_in_refset(const char *refset_name, tag_t part,
+                                               tag_t **bodies) CVSTV_NOEXCEPT;
 /* True when the part's first reference set of that name holds the object,
  * or a component occurrence whose prototype is the object. */
-CVSTV_API bool CVSTVSHARE_is_object_in_refset(tag_t part, const char *refset_name, tag_t object) CVSTV_NOEXCEPT;
+CVSTV_API bool CVSTVSHARE_is_object_in_refset(tag_t part, const char *refset_name,
+                                              tag_t object) CVSTV_NOEXCEPT;
 /* The bodies of the part, in the host's order: once in the first list for
  * each of its reference sets named exactly "TRUE", once in the second for
  * each named "FALSE". New arrays (HX_free; null for none) and their counts.
  * 0, or -1 for a null argument or a failed allocation. */
 CVSTV_API int CVSTVSHARE_get_bodies_in_true_false_refset(tag_t part, tag_t **true_bodies, int *true_count,
-                                                         tag_t **false_bodies, int *false_count) CVSTV_NOEXCEPT;
+                                                         tag_t **false_bodies,
+                                                         int *false_count) CVSTV_NOEXCEPT;
 /* Makes a component occurrence use the reference set name ("": none) of
  * its part, working in its parent. 0 when it already uses it (or uses none
  * and the name is ""); 1 when there is no work or displayed part, the
@@ -113,7 +117,8 @@ CVSTV_API int CVSTVSHARE_get_bodies_in_true_false_refset(tag_t part, tag_t **tru
 CVSTV_API int kt_assem_replace_refset(tag_t occurrence, const char *name) CVSTV_NOEXCEPT;
 CVSTV_API int kt_assem_replace_refset_STV(tag_t occurrence, const char *name) CVSTV_NOEXCEPT;
 /* The progressive-die form for wizard type 2, the mould-design form else. */
-CVSTV_API int CVSTVSHARE_assem_replace_refset(int wizard_type, tag_t occurrence, const char *name) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_assem_replace_refset(int wizard_type, tag_t occurrence,
+                                              const char *name) CVSTV_NOEXCEPT;
 
 /* ---- Model update and features ------------------------------------------------ */
 
@@ -140,7 +145,8 @@ CVSTV_API int kt_set_trim_feat_supp(tag_t feature, bool cavity) CVSTV_NOEXCEPT;
  * updating the model after each. 0, -1 for the null tag, or the status of
  * the step that failed. */
 CVSTV_API int CV_relink_pocket_link_feature(tag_t object, int count, const tag_t *link_features,
-                                            tag_t source_occurrence, const tag_t *target_occurrences) CVSTV_NOEXCEPT;
+                                            tag_t source_occurrence,
+                                            const tag_t *target_occurrences) CVSTV_NOEXCEPT;
 /* The occurrence of the link feature's part in the displayed assembly from
  * which the feature's link leads to the given occurrence: 0 with *target,
  * or -1. */
@@ -148,7 +154,8 @@ CVSTV_API int kt_ask_target_occ(tag_t link_feature, tag_t occurrence, tag_t *tar
 /* kt_ask_target_occ for count features into targets (count entries);
  * *found is set to count on success. Stops at the first failure and
  * returns it. */
-CVSTV_API int CV_get_target_occ(const tag_t *features, int count, tag_t occurrence, tag_t *targets, int *found) CVSTV_NOEXCEPT;
+CVSTV_API int CV_get_target_occ(const tag_t *features, int count, tag_t occurrence, tag_t *targets,
+                                int *found) CVSTV_NOEXCEPT;
 
 /* ---- Geometry ---------------------------------------------------------------------- */
 

@@ -55,7 +55,8 @@ CVSTV_API int kt_ask_part_str_attr(const char *part_name, const char *title, cha
  * '%' is taken in turn and the text is split at commas and blanks: "d"
  * stores an int, "f" a double, "s" copies the token (pointers of "%s" hold
  * as many bytes as the text); other letters skip a token and a pointer. */
-CVSTV_API int kt_ask_part_attr(const char *part_name, const char *title, const char *format, ...) CVSTV_NOEXCEPT;
+CVSTV_API int kt_ask_part_attr(const char *part_name, const char *title, const char *format,
+                               ...) CVSTV_NOEXCEPT;
 /* The first solid or sheet body of the work part (kt_ask_attr_body) or of
  * a part (kt_ask_attr_body1) that has the string attribute: its value in
  * text (KT_ATTR_BUFFER_SIZE bytes, emptied first) and its tag in *body (0

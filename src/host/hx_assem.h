@@ -35,9 +35,9 @@ typedef struct HX_ASSEM_component_s {
     char refset[HX_OBJ_NAME_SIZE + 1];     /* HX_REFSET_NONE when it uses none */
     char name[HX_OBJ_NAME_SIZE + 1];       /* the component name */
     double origin[3];
-    double orientation[6];                 /* x axis, y axis in the parent */
+    double orientation[6]; /* x axis, y axis in the parent */
     int suppressed;
-    tag_t suppression_expression;          /* 0: none */
+    tag_t suppression_expression; /* 0: none */
 } HX_ASSEM_component_t;
 
 /* The assembly load options: one record of integer members. The host reads
@@ -47,7 +47,8 @@ typedef struct ASSY_assy_options_s {
     int option[16];
 } ASSY_assy_options_t;
 enum {
-    ASSY_OPTION_LOAD_METHOD = 0,     /* 0: components from the parent's directory, 1: from the default directory */
+    ASSY_OPTION_LOAD_METHOD =
+        0, /* 0: components from the parent's directory, 1: from the default directory */
     ASSY_OPTION_LOAD_COMPONENTS = 1, /* 1: open components with their assembly (the default), 0: not */
     ASSY_OPTION_LOAD_PARTIALLY = 2   /* 1: open components partially, 0: fully (the default) */
 };
@@ -102,9 +103,10 @@ HX_API int HX_ASSEM_ask_refset_name(tag_t component, char name[HX_OBJ_NAME_SIZE 
  * layers. HX_ERR_NOT_IN_WORK_PART when parent is not the work part,
  * HX_ERR_CYCLE when the part would contain itself, HX_ERR_NOT_FOUND for a
  * reference set the part lacks. *status is filled as by HX_PART_open. */
-HX_API int HX_ASSEM_add_part_to_assembly(tag_t parent, const char *part_name, const char *refset, const char *name,
-                                         const double origin[3], const double orientation[6], int layer,
-                                         tag_t *instance, HX_PART_load_status_t *status);
+HX_API int HX_ASSEM_add_part_to_assembly(tag_t parent, const char *part_name, const char *refset,
+                                         const char *name, const double origin[3],
+                                         const double orientation[6], int layer, tag_t *instance,
+                                         HX_PART_load_status_t *status);
 /* Make the components (instances or part occurrences of components of the
  * work part) use the reference set `name` of their part ("" or
  * HX_REFSET_NONE: none). HX_ERR_NOT_IN_WORK_PART when a component is not in

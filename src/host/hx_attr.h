@@ -78,7 +78,8 @@ HX_API int HX_ATTR_cycle(tag_t object, int *index, int type, char title[HX_ATTR_
  * part; *attributes is host-allocated (HX_free; null when *count is 0).
  * HX_ERR_NOT_FOUND for a missing file, HX_ERR_PART_FILE or
  * HX_ERR_PART_VERSION for one that cannot be read. */
-HX_API int HX_ATTR_ask_part_attrs_in_file(const char *file_name, int *count, HX_ATTR_part_attr_t **attributes);
+HX_API int HX_ATTR_ask_part_attrs_in_file(const char *file_name, int *count,
+                                          HX_ATTR_part_attr_t **attributes);
 
 HX_END_DECLS
 

@@ -101,7 +101,8 @@ HX_API int HX_CLEAR_set_analysis_mode(tag_t dataset, int mode);
 HX_API int HX_CLEAR_set_obj_list(tag_t dataset, int list, int list_type, int count, const tag_t *objects);
 HX_API int HX_CLEAR_do_analysis(tag_t dataset);
 /* The interferences found between two objects by the last analysis. */
-HX_API int HX_CLEAR_ask_interferences(tag_t dataset, tag_t first, tag_t second, int *count, tag_t **interferences);
+HX_API int HX_CLEAR_ask_interferences(tag_t dataset, tag_t first, tag_t second, int *count,
+                                      tag_t **interferences);
 /* A body of the work part that occupies a solid interference. */
 HX_API int HX_CLEAR_ask_interference_body(tag_t interference, tag_t *body);
 

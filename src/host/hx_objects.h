@@ -22,14 +22,14 @@ enum {
     HX_TYPE_LINE = 3,
     HX_TYPE_PART = 4,
     HX_TYPE_GROUP = 15,
-    HX_TYPE_CSYS = 45,            /* a coordinate system */
-    HX_TYPE_COMPONENT = 63,       /* component instances and part occurrences */
+    HX_TYPE_CSYS = 45,      /* a coordinate system */
+    HX_TYPE_COMPONENT = 63, /* component instances and part occurrences */
     HX_TYPE_REFERENCE_SET = 64,
-    HX_TYPE_SOLID = 70,           /* solid geometry: bodies, faces, edges */
-    HX_TYPE_INTERFERENCE = 190,   /* a touching contact found by a clearance analysis */
+    HX_TYPE_SOLID = 70,         /* solid geometry: bodies, faces, edges */
+    HX_TYPE_INTERFERENCE = 190, /* a touching contact found by a clearance analysis */
     HX_TYPE_DATUM_AXIS = 196,
     HX_TYPE_DATUM_PLANE = 197,
-    HX_TYPE_FEATURE = 205         /* a feature of a part */
+    HX_TYPE_FEATURE = 205 /* a feature of a part */
 };
 enum { HX_SUBTYPE_SOLID_BODY = 0, HX_SUBTYPE_SOLID_FACE = 2, HX_SUBTYPE_SOLID_EDGE = 3 };
 enum { HX_SUBTYPE_INSTANCE = 0, HX_SUBTYPE_PART_OCCURRENCE = 1 };

@@ -32,7 +32,8 @@ HX_API int HX_KRMGR_encode_part_filename(const char *number, const char *revisio
                                          const char *file_name, char encoded[HX_MAX_FSPEC_SIZE + 1]);
 /* Decode an encoded name; HX_ERR_BAD_ARGUMENT for a text that is not one. */
 HX_API int HX_KRMGR_decode_part_filename(const char *encoded, char number[HX_PDM_NUMBER_SIZE + 1],
-                                         char revision[HX_PDM_REVISION_SIZE + 1], char file_type[HX_PDM_TYPE_SIZE + 1],
+                                         char revision[HX_PDM_REVISION_SIZE + 1],
+                                         char file_type[HX_PDM_TYPE_SIZE + 1],
                                          char file_name[HX_PDM_FILE_NAME_SIZE + 1]);
 /* Encoded name to command-line name and back. */
 HX_API int HX_KRMGR_convert_name_to_cli(const char *encoded, char cli[HX_MAX_FSPEC_SIZE + 1]);

@@ -34,13 +34,15 @@ int HostState::restore()
         if (status == 0)
             status = s;
     };
-    bool display_changed = (what_ & display) && display_part_ != 0 && HX_PART_ask_display_part() != display_part_;
+    bool display_changed =
+        (what_ & display) && display_part_ != 0 && HX_PART_ask_display_part() != display_part_;
     if (display_changed) {
         HX_DISP_set_display(0);
         note(HX_PART_set_display_part(display_part_));
     }
     if (what_ & (work_part | display)) {
-        bool moved = HX_ASSEM_ask_work_part() != work_part_ || HX_ASSEM_ask_work_occurrence() != work_occurrence_;
+        bool moved =
+            HX_ASSEM_ask_work_part() != work_part_ || HX_ASSEM_ask_work_occurrence() != work_occurrence_;
         if (moved && work_occurrence_ != 0 && HX_ASSEM_set_work_occurrence(work_occurrence_) == 0) {
             // back where it was
         } else if (moved && work_part_ != 0) {

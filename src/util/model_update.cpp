@@ -108,8 +108,8 @@ CVSTV_API int KT_MODL_update(int undo_mark, const char *message) noexcept
         HX_UI_message_buttons buttons{{"Suppress", undo_mark != 0 ? "Undo" : nullptr, nullptr},
                                       {suppress_response, undo_response, 0}};
         int response = 0;
-        HX_UI_message_dialog("Update Failure", HX_UI_MESSAGE_WARNING, texts.data(), static_cast<int>(texts.size()),
-                             &buttons, 0, &response);
+        HX_UI_message_dialog("Update Failure", HX_UI_MESSAGE_WARNING, texts.data(),
+                             static_cast<int>(texts.size()), &buttons, 0, &response);
         if (response == undo_response && undo_mark != 0) {
             HX_UNDO_undo_to_mark(undo_mark);
         } else if (response == suppress_response) {
@@ -234,7 +234,8 @@ CVSTV_API int kt_ask_target_occ(tag_t link_feature, tag_t occurrence, tag_t *tar
             candidates = cvstv::occurrences_in_display(owner);
         for (tag_t candidate : candidates) {
             tag_t from = 0;
-            if (HX_SO_ask_assy_ctxt_part_occ(xform, candidate, &from) == 0 && from != 0 && from == occurrence) {
+            if (HX_SO_ask_assy_ctxt_part_occ(xform, candidate, &from) == 0 && from != 0 &&
+                from == occurrence) {
                 *target = candidate;
                 return 0;
             }

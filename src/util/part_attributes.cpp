@@ -26,9 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace cvstv {
-
-int scan_attr_value(const char *value, const char *format, va_list args)
+extern "C" int kt_scan_attr_value(const char *value, const char *format, va_list args)
 {
     if (!value || !format)
         return -1;
@@ -38,8 +36,8 @@ int scan_attr_value(const char *value, const char *format, va_list args)
             std::memcpy(out, value, std::strlen(value) + 1);
         return 0;
     }
-    auto letters = tokenize(format, "%");
-    auto tokens = tokenize(value, ", ");
+    auto letters = cvstv::tokenize(format, "%");
+    auto tokens = cvstv::tokenize(value, ", ");
     for (std::size_t j = 0; j < letters.size() && j < tokens.size(); ++j) {
         std::string token(tokens[j]);
         switch (letters[j].front()) {
@@ -60,6 +58,8 @@ int scan_attr_value(const char *value, const char *format, va_list args)
     }
     return 0;
 }
+
+namespace cvstv {
 
 int part_attribute_text(const char *part_name, const char *title, std::string &text)
 {
@@ -196,7 +196,7 @@ CVSTV_API int kt_ask_attr(tag_t object, const char *title, const char *format, .
             return -1;
         char text[KT_ATTR_BUFFER_SIZE];
         cvstv::copy_bounded(text, sizeof text, *value);
-        return format ? cvstv::scan_attr_value(text, format, args) : 0;
+        return format ? kt_scan_attr_value(text, format, args) : 0;
     });
     va_end(args);
     return status;
@@ -223,7 +223,7 @@ CVSTV_API int kt_ask_part_attr(const char *part_name, const char *title, const c
         std::string value;
         if (int s = cvstv::part_attribute_text(part_name, title, value))
             return s;
-        return format ? cvstv::scan_attr_value(value.c_str(), format, args) : 0;
+        return format ? kt_scan_attr_value(value.c_str(), format, args) : 0;
     });
     va_end(args);
     return status;

@@ -63,7 +63,8 @@ int product_attr_part(const char *title, std::string *name, std::string *value)
     for (tag_t part : cvstv::loaded_parts()) {
         std::string text;
         std::string full = cvstv::part_full_name(part);
-        if (!full.empty() && cvstv::part_attribute_text(full.c_str(), "KT_PROD", text) == 0 && text == product) {
+        if (!full.empty() && cvstv::part_attribute_text(full.c_str(), "KT_PROD", text) == 0 &&
+            text == product) {
             subassembly = part;
             break;
         }
@@ -88,7 +89,7 @@ int product_attr_part(const char *title, std::string *name, std::string *value)
 // The name of the product whose body is linked into the project: the
 // source part of the first linked body of the "CV_MASTER" part, as a part
 // file name. 0 with nullopt when that part links no body.
-int linked_product_name(std::optional<std::string> &linked)
+int kt_ask_linked_prod_name(std::optional<std::string> &linked)
 {
     linked.reset();
     std::string name;
@@ -243,7 +244,8 @@ CVSTV_API int kt_ask_prod_part_list(char ***list) noexcept
         for (tag_t child : cvstv::child_occurrences(HX_ASSEM_ask_root_part_occ(layout))) {
             tag_t part = HX_ASSEM_ask_prototype_of_occ(child);
             auto value = part ? cvstv::string_attribute(part, "KT_PROD") : std::nullopt;
-            if (value && !value->empty() && std::find(products.begin(), products.end(), *value) == products.end())
+            if (value && !value->empty() &&
+                std::find(products.begin(), products.end(), *value) == products.end())
                 products.push_back(*value);
         }
         int count = cvstv::append_str_list(list, products);
@@ -264,7 +266,7 @@ CVSTV_API int kt_ask_prod_part_tag(bool show_messages, tag_t *product_part, tag_
             return s;
 
         std::optional<std::string> linked;
-        if (linked_product_name(linked) == 0 && linked && *linked != name) {
+        if (kt_ask_linked_prod_name(linked) == 0 && linked && *linked != name) {
             if (!user_records_linked_product())
                 return -1;
             if (tag_t top = part_carrying("KT_TOP")) {
@@ -284,7 +286,8 @@ CVSTV_API int kt_ask_prod_part_tag(bool show_messages, tag_t *product_part, tag_
             char encoded[KT_NAME_BUFFER_SIZE] = "";
             tag_t opened = 0;
             if (kt_encode_part_file_name(name.c_str(), encoded) != 0 || open_quietly(encoded, opened) != 0) {
-                inform(show_messages, cvstv::format(HX_TEXT("Cannot open the original product %s."), name.c_str()));
+                inform(show_messages,
+                       cvstv::format(HX_TEXT("Cannot open the original product %s."), name.c_str()));
                 return 1;
             }
             *product_part = opened;
@@ -310,7 +313,8 @@ CVSTV_API int kt_ask_prod_part_tag(bool show_messages, tag_t *product_part, tag_
         }
         tag_t opened = 0;
         if (open_quietly(file, opened) != 0) {
-            inform(show_messages, cvstv::format(HX_TEXT("Cannot open the original product %s ."), file.c_str()));
+            inform(show_messages,
+                   cvstv::format(HX_TEXT("Cannot open the original product %s ."), file.c_str()));
             return 1;
         }
         *product_part = opened;

@@ -65,7 +65,8 @@ bool search_below(tag_t start, const char *title, std::string &found)
         if (part == 0)
             continue;
         HX_ASSEM_component_t data{};
-        std::string name = HX_ASSEM_ask_component_data(occ, &data) == 0 ? data.part_name : cvstv::part_full_name(part);
+        std::string name =
+            HX_ASSEM_ask_component_data(occ, &data) == 0 ? data.part_name : cvstv::part_full_name(part);
         if (!pdm)
             name = cvstv::bare_part_name(name);
         std::string text;
@@ -105,7 +106,8 @@ CVSTV_API int kt_ask_attr_value_part(const char *title, const char *value, char 
         for (tag_t part : cvstv::loaded_parts()) {
             std::string full = cvstv::part_full_name(part);
             std::string text;
-            if (!full.empty() && cvstv::part_attribute_text(full.c_str(), title, text) == 0 && text == value) {
+            if (!full.empty() && cvstv::part_attribute_text(full.c_str(), title, text) == 0 &&
+                text == value) {
                 if (part_name)
                     cvstv::copy_bounded(part_name, KT_NAME_BUFFER_SIZE, full);
                 return 0;

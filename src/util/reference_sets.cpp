@@ -58,8 +58,9 @@ bool is_body(tag_t object)
 bool is_part_occurrence(tag_t tag)
 {
     int type = 0, subtype = 0;
-    return tag != 0 && HX_ASSEM_is_occurrence(tag) && HX_OBJ_ask_type_and_subtype(tag, &type, &subtype) == 0 &&
-           type == HX_TYPE_COMPONENT && subtype == HX_SUBTYPE_PART_OCCURRENCE;
+    return tag != 0 && HX_ASSEM_is_occurrence(tag) &&
+           HX_OBJ_ask_type_and_subtype(tag, &type, &subtype) == 0 && type == HX_TYPE_COMPONENT &&
+           subtype == HX_SUBTYPE_PART_OCCURRENCE;
 }
 
 enum class Variant { mould_design, progressive_die };
@@ -163,7 +164,8 @@ CVSTV_API bool CVSTVSHARE_is_object_in_refset(tag_t part, const char *refset_nam
         if (refset == 0 || object == 0)
             return false;
         for (tag_t member : members_of(refset))
-            if (member == object || (HX_ASSEM_is_occurrence(member) && HX_ASSEM_ask_prototype_of_occ(member) == object))
+            if (member == object ||
+                (HX_ASSEM_is_occurrence(member) && HX_ASSEM_ask_prototype_of_occ(member) == object))
                 return true;
         return false;
     });
@@ -227,7 +229,8 @@ CVSTV_API int kt_assem_replace_refset_STV(tag_t occurrence, const char *name) no
 
 CVSTV_API int CVSTVSHARE_assem_replace_refset(int wizard_type, tag_t occurrence, const char *name) noexcept
 {
-    return wizard_type == 2 ? kt_assem_replace_refset_STV(occurrence, name) : kt_assem_replace_refset(occurrence, name);
+    return wizard_type == 2 ? kt_assem_replace_refset_STV(occurrence, name)
+                            : kt_assem_replace_refset(occurrence, name);
 }
 
 } // extern "C"

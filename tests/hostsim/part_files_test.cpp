@@ -60,8 +60,8 @@ TEST_F(PartFiles, TheExampleProjectLoadsWholeAndSavesByteForByte)
     std::vector<std::string> names;
     for (tag_t part : vexa::sim::loaded_parts())
         names.push_back(std::filesystem::path(vexa::sim::part_name(part)).stem().string());
-    EXPECT_EQ(names, (std::vector<std::string>{"P100_top", "P100_layout", "P100_moldbase", "P100_prod", "screw_M8",
-                                               "P100_shrink", "P100_core", "P100_cavity"}))
+    EXPECT_EQ(names, (std::vector<std::string>{"P100_top", "P100_layout", "P100_moldbase", "P100_prod",
+                                               "screw_M8", "P100_shrink", "P100_core", "P100_cavity"}))
         << "top first, then components breadth-first, each part once";
     for (tag_t part : vexa::sim::loaded_parts()) {
         std::string file = vexa::sim::part_name(part);
@@ -149,21 +149,23 @@ TEST_F(PartFiles, ABrokenTopFileLoadsNothingAndTheLoadStatusNamesIt)
         {"unknown member", part_text("\"colour\": 3"), HX_ERR_PART_FILE, "unknown member \"colour\""},
         {"bad units", "{\"format\": \"vexa-part\", \"version\": 1, \"units\": \"cubits\"}", HX_ERR_PART_FILE,
          "\"units\""},
-        {"id twice",
-         part_text("\"objects\": [{\"id\": 1, \"type\": 2}, {\"id\": 1, \"type\": 3}]"), HX_ERR_PART_FILE,
-         "used twice"},
-        {"face of nothing", part_text("\"objects\": [{\"id\": 1, \"type\": 70, \"subtype\": 2, \"body\": 9}]"),
-         HX_ERR_PART_FILE, "which is no body"},
+        {"id twice", part_text("\"objects\": [{\"id\": 1, \"type\": 2}, {\"id\": 1, \"type\": 3}]"),
+         HX_ERR_PART_FILE, "used twice"},
+        {"face of nothing",
+         part_text("\"objects\": [{\"id\": 1, \"type\": 70, \"subtype\": 2, \"body\": 9}]"), HX_ERR_PART_FILE,
+         "which is no body"},
         {"attribute too long",
-         part_text("\"attributes\": [{\"title\": \"T\", \"type\": \"string\", \"value\": \"" + long_value + "\"}]"),
+         part_text("\"attributes\": [{\"title\": \"T\", \"type\": \"string\", \"value\": \"" + long_value +
+                   "\"}]"),
          HX_ERR_PART_FILE, "longer than 132"},
-        {"malformed formula", part_text("\"expressions\": [{\"name\": \"a\", \"formula\": \"1+*2\", \"value\": 0}]"),
+        {"malformed formula",
+         part_text("\"expressions\": [{\"name\": \"a\", \"formula\": \"1+*2\", \"value\": 0}]"),
          HX_ERR_PART_FILE, "malformed"},
         {"unknown suppression",
          part_text("\"features\": [{\"id\": 1, \"type\": \"BLOCK\", \"suppression_expression\": \"x\"}]"),
          HX_ERR_PART_FILE, "not an expression"},
-        {"deep", part_text("\"attributes\": " + std::string(40, '[') + std::string(40, ']')), HX_ERR_PART_FILE,
-         "nested too deeply"},
+        {"deep", part_text("\"attributes\": " + std::string(40, '[') + std::string(40, ']')),
+         HX_ERR_PART_FILE, "nested too deeply"},
         {"box of five", part_text("\"objects\": [{\"id\": 1, \"type\": 70, \"box\": [1, 2, 3, 4, 5]}]"),
          HX_ERR_PART_FILE, "not 6 numbers"},
     };
@@ -194,8 +196,8 @@ TEST_F(PartFiles, MissingAndBrokenComponentsAreListedAndTheRestLoads)
 {
     ScratchDir dir;
     write_text(dir.file("top.prt"),
-               part_text("\"components\": [" + component(1, "good.prt") + ", " + component(2, "gone.prt") + ", " +
-                         component(3, "bad.prt") + ", " + component(4, "good.prt") + "]"));
+               part_text("\"components\": [" + component(1, "good.prt") + ", " + component(2, "gone.prt") +
+                         ", " + component(3, "bad.prt") + ", " + component(4, "good.prt") + "]"));
     write_text(dir.file("good.prt"), part_text());
     write_text(dir.file("bad.prt"), "{\"format\": \"vexa-part\"");
 
@@ -252,7 +254,8 @@ TEST_F(PartFiles, APartThatWouldContainItselfIsNotOpened)
     tag_t instance = 0;
     HX_PART_load_status_t status{};
     const double origin[3] = {0, 0, 0}, orientation[6] = {1, 0, 0, 0, 1, 0};
-    EXPECT_EQ(HX_ASSEM_add_part_to_assembly(c, "a.prt", nullptr, nullptr, origin, orientation, -1, &instance, &status),
+    EXPECT_EQ(HX_ASSEM_add_part_to_assembly(c, "a.prt", nullptr, nullptr, origin, orientation, -1, &instance,
+                                            &status),
               HX_ERR_CYCLE);
     EXPECT_EQ(instance, 0u);
     EXPECT_EQ(vexa::sim::add_component(opened.part, "a.prt"), 0u) << "nor a part of itself";
@@ -273,7 +276,8 @@ TEST_F(PartFiles, SavingWritesTheWholeFileOrNothing)
 
     // The directory becomes unwritable: the old file stays whole, no
     // temporary file is left behind.
-    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(dir.path(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     int refused = HX_PART_save();
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
     if (::geteuid() != 0) { // root writes anyway
@@ -359,4 +363,31 @@ TEST_F(PartFiles, AttributesAreReadFromAFileWithoutLoadingIt)
     EXPECT_EQ(HX_ATTR_ask_part_attrs_in_file(project.file("nothing.prt").c_str(), &count, &attributes),
               HX_ERR_NOT_FOUND);
     EXPECT_EQ(attributes, nullptr);
+}
+
+TEST_F(PartFiles, RelativeNamesUseTheDefaultDirectoryAndCloseSparesWhatOthersUse)
+{
+    ProjectCopy project;
+    ASSERT_EQ(HX_PART_set_default_directory(project.path().string().c_str()), HX_OK);
+    char directory[HX_MAX_FSPEC_SIZE + 1];
+    HX_PART_ask_default_directory(directory);
+    EXPECT_EQ(directory, project.path().string());
+    tag_t top = 0;
+    HX_PART_load_status_t status{};
+    ASSERT_EQ(HX_PART_open("P100_top.prt", &top, &status), HX_OK);
+    EXPECT_EQ(vexa::sim::part_name(top), project.top());
+    EXPECT_EQ(HX_PART_ask_display_part(), top);
+    EXPECT_EQ(HX_ASSEM_ask_work_part(), top);
+
+    tag_t user = vexa::sim::create_part(project.file("user.prt"));
+    ASSERT_NE(vexa::sim::add_component(user, "screw_M8.prt", "SPARE"), 0u);
+    tag_t screw = HX_PART_ask_part_tag("screw_M8");
+    ASSERT_EQ(HX_PART_close(top, 1), HX_OK);
+    EXPECT_EQ(vexa::sim::loaded_parts(), (std::vector<tag_t>{screw, user}))
+        << "the screw is still a component of user";
+    EXPECT_EQ(HX_PART_ask_display_part(), 0u);
+    EXPECT_EQ(HX_PART_close(user, 0), HX_OK);
+    EXPECT_EQ(vexa::sim::loaded_parts(), std::vector<tag_t>{screw});
+    EXPECT_EQ(HX_PART_close(user, 0), HX_ERR_NOT_FOUND);
+    EXPECT_EQ(vexa::sim::kind_of(top), vexa::sim::ObjectKind::none);
 }

@@ -109,7 +109,8 @@ TEST_F(PartModel, OccurrencesFollowTheComponentsAndCarryTheirPlacement)
     auto cores = take(array, count);
     ASSERT_EQ(cores.size(), 2u);
     ASSERT_EQ(HX_ASSEM_ask_occ_children(root, HX_ASSEM_ALL_DESCENDANTS, &count, &array), HX_OK);
-    EXPECT_EQ(take(array, count).size(), 12u) << "layout, 2 x (prod, shrink, core, cavity), moldbase, 2 screws";
+    EXPECT_EQ(take(array, count).size(), 12u)
+        << "layout, 2 x (prod, shrink, core, cavity), moldbase, 2 screws";
 
     // The core body through each cavity: the second cavity is turned half
     // round about z, so x and y change sides.
@@ -155,15 +156,15 @@ TEST_F(PartModel, ComponentsAreAddedToTheWorkPartAndUseReferenceSets)
     tag_t instance = 0;
     HX_PART_load_status_t status{};
     const double origin[3] = {5, 0, 0}, orientation[6] = {1, 0, 0, 0, 1, 0};
-    EXPECT_EQ(HX_ASSEM_add_part_to_assembly(prod, "screw_M8.prt", "TRUE", "BOLT", origin, orientation, -1, &instance,
-                                            &status),
+    EXPECT_EQ(HX_ASSEM_add_part_to_assembly(prod, "screw_M8.prt", "TRUE", "BOLT", origin, orientation, -1,
+                                            &instance, &status),
               HX_ERR_NOT_IN_WORK_PART);
     ASSERT_EQ(HX_ASSEM_set_work_part(prod), HX_OK);
-    EXPECT_EQ(HX_ASSEM_add_part_to_assembly(prod, "screw_M8.prt", "NOPE", "BOLT", origin, orientation, -1, &instance,
-                                            &status),
+    EXPECT_EQ(HX_ASSEM_add_part_to_assembly(prod, "screw_M8.prt", "NOPE", "BOLT", origin, orientation, -1,
+                                            &instance, &status),
               HX_ERR_NOT_FOUND);
-    ASSERT_EQ(HX_ASSEM_add_part_to_assembly(prod, "screw_M8.prt", "TRUE", "BOLT", origin, orientation, -1, &instance,
-                                            &status),
+    ASSERT_EQ(HX_ASSEM_add_part_to_assembly(prod, "screw_M8.prt", "TRUE", "BOLT", origin, orientation, -1,
+                                            &instance, &status),
               HX_OK);
     EXPECT_EQ(status.n_parts, 0);
     HX_ASSEM_component_t data{};
@@ -216,7 +217,8 @@ TEST_F(PartModel, ATransformationBetweenOccurrencesLeadsBackFromEachOccurrenceOf
     ASSERT_EQ(HX_SO_ask_assy_ctxt_part_occ(xform, second_core, &from), HX_OK);
     EXPECT_EQ(from, second_shrink);
     ASSERT_EQ(HX_SO_ask_assy_ctxt_part_occ(xform, first_core, &from), HX_OK);
-    EXPECT_EQ(from, children(cavities[0])[0]) << "the same path from the other core leads to the other shrink part";
+    EXPECT_EQ(from, children(cavities[0])[0])
+        << "the same path from the other core leads to the other shrink part";
     double matrix[16];
     ASSERT_EQ(HX_SO_ask_xform_matrix(xform, matrix), HX_OK);
     EXPECT_EQ(matrix[0], 1.0) << "shrink and core sit alike in their product";
@@ -228,17 +230,20 @@ TEST_F(PartModel, AttributesAreTypedAndAPartOccurrenceCarriesItsComponents)
     tag_t core = part("P100_core");
     EXPECT_EQ(HX_ATTR_assign_integer(core, "PART_NUMBER", 12), HX_OK);
     EXPECT_EQ(HX_ATTR_assign_real(core, "WEIGHT", 2.5), HX_OK);
-    EXPECT_EQ(HX_ATTR_assign_string(core, std::string(HX_ATTR_TITLE_SIZE + 1, 't').c_str(), "x"), HX_ERR_TOO_LONG);
+    EXPECT_EQ(HX_ATTR_assign_string(core, std::string(HX_ATTR_TITLE_SIZE + 1, 't').c_str(), "x"),
+              HX_ERR_TOO_LONG);
     EXPECT_EQ(HX_ATTR_assign_string(core, "LONG", std::string(HX_ATTR_STRING_SIZE + 1, 'v').c_str()),
               HX_ERR_TOO_LONG);
-    EXPECT_EQ(HX_ATTR_assign_string(core, "BYTES", "\xff\xfe"), HX_ERR_BAD_ARGUMENT) << "part files hold UTF-8";
+    EXPECT_EQ(HX_ATTR_assign_string(core, "BYTES", "\xff\xfe"), HX_ERR_BAD_ARGUMENT)
+        << "part files hold UTF-8";
     EXPECT_EQ(HX_ATTR_assign_string(0xFFFFu, "T", "x"), HX_ERR_NOT_FOUND);
     int type = 0;
     HX_ATTR_find_attribute(core, HX_ATTR_STRING, "PART_NUMBER", &type);
     EXPECT_EQ(type, 0) << "an integer is not found as a string";
     HX_ATTR_find_attribute(core, HX_ATTR_ANY, "PART_NUMBER", &type);
     EXPECT_EQ(type, HX_ATTR_INTEGER);
-    EXPECT_EQ(HX_ATTR_assign_string(core, "PART_NUMBER", "13"), HX_OK) << "a title is replaced whatever its type";
+    EXPECT_EQ(HX_ATTR_assign_string(core, "PART_NUMBER", "13"), HX_OK)
+        << "a title is replaced whatever its type";
     HX_ATTR_find_attribute(core, HX_ATTR_ANY, "PART_NUMBER", &type);
     EXPECT_EQ(type, HX_ATTR_STRING);
 
@@ -254,7 +259,8 @@ TEST_F(PartModel, AttributesAreTypedAndAPartOccurrenceCarriesItsComponents)
                 HX_free(value.value.string);
         }
     } while (index != 0 && ++seen < 10);
-    EXPECT_EQ(titles, (std::vector<std::string>{"SIDE", "PART_NUMBER", "WEIGHT"})) << "in the order first assigned";
+    EXPECT_EQ(titles, (std::vector<std::string>{"SIDE", "PART_NUMBER", "WEIGHT"}))
+        << "in the order first assigned";
 
     tag_t core_occurrence = children(children(children(HX_ASSEM_ask_root_part_occ(top_))[0])[0])[1];
     ASSERT_EQ(HX_ATTR_assign_string(core_occurrence, "KT_SHRINKAGE_KEEP", "1"), HX_OK);
@@ -273,7 +279,8 @@ TEST_F(PartModel, ExpressionsEvaluateFormulasAndReferencesIntoOtherParts)
     EXPECT_EQ(value_of(layout, "cavity_offset"), 60.0);
     ASSERT_EQ(HX_ASSEM_set_work_part(layout), HX_OK);
     tag_t e = 0;
-    ASSERT_EQ(HX_MODL_create_exp_tag("gap = P100_shrink::shrink * 2 - max(1, cavity_pitch / 100)", &e), HX_OK);
+    ASSERT_EQ(HX_MODL_create_exp_tag("gap = P100_shrink::shrink * 2 - max(1, cavity_pitch / 100)", &e),
+              HX_OK);
     EXPECT_DOUBLE_EQ(value_of(layout, "gap"), 1.006 * 2 - 1.2);
     ASSERT_EQ(HX_MODL_create_exp_tag("quoted=\"P100_shrink\"::split_core_supp + 1", &e), HX_OK);
     EXPECT_EQ(value_of(layout, "quoted"), 2.0);

@@ -74,7 +74,10 @@ class Assembly : public HostTest {
     }
     tag_t part(const char *name) { return HX_PART_ask_part_tag(name); }
     // shrink, core and cavity occurrences of a cavity.
-    tag_t in_cavity(int cavity, int which) { return vexa::sim::occurrence_children(cavities_[cavity])[which]; }
+    tag_t in_cavity(int cavity, int which)
+    {
+        return vexa::sim::occurrence_children(cavities_[cavity])[which];
+    }
 
     ProjectCopy project_;
     tag_t top_ = 0, root_ = 0, layout_ = 0, moldbase_ = 0;
@@ -199,7 +202,8 @@ TEST_F(Assembly, ReferenceSetQueries)
     HX_free(bodies);
     EXPECT_EQ(CVSTVSHARE_ask_objects_in_refset("NONE", screw, &bodies), 0);
     EXPECT_EQ(bodies, nullptr);
-    EXPECT_EQ(CVSTVSHARE_ask_objects_in_refset("TRUE", part("P100_prod"), &bodies), 0) << "components are no bodies";
+    EXPECT_EQ(CVSTVSHARE_ask_objects_in_refset("TRUE", part("P100_prod"), &bodies), 0)
+        << "components are no bodies";
 
     EXPECT_TRUE(CVSTVSHARE_is_object_in_refset(screw, "TRUE", named_object(screw, HX_TYPE_SOLID, "SCREW")));
     EXPECT_FALSE(CVSTVSHARE_is_object_in_refset(screw, "TRUE", named_object(screw, HX_TYPE_SOLID, "POCKET")));
@@ -210,7 +214,9 @@ TEST_F(Assembly, ReferenceSetQueries)
     tag_t moldbase = part("P100_moldbase");
     tag_t *in_true = nullptr, *in_false = nullptr;
     int true_count = 0, false_count = 0;
-    ASSERT_EQ(CVSTVSHARE_get_bodies_in_true_false_refset(moldbase, &in_true, &true_count, &in_false, &false_count), 0);
+    ASSERT_EQ(
+        CVSTVSHARE_get_bodies_in_true_false_refset(moldbase, &in_true, &true_count, &in_false, &false_count),
+        0);
     ASSERT_EQ(true_count, 2);
     EXPECT_EQ(name_of(in_true[0]), "A_PLATE");
     EXPECT_EQ(name_of(in_true[1]), "B_PLATE");
@@ -226,7 +232,8 @@ TEST_F(Assembly, ReplacingAReferenceSetWorksInTheParentAndRestoresTheWorkPart)
     long work_changes = vexa::sim::call_count("HX_ASSEM_set_work_part") +
                         vexa::sim::call_count("HX_ASSEM_set_work_occurrence");
     EXPECT_EQ(kt_assem_replace_refset(core, "TRUE"), 0);
-    EXPECT_EQ(vexa::sim::call_count("HX_ASSEM_set_work_part") + vexa::sim::call_count("HX_ASSEM_set_work_occurrence"),
+    EXPECT_EQ(vexa::sim::call_count("HX_ASSEM_set_work_part") +
+                  vexa::sim::call_count("HX_ASSEM_set_work_occurrence"),
               work_changes)
         << "the name in use returns at once";
     EXPECT_EQ(kt_assem_replace_refset(core, "MISSING"), 0);
@@ -267,7 +274,8 @@ TEST_F(Assembly, AParentInOtherUnitsIsReachedThroughTheDisplayByTheMouldDesignFo
 
     long switches = vexa::sim::call_count("HX_PART_set_display_part");
     EXPECT_EQ(kt_assem_replace_refset_STV(bolt, "FALSE"), 0);
-    EXPECT_EQ(vexa::sim::call_count("HX_PART_set_display_part"), switches) << "the progressive-die form never does";
+    EXPECT_EQ(vexa::sim::call_count("HX_PART_set_display_part"), switches)
+        << "the progressive-die form never does";
     EXPECT_EQ(kt_assem_replace_refset(bolt, "TRUE"), 0);
     EXPECT_EQ(vexa::sim::call_count("HX_PART_set_display_part"), switches + 2) << "there and back";
     EXPECT_EQ(HX_PART_ask_display_part(), top_);
@@ -306,7 +314,8 @@ TEST_F(Assembly, AFailedUpdateOffersSuppressAndUndo)
 
     vexa::sim::push_dialog_answer(std::string("Suppress"));
     EXPECT_EQ(KT_MODL_update(0, nullptr), 0);
-    EXPECT_EQ(vexa::sim::journal().back().buttons, std::vector<std::string>{"Suppress"}) << "no mark, no undo";
+    EXPECT_EQ(vexa::sim::journal().back().buttons, std::vector<std::string>{"Suppress"})
+        << "no mark, no undo";
     EXPECT_EQ(vexa::sim::journal().back().text, "In part: P100_cavity\nFailed feature: TRIM_BODY(2)\n"
                                                 "Reason: Host error 670021");
     int suppressed = 0;
@@ -381,7 +390,8 @@ TEST_F(Assembly, PocketLinksAreRelinkedAndLeadBackToTheirSource)
     tag_t link = nth_feature(moldbase, 2);
     tag_t pocket = named_object(screw, HX_TYPE_SOLID, "POCKET");
     tag_t target = 0;
-    ASSERT_EQ(kt_ask_target_occ(link, screws_[0], &target), 0) << "the stored link leads from the first screw";
+    ASSERT_EQ(kt_ask_target_occ(link, screws_[0], &target), 0)
+        << "the stored link leads from the first screw";
     EXPECT_EQ(target, moldbase_);
     EXPECT_EQ(kt_ask_target_occ(link, screws_[1], &target), -1);
 
@@ -407,8 +417,10 @@ TEST_F(Assembly, PocketLinksAreRelinkedAndLeadBackToTheirSource)
 TEST_F(Assembly, SolidInterferenceMakesTheOverlapBodies)
 {
     tag_t b_plate = 0, core_body = 0;
-    HX_ASSEM_find_occurrence(moldbase_, named_object(part("P100_moldbase"), HX_TYPE_SOLID, "B_PLATE"), &b_plate);
-    HX_ASSEM_find_occurrence(in_cavity(0, 1), named_object(part("P100_core"), HX_TYPE_SOLID, "CORE"), &core_body);
+    HX_ASSEM_find_occurrence(moldbase_, named_object(part("P100_moldbase"), HX_TYPE_SOLID, "B_PLATE"),
+                             &b_plate);
+    HX_ASSEM_find_occurrence(in_cavity(0, 1), named_object(part("P100_core"), HX_TYPE_SOLID, "CORE"),
+                             &core_body);
     tag_t results[4] = {0, 0, 0, 0};
     ASSERT_EQ(kt_solid_interfere(core_body, b_plate, results), 1);
     double box[6];
@@ -430,7 +442,8 @@ TEST_F(Assembly, SolidInterferenceMakesTheOverlapBodies)
 TEST_F(Assembly, TheMouldBoxFallsBackToTheAbsoluteBoxWhenTheHostRaises)
 {
     tag_t core_body = 0;
-    HX_ASSEM_find_occurrence(in_cavity(1, 1), named_object(part("P100_core"), HX_TYPE_SOLID, "CORE"), &core_body);
+    HX_ASSEM_find_occurrence(in_cavity(1, 1), named_object(part("P100_core"), HX_TYPE_SOLID, "CORE"),
+                             &core_body);
     double box[6];
     ASSERT_EQ(kt_ask_bounding_box(core_body, box), 0);
     EXPECT_EQ(std::vector<double>(box, box + 6), (std::vector<double>{10, -35, -20, 110, 35, 6}));
@@ -441,7 +454,8 @@ TEST_F(Assembly, TheMouldBoxFallsBackToTheAbsoluteBoxWhenTheHostRaises)
     auto log = vexa::sim::texts(Entry::syslog);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], "cvstvshare_kt_share, line 3984: mould-design bounding box failed with status 77");
-    EXPECT_EQ(kt_ask_bounding_box(top_, box), HX_ERR_WRONG_TYPE) << "a part has no box: the fallback's status";
+    EXPECT_EQ(kt_ask_bounding_box(top_, box), HX_ERR_WRONG_TYPE)
+        << "a part has no box: the fallback's status";
 }
 
 TEST_F(Assembly, SmallHelpers)
@@ -471,7 +485,8 @@ TEST_F(Assembly, SmallHelpers)
     EXPECT_EQ(CVSTVSHARE_is_child_of_work_part(part("P100_prod")), 1);
 
     tag_t group = 0;
-    EXPECT_EQ(cv_group_ask_group_of_tag(named_object(part("P100_moldbase"), HX_TYPE_SOLID, "A_PLATE"), &group), 0);
+    EXPECT_EQ(
+        cv_group_ask_group_of_tag(named_object(part("P100_moldbase"), HX_TYPE_SOLID, "A_PLATE"), &group), 0);
     EXPECT_EQ(name_of(group), "PLATES");
     EXPECT_EQ(cv_group_ask_group_of_tag(named_object(part("screw_M8"), HX_TYPE_SOLID, "SCREW"), &group), 0);
     EXPECT_EQ(group, 0u);
@@ -491,10 +506,18 @@ TEST_F(Assembly, FailingHostCallsAndAllocationsLeaveNothingBehind)
 {
     // Every query, with each of the host calls it leans on failing: a status
     // or an empty answer, never a crash, never a live block.
-    const char *calls[] = {"HX_ATTR_read_value", "HX_PART_ask_part_name", "HX_ASSEM_ask_part_occ_children",
-                           "HX_ASSEM_ask_prototype_of_occ", "HX_ATTR_ask_part_attrs_in_file", "HX_RSET_ask_members",
-                           "HX_OBJ_cycle_objs_in_part", "HX_UNDO_set_mark", "HX_MODL_update",
-                           "HX_UI_message_dialog", "HX_ASSEM_ask_occs_of_part", "HX_TOOL_file_name_of_display_name"};
+    const char *calls[] = {"HX_ATTR_read_value",
+                           "HX_PART_ask_part_name",
+                           "HX_ASSEM_ask_part_occ_children",
+                           "HX_ASSEM_ask_prototype_of_occ",
+                           "HX_ATTR_ask_part_attrs_in_file",
+                           "HX_RSET_ask_members",
+                           "HX_OBJ_cycle_objs_in_part",
+                           "HX_UNDO_set_mark",
+                           "HX_MODL_update",
+                           "HX_UI_message_dialog",
+                           "HX_ASSEM_ask_occs_of_part",
+                           "HX_TOOL_file_name_of_display_name"};
     for (const char *call : calls) {
         SCOPED_TRACE(call);
         vexa::sim::fail_call(call, HX_ERR_INTERNAL);
@@ -532,4 +555,34 @@ TEST_F(Assembly, FailingHostCallsAndAllocationsLeaveNothingBehind)
         HX_free(b);
         vexa::sim::fail_allocations_after(-1);
     }
+}
+
+TEST_F(Assembly, UnknownTagsAnswerTheDocumentedFailure)
+{
+    const tag_t unknown = 0xFFFFFFu;
+    char text[KT_NAME_BUFFER_SIZE];
+    tag_t tag = 0, *tags = nullptr;
+    int a = 0, b = 0;
+    double box[6];
+    EXPECT_EQ(kt_ask_attr(unknown, "KT_TOP", nullptr), -1);
+    EXPECT_EQ(kt_attr_assign(unknown, "KT_TOP", "%s", "x"), HX_ERR_NOT_FOUND) << "the host's status";
+    EXPECT_EQ(kt_ask_attr_body1(unknown, "KT_TOP", text, &tag), -1);
+    EXPECT_EQ(kt_assem_ask_parent_occ(unknown), 0u);
+    EXPECT_EQ(kt_ask_attr_parent(unknown, "KT_TOP"), 0u);
+    EXPECT_EQ(kt_ask_part_name(nullptr, unknown, text), -1);
+    EXPECT_EQ(CVSTVSHARE_ask_current_refset(unknown, text), -1);
+    EXPECT_EQ(CVSTVSHARE_ask_objects_in_refset("TRUE", unknown, &tags), 0);
+    EXPECT_FALSE(CVSTVSHARE_is_object_in_refset(unknown, "TRUE", top_));
+    EXPECT_EQ(CVSTVSHARE_get_bodies_in_true_false_refset(unknown, &tags, &a, &tags, &b), -1);
+    EXPECT_EQ(CVSTVSHARE_is_child_of_work_part(unknown), 0);
+    EXPECT_EQ(kt_assem_replace_refset(unknown, ""), -1);
+    EXPECT_EQ(kt_set_trim_feat_supp(unknown, true), -1);
+    EXPECT_EQ(kt_ask_target_occ(unknown, root_, &tag), -1);
+    EXPECT_EQ(kt_solid_interfere(unknown, unknown, &tag), 0);
+    EXPECT_EQ(kt_ask_bounding_box(unknown, box), HX_ERR_NOT_FOUND);
+    EXPECT_EQ(kt_ask_child_occ(unknown, nullptr, &tags), 0);
+    EXPECT_EQ(tags, nullptr);
+    EXPECT_EQ(CV_relink_pocket_link_feature(top_, 1, &unknown, root_, &root_), HX_ERR_NOT_FOUND);
+    EXPECT_EQ(cv_group_ask_group_of_tag(unknown, &tag), HX_ERR_NOT_FOUND);
+    EXPECT_EQ(HX_ASSEM_ask_work_part(), top_) << "nothing moved the work part";
 }

@@ -103,13 +103,15 @@ TEST_F(PartAttributes, ReadsTakeStringsOnlyAndScanThemIntoTypedValues)
     ASSERT_EQ(kt_ask_attr(screw, "SIZE", "%s", whole), 0);
     EXPECT_STREQ(whole, "10, 2.5 mm") << "\"%s\" alone keeps blanks and commas";
     int skipped = -1, last = -1;
-    ASSERT_EQ(kt_ask_part_attr(vexa::sim::part_name(screw).c_str(), "SIZE", "%x%d%d", &skipped, &last, &i), 0);
+    ASSERT_EQ(kt_ask_part_attr(vexa::sim::part_name(screw).c_str(), "SIZE", "%x%d%d", &skipped, &last, &i),
+              0);
     EXPECT_EQ(skipped, -1) << "an unknown letter skips a token and a pointer";
     EXPECT_EQ(last, 2) << "\"2.5\" read as an integer";
 
     tag_t core_occurrence = vexa::sim::occurrence_children(vexa::sim::occurrence_children(
         vexa::sim::occurrence_children(HX_ASSEM_ask_root_part_occ(top_))[0])[0])[1];
-    EXPECT_EQ(kt_ask_attr(core_occurrence, "SIDE", "%s", whole), 0) << "an occurrence stands for its prototype";
+    EXPECT_EQ(kt_ask_attr(core_occurrence, "SIDE", "%s", whole), 0)
+        << "an occurrence stands for its prototype";
     EXPECT_STREQ(whole, "core");
 }
 
@@ -165,7 +167,8 @@ TEST_F(PartAttributes, PartsAreFoundByTitleInLoadOrder)
     EXPECT_EQ(kt_set_attr_part("KT_SHRINKAGE"), part("P100_shrink"));
     EXPECT_EQ(HX_ASSEM_ask_work_part(), part("P100_shrink")) << "left as the work part";
     vexa::sim::open_part(project_.file("phone_cover.prt"));
-    EXPECT_EQ(kt_set_attr_part("MATERIAL"), 0u) << "a part outside the displayed assembly is not made the work part";
+    EXPECT_EQ(kt_set_attr_part("MATERIAL"), 0u)
+        << "a part outside the displayed assembly is not made the work part";
     vexa::sim::fail_call("HX_ASSEM_set_work_part", 1);
     EXPECT_EQ(kt_set_attr_part("KT_LAYOUT"), 0u);
 }
@@ -302,7 +305,8 @@ TEST_F(PartAttributes, WithoutAProductFileTheUserIsToldOnlyWhenAsked)
     EXPECT_EQ(dialogs(), std::vector<std::string>{"Open the original product manually"});
 
     // The original product named by ORG_PART_NAME is the fallback.
-    std::filesystem::copy_file(cvstv_test::example_project() / "phone_cover.prt", project_.file("original.prt"));
+    std::filesystem::copy_file(cvstv_test::example_project() / "phone_cover.prt",
+                               project_.file("original.prt"));
     ASSERT_EQ(kt_attr_assign(top_, "ORG_PART_NAME", "%s", project_.file("original.prt").c_str()), 0);
     ASSERT_EQ(kt_ask_prod_part_tag(true, &product, &reserved), 0);
     EXPECT_EQ(product, part("original"));
@@ -312,8 +316,8 @@ TEST_F(PartAttributes, WithoutAProductFileTheUserIsToldOnlyWhenAsked)
     cvstv_test::write_text(project_.file("original.prt"), "{ broken");
     vexa::sim::clear_journal();
     EXPECT_EQ(kt_ask_prod_part_tag(true, &product, &reserved), 1);
-    EXPECT_EQ(dialogs(), std::vector<std::string>{"Cannot open the original product " + project_.file("original.prt") +
-                                                  " ."});
+    EXPECT_EQ(dialogs(), std::vector<std::string>{"Cannot open the original product " +
+                                                  project_.file("original.prt") + " ."});
 }
 
 TEST_F(PartAttributes, WithThePdmManagerPartsAreNamedByTheirNumbers)
@@ -327,5 +331,6 @@ TEST_F(PartAttributes, WithThePdmManagerPartsAreNamedByTheirNumbers)
         << "an encoded name is found through its command-line form";
     EXPECT_STREQ(text, "SHCS129-M8x45");
     ASSERT_EQ(kt_ask_part_str_attr("P300", "CATALOG", text), 0) << "a loaded PDM part is found by its number";
-    EXPECT_EQ(kt_ask_part_str_attr("P301", "CATALOG", text), -1) << "a PDM part that is not loaded is not read";
+    EXPECT_EQ(kt_ask_part_str_attr("P301", "CATALOG", text), -1)
+        << "a PDM part that is not loaded is not read";
 }

@@ -91,7 +91,8 @@ std::string attributes_text(const std::vector<std::pair<std::string, std::string
         return {};
     std::string text = " {";
     for (std::size_t i = 0; i < attributes.size(); ++i)
-        text += (i ? ", " : "") + attributes[i].first + (attributes[i].second.empty() ? "" : "=" + attributes[i].second);
+        text += (i ? ", " : "") + attributes[i].first +
+                (attributes[i].second.empty() ? "" : "=" + attributes[i].second);
     return text + "}";
 }
 
@@ -111,7 +112,8 @@ void print_tree(tag_t occurrence, int depth)
             continue;
         std::string line(static_cast<std::size_t>(depth) * 2, ' ');
         line += (info.name.empty() ? std::string("(unnamed)") : info.name) + " -> ";
-        line += info.part ? short_name(info.part) : std::filesystem::path(vexa::sim::local_path(info.part_file)).stem().string();
+        line += info.part ? short_name(info.part)
+                          : std::filesystem::path(vexa::sim::local_path(info.part_file)).stem().string();
         if (!info.reference_set.empty())
             line += " [" + info.reference_set + "]";
         if (info.suppressed)
@@ -136,9 +138,10 @@ std::string tree_json(tag_t occurrence)
             continue;
         out += first ? "" : ", ";
         first = false;
-        out += "{\"name\": " + json_string(info.name) + ", \"file\": " +
-               json_string(vexa::sim::local_path(info.part_file)) + ", \"part\": " +
-               (info.part ? json_string(short_name(info.part)) : std::string("null")) + ", \"reference_set\": " +
+        out += "{\"name\": " + json_string(info.name) +
+               ", \"file\": " + json_string(vexa::sim::local_path(info.part_file)) +
+               ", \"part\": " + (info.part ? json_string(short_name(info.part)) : std::string("null")) +
+               ", \"reference_set\": " +
                (info.reference_set.empty() ? std::string("null") : json_string(info.reference_set)) +
                ", \"suppressed\": " + (info.suppressed ? "true" : "false") +
                ", \"loaded\": " + (info.part ? "true" : "false");
@@ -155,7 +158,8 @@ int run_tree(const std::string &file, bool json)
     auto opened = vexa::sim::open_part(file);
     for (const auto &failure : opened.failures)
         if (opened.status == 0)
-            warn("part", "component not loaded: " + vexa::sim::local_path(failure.file) + ": " + failure.reason);
+            warn("part",
+                 "component not loaded: " + vexa::sim::local_path(failure.file) + ": " + failure.reason);
     if (opened.status != 0) {
         std::string why = opened.failures.empty() ? "status " + std::to_string(opened.status)
                                                   : opened.failures.front().reason;
@@ -217,8 +221,8 @@ int run_attrs(const std::string &file, bool json)
     int status = 0;
     auto attributes = vexa::sim::part_file_attributes(file, status);
     if (status != 0)
-        return fail("part", "'" + vexa::sim::local_path(file) + "' cannot be read (status " + std::to_string(status) +
-                                ")");
+        return fail("part", "'" + vexa::sim::local_path(file) + "' cannot be read (status " +
+                                std::to_string(status) + ")");
     if (json) {
         std::string out = "{\"file\": " + json_string(vexa::sim::local_path(file)) + ", \"attributes\": [";
         for (std::size_t i = 0; i < attributes.size(); ++i)

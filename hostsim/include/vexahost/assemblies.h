@@ -25,7 +25,8 @@ VEXAHOST_API tag_t add_component(tag_t parent, const std::string &child_file, co
                                  const std::array<double, 6> &orientation = {1, 0, 0, 0, 1, 0});
 VEXAHOST_API void set_component_suppressed(tag_t instance, bool suppressed);
 // A reference set of the part with objects and instances of the part.
-VEXAHOST_API tag_t create_reference_set(tag_t part, const std::string &name, const std::vector<tag_t> &members);
+VEXAHOST_API tag_t create_reference_set(tag_t part, const std::string &name,
+                                        const std::vector<tag_t> &members);
 
 // ---- Occurrences --------------------------------------------------------------------
 
@@ -77,7 +78,8 @@ VEXAHOST_API void set_pdm_active(bool active);
 // optionally the local path of the part file that holds its master model
 // (opened by "@DB/number/revision").
 VEXAHOST_API void add_pdm_item(const std::string &number, const std::string &part_type,
-                               const std::vector<std::string> &revisions, const std::string &master_file = {});
+                               const std::vector<std::string> &revisions,
+                               const std::string &master_file = {});
 // The initial revision of new parts of a type ("" assigns none) and the
 // default part type.
 VEXAHOST_API void set_pdm_initial_revision(const std::string &part_type, const std::string &revision);

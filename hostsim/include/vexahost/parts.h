@@ -95,7 +95,8 @@ VEXAHOST_API void set_feature_bodies(tag_t feature, const std::vector<tag_t> &bo
 // Makes every later update fail at this feature with `status` (0: no more).
 VEXAHOST_API void fail_feature_update(tag_t feature, int status);
 // A solid (or sheet) body with its box in the part's coordinates.
-VEXAHOST_API tag_t create_body(tag_t part, const Box &box, const std::string &name = {}, int body_type = body_solid);
+VEXAHOST_API tag_t create_body(tag_t part, const Box &box, const std::string &name = {},
+                               int body_type = body_solid);
 // A face of a body, with its box.
 VEXAHOST_API tag_t create_face(tag_t body, const Box &box, const std::string &name = {});
 // A coordinate system: origin, x axis, y axis.
