@@ -277,6 +277,20 @@ bool formula_syntax_ok(const std::string &formula, std::string &reason);
 // itself. Null for an unknown tag.
 HostObject *attribute_holder(tag_t object);
 
+// ---- Components and reference sets ------------------------------------------------
+
+// The instance of a component given as an instance or a part occurrence.
+Instance *component_instance(tag_t component);
+// The full name of an instance's child part, and that part when loaded.
+std::string child_full_name(const Instance &instance);
+Part *child_part(const Instance &instance);
+// The reference set of that name in a part; null when none.
+ModelObject *refset_named(const Part &part, const std::string &name);
+// An object or component of a part as a reference-set member (objects as
+// they are, instances and their part occurrences as the instance); 0 for
+// anything not in the part.
+tag_t member_of_part(const Part &part, tag_t tag);
+
 // ---- Geometry ---------------------------------------------------------------------
 
 // The box of an object in absolute coordinates (object occurrences

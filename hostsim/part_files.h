@@ -28,8 +28,6 @@ const std::vector<LoadFailure> &last_load_failures();
 // Writes a part to the file of `name` (its own name or a new one), whole
 // or not at all.
 int write_part_file(const Part &part, const std::string &name);
-// The JSON document of a part.
-std::string part_document(const Part &part);
 // The attributes stored in a part file, read without loading it.
 int read_file_attributes(const std::string &name, std::vector<HX_ATTR_part_attr_t> &out);
 
