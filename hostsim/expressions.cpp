@@ -50,6 +50,10 @@ struct Reference {
 };
 
 class Evaluator;
+// Are arithmetic faults (division by zero, square root of a negative
+// number) errors? Not while checking syntax only, nor once a reference into
+// a part that is not loaded has made the value moot.
+bool strict_arithmetic(const Evaluator *evaluator);
 
 class Parser {
   public:
@@ -112,7 +116,7 @@ class Parser {
                 v *= unary();
             } else if (take('/')) {
                 double d = unary();
-                if (d == 0.0 && evaluator_)
+                if (d == 0.0 && strict_arithmetic(evaluator_))
                     fail("division by zero");
                 v = d == 0.0 ? 0.0 : v / d;
             } else {
@@ -219,7 +223,7 @@ class Parser {
             return want(1), std::fabs(args[0]);
         if (f == "sqrt") {
             want(1);
-            if (args[0] < 0 && evaluator_)
+            if (args[0] < 0 && strict_arithmetic(evaluator_))
                 fail("the square root of a negative number");
             return std::sqrt(std::fabs(args[0]));
         }
@@ -277,9 +281,24 @@ class Evaluator {
         done_[e.tag] = v;
         return v;
     }
+    // A formula's value. A reference into a part that is not loaded makes
+    // the whole formula unresolved, but only after the rest of it has been
+    // checked, so a wrong name is reported even then.
     double formula(tag_t part, const std::string &text)
     {
-        double v = Parser(text, this, part, nullptr).run();
+        bool outer = unresolved_;
+        unresolved_ = false;
+        double v = 0;
+        try {
+            v = Parser(text, this, part, nullptr).run();
+        } catch (...) {
+            unresolved_ = outer;
+            throw;
+        }
+        bool open = unresolved_;
+        unresolved_ = outer;
+        if (open)
+            throw Unresolved{};
         if (!std::isfinite(v))
             throw Failure(HX_ERR_EXPRESSION, "the value is not finite");
         return v;
@@ -288,8 +307,10 @@ class Evaluator {
     {
         Part *target =
             part_name.empty() ? vexa::sim::find_part(part) : vexa::sim::loaded_part_named(part_name);
-        if (!target)
-            throw Unresolved{};
+        if (!target) {
+            unresolved_ = true;
+            return 1.0; // a stand-in: the formula's value is not used
+        }
         Expression *e = expression_in(*target, name);
         if (!e)
             throw Failure(HX_ERR_EXPRESSION,
@@ -300,11 +321,18 @@ class Evaluator {
     // naming it fails as a circle.
     void begin(tag_t self) { active_.insert(self); }
     const std::map<tag_t, double> &values() const { return done_; }
+    bool unresolved() const { return unresolved_; }
 
   private:
     std::map<tag_t, double> done_;
     std::set<tag_t> active_;
+    bool unresolved_ = false;
 };
+
+bool strict_arithmetic(const Evaluator *evaluator)
+{
+    return evaluator && !evaluator->unresolved();
+}
 
 double Parser::reference(const std::string &part, const std::string &name)
 {

@@ -14,6 +14,7 @@
 #include "hx_pdm.h"
 
 #include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -478,4 +479,49 @@ TEST_F(PartModel, PdmNamesRoundTripAndOpenThroughTheirItems)
     EXPECT_STREQ(latest, "B");
     HX_KRMGR_ask_latest_revision("P999", latest);
     EXPECT_STREQ(latest, "");
+}
+
+TEST_F(PartModel, LinkedParentsThatCannotBeLoadedAreListed)
+{
+    tag_t shrink = part("P100_shrink");
+    std::filesystem::remove(project_.file("phone_cover.prt"));
+    HX_PART_load_status_t status{};
+    ASSERT_EQ(HX_ZOLT_load_parents(shrink, HX_ZOLT_LOAD_ALL, &status), HX_OK);
+    ASSERT_EQ(status.n_parts, 1);
+    EXPECT_EQ(status.file_names[0], project_.file("phone_cover.prt"));
+    EXPECT_EQ(status.statuses[0], HX_ERR_NOT_FOUND);
+    HX_free(status.file_names[0]);
+    HX_free(status.file_names);
+    HX_free(status.statuses);
+    EXPECT_EQ(HX_ZOLT_load_parents(shrink, 3, &status), HX_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(HX_MODL_update(), HX_OK) << "a link to a part that is not loaded keeps its geometry";
+}
+
+TEST_F(PartModel, AReferenceIntoAPartNotLoadedKeepsTheStoredValue)
+{
+    tag_t layout = part("P100_layout");
+    ASSERT_EQ(HX_ASSEM_set_work_part(layout), HX_OK);
+    tag_t e = 0;
+    ASSERT_EQ(HX_MODL_create_exp_tag("cover_material=phone_cover::thickness + 1", &e), HX_OK);
+    EXPECT_EQ(value_of(layout, "cover_material"), 0.0) << "nothing to evaluate yet";
+    tag_t cover = vexa::sim::open_part(project_.file("phone_cover.prt")).part;
+    vexa::sim::set_expression(cover, "thickness", 2.5);
+    ASSERT_EQ(HX_MODL_update(), HX_OK);
+    EXPECT_EQ(value_of(layout, "cover_material"), 3.5);
+    ASSERT_EQ(vexa::sim::save_part(layout), HX_OK);
+
+    vexa::sim::reset();
+    vexa::sim::open_part(project_.file("P100_layout.prt"));
+    layout = part("P100_layout");
+    ASSERT_EQ(HX_MODL_update(), HX_OK);
+    EXPECT_EQ(value_of(layout, "cover_material"), 3.5) << "the value saved with the part is kept";
+    tag_t bad = 0;
+    HX_MODL_ask_exp_tag(layout, "cover_material", &bad);
+    ASSERT_EQ(HX_ASSEM_set_work_part(layout), HX_OK);
+    EXPECT_EQ(HX_MODL_edit_exp(bad, "cover_material=phone_cover::thickness + nothing"), HX_ERR_EXPRESSION)
+        << "a name of the own part must exist";
+    EXPECT_EQ(HX_MODL_edit_exp(bad, "cover_material=cube(2)"), HX_ERR_EXPRESSION) << "unknown function";
+    EXPECT_EQ(HX_MODL_edit_exp(bad, "cover_material=1/(phone_cover::thickness - 1)"), HX_OK)
+        << "no arithmetic fault is raised from a stand-in value";
+    EXPECT_EQ(value_of(layout, "cover_material"), 3.5);
 }
