@@ -1,6 +1,6 @@
 // libFuzzer harness: arbitrary bytes as an .xls file. Reading must fail
 // cleanly or succeed; what was read must then encode and read back without
-// trouble. FreeXL reads from a path, so the input goes to a per-process file.
+// trouble. The reader reads from a path, so the input goes to a per-process file.
 #include "workbook/workbook.h"
 
 #include <unistd.h>

@@ -14,9 +14,9 @@
 // in read-write mode: the workbook is held in memory under a handle (its tag
 // in the object table) and written back, whole or not at all, when the
 // handle is closed with save. A text value whose first character is "'" is
-// text and is stored without that mark; any other text that reads wholly as
-// a number is stored as a number, as the spreadsheet program does with what
-// is typed into it.
+// text and is stored without that mark; any other text becomes what
+// workbook::typed_cell makes of it (a number when it reads as one), as the
+// spreadsheet program does with what is typed into it.
 #include "session_state.h"
 
 #include "hx_files.h"
@@ -217,32 +217,6 @@ int build_grid(const workbook::Sheet &sheet, char ****out, int *row_count, int *
     return HX_OK;
 }
 
-// A text that reads wholly as a number (after the blanks around it).
-bool parse_number(const std::string &text, workbook::Cell &cell)
-{
-    const char *begin = text.c_str();
-    while (*begin == ' ')
-        ++begin;
-    if (!*begin)
-        return false;
-    char *end = nullptr;
-    errno = 0;
-    double value = std::strtod(begin, &end);
-    while (end && *end == ' ')
-        ++end;
-    if (end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(value))
-        return false;
-    // Hexadecimal, "inf" and "nan" forms are text to a spreadsheet.
-    for (const char *p = begin; p < end; ++p)
-        if (std::isalpha(static_cast<unsigned char>(*p)) && *p != 'e' && *p != 'E')
-            return false;
-    if (value == std::trunc(value) && std::fabs(value) < 1e15)
-        cell = workbook::Cell::make_integer(static_cast<std::int64_t>(value));
-    else
-        cell = workbook::Cell::make_real(value);
-    return true;
-}
-
 workbook::Cell cell_of(const HX_cell_value &value)
 {
     switch (value.type) {
@@ -253,10 +227,7 @@ workbook::Cell cell_of(const HX_cell_value &value)
             return {};
         if (value.text[0] == '\'')
             return value.text[1] ? workbook::Cell::make_text(value.text + 1) : workbook::Cell{};
-        workbook::Cell number;
-        if (parse_number(value.text, number))
-            return number;
-        return workbook::Cell::make_text(value.text);
+        return workbook::typed_cell(value.text);
     }
     default: return {};
     }

@@ -9,9 +9,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
 
 namespace xlsodbc {
 
@@ -90,23 +87,6 @@ ColumnInfo column_info(const Sheet &sheet, const TableView &view, std::size_t co
     return info;
 }
 
-std::optional<double> number_in(const std::string &text)
-{
-    std::size_t b = 0, e = text.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(text[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1])))
-        --e;
-    if (b == e)
-        return std::nullopt;
-    const std::string t = text.substr(b, e - b);
-    char *end = nullptr;
-    const double d = std::strtod(t.c_str(), &end);
-    if (end != t.c_str() + t.size() || !std::isfinite(d))
-        return std::nullopt;
-    return d;
-}
-
 double number_of(const Cell &c)
 {
     return c.type == CellType::integer ? static_cast<double>(c.integer) : c.real;
@@ -128,7 +108,7 @@ bool equals(const Cell *cell, const Cell &value)
     if (cell_number || value_number) {
         const Cell &number = cell_number ? *cell : value;
         const Cell &text = cell_number ? value : *cell;
-        auto parsed = number_in(text.text);
+        auto parsed = workbook::read_number(text.text);
         return parsed && *parsed == number_of(number);
     }
     return iequal(cell->text, value.text);

@@ -175,21 +175,6 @@ SQLRETURN open_database(Connection &dbc, const ConnectionString &cs, const std::
 
 // ---------------------------------------------------------------- data conversion
 
-std::optional<double> parse_number(const std::string &text)
-{
-    std::size_t b = text.find_first_not_of(" \t");
-    std::size_t e = text.find_last_not_of(" \t");
-    if (b == std::string::npos)
-        return std::nullopt;
-    const std::string t = text.substr(b, e - b + 1);
-    char *end = nullptr;
-    errno = 0;
-    const double d = std::strtod(t.c_str(), &end);
-    if (end != t.c_str() + t.size() || !std::isfinite(d))
-        return std::nullopt;
-    return d;
-}
-
 SQLSMALLINT default_c_type(SQLSMALLINT sql_type)
 {
     switch (sql_type) {
@@ -230,11 +215,16 @@ Conversion convert(Handle &h, const Cell &cell, SQLSMALLINT c_type, SQLPOINTER t
         // Texts are served in place, numbers from a stack buffer; only UTF-16
         // needs a converted copy.
         char number[workbook::number_text_size];
+        std::string other;
         std::string_view bytes;
-        if (cell.type == CellType::text)
+        if (cell.type == CellType::text) {
             bytes = cell.text;
-        else
+        } else if (cell.is_number()) {
             bytes = std::string_view(number, workbook::number_text(cell, number));
+        } else {
+            other = cell.as_text();
+            bytes = other;
+        }
         std::u16string wide;
         if (c_type == SQL_C_WCHAR) {
             wide = workbook::utf8_to_utf16(std::string(bytes));
@@ -265,16 +255,16 @@ Conversion convert(Handle &h, const Cell &cell, SQLSMALLINT c_type, SQLPOINTER t
     }
 
     // Numbers: from the cell's number, or from a text that holds one.
-    bool is_integer = cell.type == CellType::integer;
+    bool is_integer = cell.type == CellType::integer || cell.type == CellType::boolean;
     double d = 0;
-    if (cell.type == CellType::integer)
+    if (is_integer)
         d = static_cast<double>(cell.integer);
-    else if (cell.type == CellType::real)
+    else if (cell.type == CellType::real || cell.is_temporal())
         d = cell.real;
-    else if (auto parsed = parse_number(cell.text))
+    else if (auto parsed = cell.type == CellType::text ? workbook::read_number(cell.text) : std::nullopt)
         d = *parsed;
     else
-        return failed(h, "22018", "Invalid character value for cast specification: '" + cell.text + "'");
+        return failed(h, "22018", "Invalid character value for cast specification: '" + cell.as_text() + "'");
 
     auto integral = [&](auto sample, SQLLEN size) {
         using T = decltype(sample);

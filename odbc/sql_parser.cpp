@@ -1,10 +1,9 @@
 // Tokenizer and recursive-descent parser for the driver's SQL subset.
 #include "odbc/sql_parser.h"
 
+#include "workbook/number_text.h"
+
 #include <cctype>
-#include <charconv>
-#include <cerrno>
-#include <cstdlib>
 
 namespace xlsodbc {
 namespace {
@@ -180,18 +179,12 @@ private:
             syntax_error("expected a value but found '" + describe(cur()) + "' at position " +
                          std::to_string(cur().pos + 1));
         const std::string text = (negative ? "-" : "") + toks_[at_++].text;
-        if (text.find_first_of(".eE") == std::string::npos) {
-            std::int64_t v = 0;
-            auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-            if (r.ec == std::errc() && r.ptr == text.data() + text.size())
-                return Value::make_integer(v);
-        }
-        errno = 0;
-        char *end = nullptr;
-        const double d = std::strtod(text.c_str(), &end);
-        if (end != text.c_str() + text.size() || errno == ERANGE)
+        if (auto whole = workbook::read_integer(text))
+            return Value::make_integer(*whole);
+        auto real = workbook::read_number(text);
+        if (!real)
             throw SqlError("22003", "Numeric value out of range: " + text);
-        return Value::make_real(d);
+        return Value::make_real(*real);
     }
 
     std::vector<Condition> where()

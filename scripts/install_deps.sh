@@ -9,7 +9,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   unixodbc unixodbc-dev odbcinst
   libfreexl-dev libsqlite3-dev nlohmann-json3-dev
-  python3 python3-xlrd python3-xlwt
+  python3 python3-xlrd python3-xlwt python3-pyodbc python3-pandas gnumeric
+  locales
   clang libclang-rt-14-dev
 )
 
@@ -20,16 +21,22 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if ((${#missing[@]} == 0)); then
-  exit 0
-fi
-
-echo "Installing: ${missing[*]}"
 if [[ $(id -u) -eq 0 ]]; then
   SUDO=()
 else
   SUDO=(sudo)
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${SUDO[@]}" apt-get update -qq
-"${SUDO[@]}" apt-get install -y -qq "${missing[@]}"
+
+if ((${#missing[@]} > 0)); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${SUDO[@]}" apt-get update -qq
+  "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A decimal-comma locale for the tests that check number reading and writing
+# do not depend on LC_NUMERIC.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  echo "Generating locale de_DE.UTF-8"
+  "${SUDO[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

@@ -1,18 +1,22 @@
-// The BIFF8 Workbook stream, and write_workbook / encode_xls on top of it.
+// The BIFF8 Workbook stream of a workbook made in memory, the records every
+// writer shares (shared strings, cells), and write_workbook / encode_xls.
 //
-// The stream carries the records that independent readers insist on and
-// nothing more: BOF, CODEPAGE (UTF-16), WINDOW1, one FONT, the 15 style XFs
-// plus cell XF 15 that every cell uses, the Normal STYLE, one BOUNDSHEET8 per
-// sheet, the shared string table, EOF; then per sheet BOF, DIMENSIONS (which
-// must cover every cell), the cells, WINDOW2 and EOF. Integers that fit in 30
-// bits are RK cells (readers give them back as integers), other numbers are
-// NUMBER cells (read back as reals). Non-empty texts are LABELSST cells. An empty
-// text is a BLANK cell: readers give it back as an empty cell, but it keeps
-// its row inside DIMENSIONS, so a row of empty texts still counts as used.
-// BOUNDSHEET8 holds the absolute offset of its sheet's BOF; the offsets are
-// patched in once the sheets have been laid out.
-#include "workbook/xls_format.h"
+// A new workbook carries the records that independent readers insist on and
+// nothing more: BOF, CODEPAGE (UTF-16), WINDOW1, one FONT, three FORMATs for
+// dates and times, the 15 style XFs, cell XF 15 that ordinary cells use and
+// cell XFs 16 (date), 17 (time) and 18 (date and time), the Normal STYLE,
+// one BOUNDSHEET8 per sheet, the shared string table with its EXTSST index,
+// EOF; then per sheet BOF, DIMENSIONS (which covers every cell), the cells,
+// WINDOW2 and EOF. Integers that fit in 30 bits are RK cells (readers give
+// them back as integers), other numbers are NUMBER cells (read back as
+// reals). Non-empty texts are LABELSST cells. An empty text is a BLANK
+// cell: readers give it back as an empty cell, but it keeps its row inside
+// DIMENSIONS, so a row of empty texts still counts as used. BOUNDSHEET8
+// holds the absolute offset of its sheet's BOF; the offsets are patched in
+// once the sheets have been laid out. A workbook read from a file is
+// written by biff8_edit.cpp instead, which keeps that file's records.
 #include "workbook/write_fault.h"
+#include "workbook/xls_format.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,223 +26,237 @@ namespace workbook {
 namespace detail {
 namespace {
 
-constexpr std::size_t max_record_payload = 8224;
 constexpr std::size_t max_rows = 65536;
 constexpr std::size_t max_columns = 256;
-// FreeXL cannot read a shared string whose characters span more than two
-// records, so a string never starts where it would need a third one, and
-// longer strings are refused: 8221 + 8223 one-byte characters, or 4110 + 4111
-// two-byte ones.
-constexpr std::size_t max_narrow_text = (max_record_payload - 3) + (max_record_payload - 1);
-constexpr std::size_t max_wide_text = (max_record_payload - 3) / 2 + (max_record_payload - 1) / 2;
-constexpr std::uint16_t cell_xf = 15;
-
-class RecordWriter {
-public:
-    explicit RecordWriter(Bytes &out) : out_(out) {}
-
-    // Starts a record and returns the offset of its first payload byte.
-    std::size_t begin(std::uint16_t id)
-    {
-        u16(id);
-        start_ = out_.size();
-        u16(0);
-        return out_.size();
-    }
-    void end()
-    {
-        std::size_t len = out_.size() - start_ - 2;
-        out_[start_] = static_cast<std::uint8_t>(len);
-        out_[start_ + 1] = static_cast<std::uint8_t>(len >> 8);
-    }
-    void record(std::uint16_t id, std::initializer_list<std::uint8_t> payload)
-    {
-        begin(id);
-        out_.insert(out_.end(), payload.begin(), payload.end());
-        end();
-    }
-    std::size_t payload_size() const { return out_.size() - start_ - 2; }
-
-    void u8(std::uint8_t v) { out_.push_back(v); }
-    void u16(std::uint16_t v)
-    {
-        out_.push_back(static_cast<std::uint8_t>(v));
-        out_.push_back(static_cast<std::uint8_t>(v >> 8));
-    }
-    void u32(std::uint32_t v)
-    {
-        u16(static_cast<std::uint16_t>(v));
-        u16(static_cast<std::uint16_t>(v >> 16));
-    }
-    void f64(double v)
-    {
-        std::uint64_t bits;
-        std::memcpy(&bits, &v, sizeof bits);
-        u32(static_cast<std::uint32_t>(bits));
-        u32(static_cast<std::uint32_t>(bits >> 32));
-    }
-    void chars(const std::u16string &s, std::size_t from, std::size_t count, bool wide)
-    {
-        for (std::size_t i = from; i < from + count; ++i) {
-            if (wide)
-                u16(s[i]);
-            else
-                u8(static_cast<std::uint8_t>(s[i]));
-        }
-    }
-    std::size_t offset() const { return out_.size(); }
-    void patch32(std::size_t at, std::uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            out_[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-
-private:
-    Bytes &out_;
-    std::size_t start_ = 0;
-};
+constexpr std::uint16_t plain_xf = 15, date_xf = 16, time_xf = 17, datetime_xf = 18;
 
 bool needs_wide(const std::u16string &s)
 {
     return std::any_of(s.begin(), s.end(), [](char16_t c) { return c > 0xFF; });
 }
 
-bool fits_in_two_records(const std::u16string &s)
+void write_bof(RecordWriter &w, std::uint16_t kind)
 {
-    return s.size() <= (needs_wide(s) ? max_wide_text : max_narrow_text);
-}
-
-// Characters of `s` that fit after its header in a record with `used` bytes.
-std::size_t chars_fitting(const std::u16string &s, std::size_t used)
-{
-    const std::size_t unit = needs_wide(s) ? 2 : 1;
-    return used + 3 > max_record_payload ? 0 : (max_record_payload - used - 3) / unit;
-}
-
-// The shared string table, split into SST + CONTINUE records. A string's
-// 3-byte header never straddles records; its characters may, and each
-// continuation starts with the byte that says whether they are 8- or 16-bit.
-void write_sst(RecordWriter &w, const std::vector<std::u16string> &strings, std::uint32_t total)
-{
-    w.begin(0x00FC);
-    w.u32(total);
-    w.u32(static_cast<std::uint32_t>(strings.size()));
-    for (const auto &s : strings) {
-        const bool wide = needs_wide(s);
-        const std::size_t unit = wide ? 2 : 1;
-        // Start a new record when the header and a first character do not
-        // fit, or when the characters would spill over more than one more.
-        const std::size_t here = chars_fitting(s, w.payload_size());
-        const std::size_t next_room = (max_record_payload - 1) / unit;
-        if (here == 0 || (s.size() > here && s.size() - here > next_room)) {
-            w.end();
-            w.begin(0x003C);
-        }
-        w.u16(static_cast<std::uint16_t>(s.size()));
-        w.u8(wide ? 1 : 0);
-        std::size_t done = 0;
-        while (done < s.size()) {
-            std::size_t room = (max_record_payload - w.payload_size()) / unit;
-            if (room == 0) {
-                w.end();
-                w.begin(0x003C);
-                w.u8(wide ? 1 : 0);
-                continue;
-            }
-            std::size_t n = std::min(room, s.size() - done);
-            w.chars(s, done, n, wide);
-            done += n;
-        }
-    }
-    w.end();
-}
-
-void write_globals_head(RecordWriter &w)
-{
-    // BOF: BIFF8, workbook globals.
-    w.begin(0x0809);
+    w.begin(rec::bof);
     w.u16(0x0600);
-    w.u16(0x0005);
+    w.u16(kind);
     w.u16(0x0DBB);
     w.u16(0x07CC);
     w.u32(0);
     w.u32(6);
     w.end();
-    w.record(0x0042, {0xB0, 0x04}); // CODEPAGE 1200: UTF-16
-    w.begin(0x003D);                 // WINDOW1
-    w.u16(0);
-    w.u16(0);
-    w.u16(0x4000);
-    w.u16(0x2000);
-    w.u16(0x0038);
-    w.u16(0);
-    w.u16(0);
-    w.u16(1);
-    w.u16(0x0258);
+}
+
+void write_format(RecordWriter &w, std::uint16_t number, const char *text)
+{
+    w.begin(rec::format);
+    w.u16(number);
+    w.u16(static_cast<std::uint16_t>(std::strlen(text)));
+    w.u8(0);
+    w.bytes(reinterpret_cast<const std::uint8_t *>(text), std::strlen(text));
     w.end();
-    w.begin(0x0031); // FONT: Arial 10 pt
-    w.u16(200);
-    w.u16(0);
-    w.u16(0x7FFF);
-    w.u16(400);
-    w.u16(0);
-    w.u8(0);
-    w.u8(0);
-    w.u8(0);
-    w.u8(0);
-    w.u8(5);
-    w.u8(0);
-    for (char c : std::string("Arial"))
-        w.u8(static_cast<std::uint8_t>(c));
+}
+
+void write_globals_head(RecordWriter &w)
+{
+    write_bof(w, 0x0005);
+    static const std::uint8_t codepage[] = {0xB0, 0x04}; // 1200: UTF-16
+    w.record(rec::codepage, codepage, sizeof codepage);
+    w.begin(rec::window1);
+    for (std::uint16_t v : {0, 0, 0x4000, 0x2000, 0x0038, 0, 0, 1, 0x0258})
+        w.u16(v);
     w.end();
-    for (int i = 0; i < 16; ++i) {
+    w.begin(rec::font); // Arial 10 pt
+    for (std::uint16_t v : {200, 0, 0x7FFF, 400, 0})
+        w.u16(v);
+    for (std::uint8_t v : {0, 0, 0, 0, 5, 0})
+        w.u8(v);
+    w.bytes(reinterpret_cast<const std::uint8_t *>("Arial"), 5);
+    w.end();
+    write_format(w, 164, "YYYY-MM-DD");
+    write_format(w, 165, "HH:MM:SS");
+    write_format(w, 166, "YYYY-MM-DD HH:MM:SS");
+    for (int i = 0; i < 19; ++i) {
         const bool style = i < 15;
-        w.begin(0x00E0); // XF
-        w.u16(0);        // font 0
-        w.u16(0);        // General number format
+        static const std::uint16_t formats[] = {0, 164, 165, 166};
+        w.begin(rec::xf);
+        w.u16(0); // font 0
+        w.u16(i < 15 ? 0 : formats[i - 15]);
         w.u16(style ? 0xFFF5 : 0x0001);
         w.u8(0x20); // bottom-aligned
         w.u8(0);
         w.u8(0);
-        w.u8(style ? 0xF4 : 0x00);
-        w.u32(0);      // no borders
-        w.u32(0);      // border colours
-        w.u16(0x20C0); // pattern colours: system foreground and background
+        w.u8(style ? 0xF4 : (i == 15 ? 0x00 : 0x04)); // dates set their own number format
+        w.u32(0);                                     // no borders
+        w.u32(0);                                     // border colours
+        w.u16(0x20C0);                                // pattern colours: system foreground and background
         w.end();
     }
-    w.record(0x0293, {0x00, 0x80, 0x00, 0xFF}); // STYLE: built-in Normal
+    static const std::uint8_t normal[] = {0x00, 0x80, 0x00, 0xFF}; // STYLE: built-in Normal
+    w.record(rec::style, normal, sizeof normal);
 }
 
-void write_short_unicode(RecordWriter &w, const std::u16string &s)
+std::uint16_t fresh_xf(const Cell &cell)
 {
-    const bool wide = needs_wide(s);
-    w.u8(static_cast<std::uint8_t>(s.size()));
-    w.u8(wide ? 1 : 0);
-    w.chars(s, 0, s.size(), wide);
-}
-
-Status check_sheet_names(const Workbook &book, std::vector<std::u16string> &names)
-{
-    for (const auto &sheet : book.sheets) {
-        std::u16string n = utf8_to_utf16(sheet.name);
-        if (n.empty() || n.size() > 31)
-            return Status::failure("sheet name '" + sheet.name + "' must have 1 to 31 characters");
-        for (char16_t c : n)
-            if (c == u':' || c == u'\\' || c == u'/' || c == u'?' || c == u'*' || c == u'[' || c == u']')
-                return Status::failure("sheet name '" + sheet.name + "' contains one of : \\ / ? * [ ]");
-        for (const auto &other : names) {
-            auto lower = [](char16_t c) { return c < 0x80 ? static_cast<char16_t>(std::tolower(c)) : c; };
-            if (other.size() == n.size() &&
-                std::equal(other.begin(), other.end(), n.begin(),
-                           [&](char16_t a, char16_t b) { return lower(a) == lower(b); }))
-                return Status::failure("two sheets are named '" + sheet.name + "'");
-        }
-        names.push_back(std::move(n));
+    switch (cell.type) {
+    case CellType::date:
+        return date_xf;
+    case CellType::time:
+        return time_xf;
+    case CellType::datetime:
+        return datetime_xf;
+    default:
+        return plain_xf;
     }
-    return {};
 }
 
 } // namespace
+
+void RecordWriter::f64(double v)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    u32(static_cast<std::uint32_t>(bits));
+    u32(static_cast<std::uint32_t>(bits >> 32));
+}
+
+Status check_sheet_name(const std::string &name, std::u16string &n)
+{
+    n = utf8_to_utf16(name);
+    if (n.empty() || n.size() > 31)
+        return Status::failure("sheet name '" + name + "' must have 1 to 31 characters");
+    for (char16_t c : n)
+        if (c == u':' || c == u'\\' || c == u'/' || c == u'?' || c == u'*' || c == u'[' || c == u']')
+            return Status::failure("sheet name '" + name + "' contains one of : \\ / ? * [ ]");
+    return {};
+}
+
+// A string's header (and its first character) never straddles records;
+// its characters may, each continuation starting with the byte that says
+// whether they are 8- or 16-bit; formatting runs are split only between
+// runs, and a phonetic block only when it is larger than a record.
+void write_sst(RecordWriter &w, const std::vector<SstString> &strings, std::uint32_t total)
+{
+    w.begin(rec::sst);
+    w.u32(total);
+    w.u32(static_cast<std::uint32_t>(strings.size()));
+    const std::size_t bucket = std::max<std::size_t>(8, (strings.size() + 127) / 128);
+    std::vector<std::pair<std::uint32_t, std::uint16_t>> index; // EXTSST: position, offset in record
+    auto room = [&]() { return max_record_payload - w.payload_size(); };
+    auto next_record = [&]() {
+        w.end();
+        w.begin(rec::continue_);
+    };
+    for (std::size_t i = 0; i < strings.size(); ++i) {
+        const SstString &s = strings[i];
+        const bool wide = needs_wide(s.text);
+        const std::size_t unit = wide ? 2 : 1;
+        const std::size_t header = 3 + (s.runs.empty() ? 0 : 2) + (s.phonetic.empty() ? 0 : 4);
+        if (room() < header + (s.text.empty() ? 0 : unit))
+            next_record();
+        if (i % bucket == 0)
+            index.emplace_back(static_cast<std::uint32_t>(w.offset()),
+                               static_cast<std::uint16_t>(w.offset() - w.record_start()));
+        w.u16(static_cast<std::uint16_t>(s.text.size()));
+        w.u8(static_cast<std::uint8_t>((wide ? 0x01 : 0) | (s.runs.empty() ? 0 : 0x08) |
+                                       (s.phonetic.empty() ? 0 : 0x04)));
+        if (!s.runs.empty())
+            w.u16(static_cast<std::uint16_t>(s.runs.size() / 4));
+        if (!s.phonetic.empty())
+            w.u32(static_cast<std::uint32_t>(s.phonetic.size()));
+        std::size_t done = 0;
+        while (done < s.text.size()) {
+            const std::size_t n = std::min(room() / unit, s.text.size() - done);
+            if (n == 0) {
+                next_record();
+                w.u8(wide ? 1 : 0);
+                continue;
+            }
+            for (std::size_t k = done; k < done + n; ++k) {
+                if (wide)
+                    w.u16(s.text[k]);
+                else
+                    w.u8(static_cast<std::uint8_t>(s.text[k]));
+            }
+            done += n;
+        }
+        for (std::size_t k = 0; k + 4 <= s.runs.size(); k += 4) {
+            if (room() < 4)
+                next_record();
+            w.bytes(s.runs.data() + k, 4);
+        }
+        if (!s.phonetic.empty()) {
+            if (room() < s.phonetic.size() && s.phonetic.size() <= max_record_payload)
+                next_record();
+            std::size_t at = 0;
+            while (at < s.phonetic.size()) {
+                if (room() == 0)
+                    next_record();
+                const std::size_t n = std::min(room(), s.phonetic.size() - at);
+                w.bytes(s.phonetic.data() + at, n);
+                at += n;
+            }
+        }
+    }
+    w.end();
+    w.begin(rec::extsst);
+    w.u16(static_cast<std::uint16_t>(bucket));
+    for (const auto &[position, offset] : index) {
+        w.u32(position);
+        w.u16(offset);
+        w.u16(0);
+    }
+    w.end();
+}
+
+void write_cell(RecordWriter &w, std::uint16_t row, std::uint16_t col, std::uint16_t xf, const Cell &cell,
+                std::uint32_t isst, bool date1904)
+{
+    auto head = [&](std::uint16_t id) {
+        w.begin(id);
+        w.u16(row);
+        w.u16(col);
+        w.u16(xf);
+    };
+    switch (cell.type) {
+    case CellType::integer:
+        if (cell.integer >= -(std::int64_t{1} << 29) && cell.integer < (std::int64_t{1} << 29)) {
+            head(rec::rk); // integer form
+            w.u32((static_cast<std::uint32_t>(cell.integer) << 2) | 0x2);
+        } else {
+            head(rec::number);
+            w.f64(static_cast<double>(cell.integer));
+        }
+        break;
+    case CellType::real:
+        head(rec::number);
+        w.f64(cell.real);
+        break;
+    case CellType::date:
+    case CellType::time:
+    case CellType::datetime:
+        head(rec::number);
+        w.f64(date1904 ? cell.real - 1462.0 : cell.real);
+        break;
+    case CellType::boolean:
+    case CellType::error:
+        head(rec::boolerr);
+        w.u8(static_cast<std::uint8_t>(cell.integer));
+        w.u8(cell.type == CellType::error ? 1 : 0);
+        break;
+    case CellType::text:
+        if (!cell.text.empty()) {
+            head(rec::labelsst);
+            w.u32(isst);
+            break;
+        }
+        [[fallthrough]];
+    case CellType::empty:
+        head(rec::blank);
+        break;
+    }
+    w.end();
+}
 
 Status build_workbook_stream(const Workbook &input, Bytes &stream)
 {
@@ -249,12 +267,23 @@ Status build_workbook_stream(const Workbook &input, Bytes &stream)
         book = &placeholder;
     }
     std::vector<std::u16string> names;
-    if (Status s = check_sheet_names(*book, names); !s)
-        return s;
+    for (const auto &sheet : book->sheets) {
+        std::u16string n;
+        if (Status s = check_sheet_name(sheet.name, n); !s)
+            return s;
+        for (const auto &other : names) {
+            auto lower = [](char16_t c) { return c < 0x80 ? static_cast<char16_t>(std::tolower(c)) : c; };
+            if (other.size() == n.size() &&
+                std::equal(other.begin(), other.end(), n.begin(),
+                           [&](char16_t a, char16_t b) { return lower(a) == lower(b); }))
+                return Status::failure("two sheets are named '" + sheet.name + "'");
+        }
+        names.push_back(std::move(n));
+    }
 
     // Shared strings, in order of first use, and the cells' indexes into them.
-    std::vector<std::u16string> strings;
-    std::unordered_map<std::string, std::uint32_t> index_of;
+    std::vector<SstString> strings;
+    std::unordered_map<std::string_view, std::uint32_t> index_of;
     std::uint32_t total_strings = 0;
     for (const auto &sheet : book->sheets) {
         if (sheet.rows.size() > max_rows)
@@ -266,14 +295,15 @@ Status build_workbook_stream(const Workbook &input, Bytes &stream)
                 if (cell.type != CellType::text || cell.text.empty())
                     continue;
                 ++total_strings;
-                auto [it, fresh] = index_of.try_emplace(cell.text, static_cast<std::uint32_t>(strings.size()));
+                auto [it, fresh] =
+                    index_of.try_emplace(cell.text, static_cast<std::uint32_t>(strings.size()));
                 if (fresh) {
-                    strings.push_back(utf8_to_utf16(cell.text));
-                    if (!fits_in_two_records(strings.back()))
-                        return Status::failure("a text in sheet '" + sheet.name + "' is too long (at most " +
-                                               std::to_string(max_narrow_text) + " characters, " +
-                                               std::to_string(max_wide_text) +
-                                               " when it holds characters beyond U+00FF)");
+                    strings.push_back({utf8_to_utf16(cell.text), {}, {}});
+                    if (strings.back().text.size() > max_text_length)
+                        return Status::failure("a text in sheet '" + sheet.name + "' is too long (" +
+                                               std::to_string(strings.back().text.size()) +
+                                               " characters, at most " + std::to_string(max_text_length) +
+                                               ")");
                 }
             }
     }
@@ -284,31 +314,33 @@ Status build_workbook_stream(const Workbook &input, Bytes &stream)
     write_globals_head(w);
     std::vector<std::size_t> offset_slots;
     for (const auto &name : names) {
-        w.begin(0x0085); // BOUNDSHEET8
+        w.begin(rec::boundsheet);
         offset_slots.push_back(w.offset());
         w.u32(0);
         w.u8(0); // visible
         w.u8(0); // worksheet
-        write_short_unicode(w, name);
+        const bool wide = needs_wide(name);
+        w.u8(static_cast<std::uint8_t>(name.size()));
+        w.u8(wide ? 1 : 0);
+        for (char16_t c : name) {
+            if (wide)
+                w.u16(c);
+            else
+                w.u8(static_cast<std::uint8_t>(c));
+        }
         w.end();
     }
     if (!strings.empty())
         write_sst(w, strings, total_strings);
-    w.record(0x000A, {});
+    w.begin(rec::eof);
+    w.end();
 
     for (std::size_t i = 0; i < book->sheets.size(); ++i) {
         const Sheet &sheet = book->sheets[i];
         w.patch32(offset_slots[i], static_cast<std::uint32_t>(w.offset()));
-        w.begin(0x0809);
-        w.u16(0x0600);
-        w.u16(0x0010);
-        w.u16(0x0DBB);
-        w.u16(0x07CC);
-        w.u32(0);
-        w.u32(6);
-        w.end();
+        write_bof(w, 0x0010);
         const std::size_t columns = sheet.column_count();
-        w.begin(0x0200); // DIMENSIONS
+        w.begin(rec::dimensions);
         w.u32(0);
         w.u32(columns ? static_cast<std::uint32_t>(sheet.rows.size()) : 0);
         w.u16(0);
@@ -319,67 +351,21 @@ Status build_workbook_stream(const Workbook &input, Bytes &stream)
             const auto &row = sheet.rows[r];
             for (std::size_t c = 0; c < row.size(); ++c) {
                 const Cell &cell = row[c];
-                const auto rw = static_cast<std::uint16_t>(r);
-                const auto col = static_cast<std::uint16_t>(c);
-                switch (cell.type) {
-                case CellType::empty:
-                    break;
-                case CellType::integer:
-                    if (cell.integer >= -(std::int64_t{1} << 29) && cell.integer < (std::int64_t{1} << 29)) {
-                        w.begin(0x027E); // RK, integer form
-                        w.u16(rw);
-                        w.u16(col);
-                        w.u16(cell_xf);
-                        w.u32((static_cast<std::uint32_t>(cell.integer) << 2) | 0x2);
-                        w.end();
-                        break;
-                    }
-                    w.begin(0x0203);
-                    w.u16(rw);
-                    w.u16(col);
-                    w.u16(cell_xf);
-                    w.f64(static_cast<double>(cell.integer));
-                    w.end();
-                    break;
-                case CellType::real:
-                    w.begin(0x0203); // NUMBER
-                    w.u16(rw);
-                    w.u16(col);
-                    w.u16(cell_xf);
-                    w.f64(cell.real);
-                    w.end();
-                    break;
-                case CellType::text:
-                    if (cell.text.empty()) {
-                        w.begin(0x0201); // BLANK: formatted but valueless
-                        w.u16(rw);
-                        w.u16(col);
-                        w.u16(cell_xf);
-                        w.end();
-                        break;
-                    }
-                    w.begin(0x00FD); // LABELSST
-                    w.u16(rw);
-                    w.u16(col);
-                    w.u16(cell_xf);
-                    w.u32(index_of.at(cell.text));
-                    w.end();
-                    break;
-                }
+                if (cell.type == CellType::empty)
+                    continue;
+                const std::uint32_t isst =
+                    cell.type == CellType::text && !cell.text.empty() ? index_of.at(cell.text) : 0;
+                write_cell(w, static_cast<std::uint16_t>(r), static_cast<std::uint16_t>(c), fresh_xf(cell),
+                           cell, isst, false);
             }
         }
-        w.begin(0x023E); // WINDOW2
+        w.begin(rec::window2);
         w.u16(i == 0 ? 0x06B6 : 0x00B6);
-        w.u16(0);
-        w.u16(0);
-        w.u16(0x40);
-        w.u16(0);
-        w.u16(0);
-        w.u16(0);
-        w.u16(0);
-        w.u16(0);
+        for (std::uint16_t v : {0, 0, 0x40, 0, 0, 0, 0, 0})
+            w.u16(v);
         w.end();
-        w.record(0x000A, {});
+        w.begin(rec::eof);
+        w.end();
     }
     if (out.size() < 4096)
         out.resize(4096, 0);
@@ -389,54 +375,18 @@ Status build_workbook_stream(const Workbook &input, Bytes &stream)
 
 } // namespace detail
 
-std::u16string utf8_to_utf16(const std::string &s)
-{
-    static const char32_t min_for[4] = {0, 0x80, 0x800, 0x10000};
-    std::u16string out;
-    out.reserve(s.size());
-    const std::size_t n = s.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        char32_t cp = 0xFFFD;
-        std::size_t len = 1;
-        if (b < 0x80) {
-            cp = b;
-        } else {
-            const std::size_t extra = (b >= 0xC2 && b < 0xE0) ? 1 : (b >= 0xE0 && b < 0xF0) ? 2 : (b >= 0xF0 && b < 0xF5) ? 3 : 0;
-            if (extra != 0 && n - i > extra) {
-                char32_t v = b & (0x3F >> extra);
-                bool ok = true;
-                for (std::size_t k = 1; ok && k <= extra; ++k) {
-                    const auto c = static_cast<unsigned char>(s[i + k]);
-                    ok = (c & 0xC0) == 0x80;
-                    v = (v << 6) | (c & 0x3F);
-                }
-                if (ok && v >= min_for[extra] && v <= 0x10FFFF && !(v >= 0xD800 && v <= 0xDFFF)) {
-                    cp = v;
-                    len = extra + 1;
-                }
-            }
-        }
-        i += len;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
-}
-
 Status encode_xls(const Workbook &book, std::vector<std::uint8_t> &bytes)
-{
+try {
     detail::Bytes stream;
-    if (Status s = detail::build_workbook_stream(book, stream); !s)
+    if (book.source) {
+        if (Status s = detail::rebuild_workbook_stream(book, *book.source, stream); !s)
+            return s;
+    } else if (Status s = detail::build_workbook_stream(book, stream); !s) {
         return s;
-    bytes = detail::wrap_in_compound_file(stream);
-    return {};
+    }
+    return detail::wrap_in_compound_file(stream, book.source ? &book.source->file : nullptr, bytes);
+} catch (const std::bad_alloc &) {
+    return Status::failure("out of memory");
 }
 
 Status write_workbook(const std::string &path, const Workbook &book)

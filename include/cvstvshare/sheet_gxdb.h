@@ -106,26 +106,32 @@ CVSTV_API int GXDB_Create_Table(char *table, int count, const sGXDB_Field *field
 /* Drops a table. 0 or -1. */
 CVSTV_API int GXDB_Delete_Table(const char *table);
 /* Appends a record of count values; fields (may be null) name the columns.
- * In automation each non-empty text value gets a leading "'" in place (at
- * most 132 characters). 0 or -1. */
+ * Texts reach the sheet as given, quotes included (the statement doubles a
+ * single quote itself: do not double it); reals are written as "%f" writes
+ * them in the C locale, whatever LC_NUMERIC says. In automation each
+ * non-empty text value gets a leading "'" in place (at most 132
+ * characters). 0 or -1. */
 CVSTV_API int GXDB_Add_Record(const char *table, int count, const sGXDB_Field *fields,
                               sGXDB_Field_Value *values);
 /* Appends a record of count empty cells; the driver's return code (the
  * host's status in automation). */
 CVSTV_API int GXDB_Add_Blank_Record(const char *table, int count);
-/* Deletes every record of a table. 0 or -1. */
+/* Deletes every record of a table. 0 (also when it had none) or -1. */
 CVSTV_API int GXDB_Delete_All_Record(const char *table);
 /* Deletes the records whose key field (1-based index into fields and
- * values) equals the key value. ODBC only. 0 or -1. */
+ * values) equals the key value. ODBC only. 0 (also when none does) or -1. */
 CVSTV_API int GXDB_Delete_Record(const char *table, int key, const sGXDB_Field *fields,
                                  const sGXDB_Field_Value *values);
 /* Sets every field but the key of the records whose key field equals the
- * key value. ODBC only. 0 or -1. */
+ * key value. ODBC only. 0 (also when none does) or -1. */
 CVSTV_API int GXDB_Update_Record(const char *table, int count, int key, const sGXDB_Field *fields,
                                  const sGXDB_Field_Value *values);
 /* Reads every field but the key of the first record whose key field equals
  * the key value into values (integers, reals, texts of at most 99
- * characters; other types are left alone). ODBC only. 0 or -1. */
+ * characters; other types are left alone). An empty (NULL) cell leaves an
+ * integer or real value as the caller set it, so a default set beforehand
+ * stands; an empty text cell reads as the empty text. ODBC only. 0, or -1
+ * also when no record matches. */
 CVSTV_API int GXDB_Query_Record(const char *table, int count, int key, const sGXDB_Field *fields,
                                 sGXDB_Field_Value *values);
 /* Renames a table (worksheet); the driver's return code (the host's status
@@ -137,8 +143,10 @@ CVSTV_API int GXDB_Change_Table_Names(const char *old_name, const char *new_name
 /* The table names of the connected workbook that contain "$" (ODBC), or its
  * sheet names (automation), in workbook order. 0 or -1. */
 CVSTV_API int GXDB_Query_Table_Names(int *count, char ***names);
-/* The column names of a table in order, "^" for an unnamed column (a
- * generated name, or any name beginning with "F"). 0 or -1. */
+/* The column names of exactly that table (its name is no search pattern:
+ * "M_10$" never lists the columns of "M110$"; a sheet name without "$"
+ * names its table) in order, "^" for an unnamed column (a generated name, or
+ * any name beginning with "F"). 0 or -1. */
 CVSTV_API int GXDB_Query_Column_Names(const char *table, int *count, char ***names);
 /* Every record of a table that holds data, as a record text; rows is the
  * number listed, columns the highest column number that held data. 0 or -1. */
@@ -148,11 +156,16 @@ CVSTV_API int GXDB_Query_All_Records_In_Table(const char *table, int *rows, int 
  * path (GXDB_PATH_SIZE bytes). 0, or the driver's code after a message. */
 CVSTV_API int GXDB_Ask_Datafile_Name(const char *table, char *path);
 /* The sheet names of a workbook path (a "::" suffix is ignored, ".xs4" is
- * read as ".xls"). *names is null until the list is complete. 0 or -1. */
+ * read as ".xls"): each sheet table's name without the "$" that closes it.
+ * *names is null until the list is complete. 0 or -1. */
 CVSTV_API int GXDB_read_sheetnames(const char *workbook, char ***names, int *count);
 /* Reads a sheet (the one named after "::", else the first) into table,
- * normalised. 0; -1 for a missing workbook, sheet or failure; -2 when no row
- * remains. Release the table with sheet_release_memo. */
+ * normalised: every cell as the sheet holds it ('|' and "^" included),
+ * without the blanks around it, at most 255 characters, in the first 83
+ * columns. A workbook another process holds locked is read from a copy in a
+ * private directory of the temporary directory, removed afterwards. 0; -1
+ * for a missing workbook, sheet or failure; -2 when no row remains. Release
+ * the table with sheet_release_memo. */
 CVSTV_API int GXDB_read_spreadsheet(const char *workbook, sheet_table *table);
 
 /* ---- Diagnostics ------------------------------------------------------------------ */

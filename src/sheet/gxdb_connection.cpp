@@ -151,12 +151,18 @@ SQLRETURN execute_returning_code(const std::string &sql)
     SQLRETURN rc = SQLExecDirect(c.stmt, reinterpret_cast<SQLCHAR *>(text.data()), SQL_NTS);
     // After a failure the statement's diagnostic records stay for
     // GXDB_Errors; closing would clear them.
-    if (SQL_SUCCEEDED(rc))
+    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA)
         SQLFreeStmt(c.stmt, SQL_CLOSE);
     return rc;
 }
 
-int execute(const std::string &sql) { return SQL_SUCCEEDED(execute_returning_code(sql)) ? 0 : -1; }
+int execute(const std::string &sql)
+{
+    // A searched UPDATE or DELETE that matches no row has succeeded; the
+    // driver says so with SQL_NO_DATA.
+    SQLRETURN rc = execute_returning_code(sql);
+    return SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA ? 0 : -1;
+}
 
 std::string last_error_text()
 {

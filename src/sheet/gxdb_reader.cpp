@@ -5,10 +5,15 @@
 // The readers connect and disconnect by themselves, always through ODBC:
 // they are the database way of reading a workbook, used when the port is
 // not (see the spreadsheet loading), so an open spreadsheet port does not
-// turn them into automation. A workbook held by another process (another
-// process has an exclusive lock on it) is read from a copy in the temporary
-// directory, which is deleted on every return after disconnecting; the
-// workbook itself is never deleted.
+// turn them into automation. A sheet is built from the library's own view
+// of the table (cell texts, never the '|'-record texts), so a cell holding
+// '|' or "^" reads as it stands.
+//
+// A workbook held by another process (an exclusive lock on it) is read from
+// a copy: a fresh private directory made in the temporary directory, the
+// copy created in it exclusively (an existing file or link is never written
+// through), both removed on every return after disconnecting. Concurrent
+// readers each have their own copy; the workbook itself is never deleted.
 #include "gxdb_internal.h"
 #include "workbook_path.h"
 #include "sheet_internal.h"
@@ -27,10 +32,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <new>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace cvstv::gxdb {
@@ -62,56 +67,104 @@ struct DisconnectGuard {
     ~DisconnectGuard() { odbc_disconnect(); }
 };
 
-// A copy of a held workbook in the temporary directory; removed when the
-// reader returns (declared before the DisconnectGuard, so after
-// disconnecting).
+// A copy of a held workbook in a private directory of its own; both are
+// removed when the reader returns (declared before the DisconnectGuard, so
+// after disconnecting).
 class TemporaryCopy {
 public:
     TemporaryCopy() = default;
     ~TemporaryCopy()
     {
-        if (!local_.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove(local_, ignored);
-        }
+        if (!file_.empty())
+            ::unlink(file_.c_str());
+        if (!directory_.empty())
+            ::rmdir(directory_.c_str());
     }
     TemporaryCopy(const TemporaryCopy &) = delete;
     TemporaryCopy &operator=(const TemporaryCopy &) = delete;
 
-    // Makes the copy of the workbook (host path) and answers the path to
-    // read: the copy's host path. A failed copy is reported and the copy's
-    // path is answered all the same.
+    // Copies the workbook (host path) and answers the copy's host path;
+    // empty, after the message, when no copy could be made.
     std::string make(const std::string &workbook)
+    {
+        std::string copy = copy_into_private_directory(workbook);
+        if (copy.empty()) {
+            char text[1024];
+            format_bounded(
+                text, sizeof text,
+                HX_TEXT("The file (%s) is used by another process, and failed to create temporary file!"),
+                workbook.c_str());
+            HX_message_box(HX_SEVERITY_ERROR, text);
+        }
+        return copy;
+    }
+
+private:
+    std::string copy_into_private_directory(const std::string &workbook)
     {
         const char *temp_dir = nullptr;
         if (HX_ask_temp_dir(&temp_dir) != HX_OK || !temp_dir || !*temp_dir)
             temp_dir = "/";
-        std::size_t slash = workbook.find_last_of("\\/");
-        std::string name = slash == std::string::npos ? workbook : workbook.substr(slash + 1);
-        char copy_path[4096];
-        if (HX_merge_dir_and_name(temp_dir, name.c_str(), copy_path, sizeof copy_path) != HX_OK)
-            copy_path[0] = '\0';
+        std::string local_temp = local_path(temp_dir);
         std::string source = local_path(workbook);
-        std::string target = copy_path[0] ? local_path(copy_path) : std::string();
-        std::error_code ec;
-        if (!target.empty() && std::filesystem::equivalent(source, target, ec))
-            return workbook; // the workbook already lies there: read it, never remove it
-        bool copied = !target.empty() &&
-                      std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing, ec);
-        if (!target.empty())
-            local_ = target;
-        if (!copied) {
-            char text[1024];
-            format_bounded(text, sizeof text,
-                           HX_TEXT("The file (%s) is used by another process, and failed to create temporary file!"),
-                           workbook.c_str());
-            HX_message_box(HX_SEVERITY_ERROR, text);
-        }
-        return copy_path;
+        if (local_temp.empty() || source.empty())
+            return {};
+        std::string pattern = local_temp + "/cvstv_copy_XXXXXX";
+        if (!::mkdtemp(pattern.data())) // mode 0700: no other user sees the copy
+            return {};
+        directory_ = pattern;
+        std::string directory_name = directory_.substr(directory_.rfind('/') + 1);
+        std::string name = workbook.substr(workbook.find_last_of("\\/") + 1);
+
+        char host_directory[4096];
+        char host_copy[4096];
+        if (HX_merge_dir_and_name(temp_dir, directory_name.c_str(), host_directory, sizeof host_directory) !=
+                HX_OK ||
+            HX_merge_dir_and_name(host_directory, name.c_str(), host_copy, sizeof host_copy) != HX_OK)
+            return {};
+        std::string target = local_path(host_copy);
+        if (target.empty())
+            return {};
+        int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (out < 0)
+            return {};
+        file_ = target;
+        bool copied = copy_contents(source, out);
+        copied = ::close(out) == 0 && copied;
+        return copied ? std::string(host_copy) : std::string();
     }
 
-private:
-    std::string local_;
+    static bool copy_contents(const std::string &source, int out)
+    {
+        int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+        if (in < 0)
+            return false;
+        char buffer[1 << 16];
+        bool ok = true;
+        for (;;) {
+            ssize_t n = ::read(in, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                ok = n == 0;
+                break;
+            }
+            for (ssize_t done = 0; ok && done < n;) {
+                ssize_t w = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
+                if (w < 0 && errno == EINTR)
+                    continue;
+                ok = w > 0;
+                done += w > 0 ? w : 0;
+            }
+            if (!ok)
+                break;
+        }
+        ::close(in);
+        return ok;
+    }
+
+    std::string directory_; // local paths
+    std::string file_;
 };
 
 // True when another process holds an exclusive lock on the file.
@@ -143,25 +196,6 @@ bool reader_connect(const std::string &path)
     return false;
 }
 
-std::string_view trimmed(std::string_view text) { return trim_blanks_tabs(text); }
-
-// The cells of a record text: the pieces after each '|' (none when the
-// text does not start with '|').
-void record_fields(std::string_view record, std::vector<std::string_view> &fields)
-{
-    fields.clear();
-    if (record.empty() || record.front() != '|')
-        return;
-    std::size_t pos = 1;
-    for (;;) {
-        std::size_t end = record.find('|', pos);
-        fields.push_back(record.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos));
-        if (end == std::string_view::npos)
-            break;
-        pos = end + 1;
-    }
-}
-
 // The raw grid of a sheet, built from the host allocator; null rows for rows
 // without data.
 class RawGrid {
@@ -177,15 +211,16 @@ public:
         return cells_ != nullptr;
     }
 
-    // Fills row r from the given cells ("^" and blanks stay empty); a row of
-    // empty cells stays null. False when memory runs out.
-    bool set_row(int r, const std::vector<std::string_view> &cells)
+    // Fills row r from count cells, cell(c) giving the text of cell c, each
+    // without the blanks and tabs around it (a blank cell stays empty); a
+    // row of empty cells stays null. False when memory runs out.
+    template <typename Cell> bool set_row(int r, int count, Cell cell)
     {
-        const int used = std::min(columns_, static_cast<int>(cells.size()));
+        const int used = std::min(columns_, count);
         char **row = nullptr;
         for (int c = 0; c < used; ++c) {
-            std::string_view text = trimmed(cells[static_cast<std::size_t>(c)]);
-            if (text.empty() || text == "^")
+            std::string_view text = trim_blanks_tabs(cell(c));
+            if (text.empty())
                 continue;
             if (!row) {
                 row = static_cast<char **>(
@@ -241,11 +276,30 @@ std::string without_quotes(const std::string &name)
     return name;
 }
 
+// The sheet a table stands for: its name without quotes and without the
+// "$" that closes it, so that a sheet whose own name holds "$" keeps it;
+// a name not closed by "$" is cut at its first "$".
+std::string sheet_of_table(const std::string &table)
+{
+    std::string name = without_quotes(table);
+    if (!name.empty() && name.back() == '$')
+        name.pop_back();
+    else
+        name.resize(std::min(name.size(), name.find('$')));
+    return name;
+}
+
 // Owns a string list handed out by the record functions.
 struct ListGuard {
     char **list = nullptr;
     ~ListGuard() { GXDB_Free_Record_List(&list); }
 };
+
+void report_out_of_memory()
+{
+    std::printf("Cannot allocate memory!\n");
+    std::fflush(stdout);
+}
 
 int read_sheet(const std::string &given, sheet_table &table)
 {
@@ -264,7 +318,12 @@ int read_sheet(const std::string &given, sheet_table &table)
     }
 
     TemporaryCopy copy;
-    std::string read_path = held_by_another_process(wp.path) ? copy.make(wp.path) : wp.path;
+    std::string read_path = wp.path;
+    if (held_by_another_process(wp.path)) {
+        read_path = copy.make(wp.path);
+        if (read_path.empty())
+            return -1;
+    }
 
     DisconnectGuard disconnect;
     if (!reader_connect(read_path))
@@ -287,35 +346,37 @@ int read_sheet(const std::string &given, sheet_table &table)
         chosen = tables.front();
     }
 
-    // A column query that fails (the driver, or memory for the list) fails
-    // the read: a table without its names row would read as other fields.
-    ListGuard names;
-    int name_count = 0;
-    if (GXDB_Query_Column_Names(chosen.c_str(), &name_count, &names.list) != 0)
+    // A column query that fails fails the read: a table without its names
+    // row would read as other fields.
+    ColumnNames names;
+    if (odbc_column_names(chosen.c_str(), names) != 0)
         return -1;
-    ListGuard records;
-    int record_count = 0;
-    int columns = 0;
-    if (GXDB_Query_All_Records_In_Table(chosen.c_str(), &record_count, &columns, &records.list) != 0 ||
-        record_count == 0)
+    Records records;
+    if (odbc_records(chosen.c_str(), records) != 0 || records.empty())
         return -1;
 
-    int listed_names = str_list_count(names.list);
-    int header = listed_names > 0 ? 1 : 0;
-    RawGrid grid(header + record_count, columns);
+    // The names row: a name in its own column, unnamed and unreadable
+    // columns empty. The grid is as wide as the widest record or the last
+    // name, whichever reaches further, within the columns a record holds.
+    std::vector<std::string> header;
+    int columns = records.widest();
+    for (const ColumnName &name : names.columns) {
+        header.push_back(name.kind == ColumnName::named ? name.text : std::string());
+        if (name.kind == ColumnName::named && !trim_blanks_tabs(name.text).empty())
+            columns = std::max(columns, std::min(static_cast<int>(header.size()), max_record_columns));
+    }
+    const int header_rows = names.columns.empty() ? 0 : 1;
+    const int record_count = static_cast<int>(records.size());
+    RawGrid grid(header_rows + record_count, columns);
     bool ok = grid.allocate();
-    if (ok && header) {
-        std::vector<std::string_view> cells(names.list, names.list + listed_names);
-        ok = grid.set_row(0, cells);
-    }
-    std::vector<std::string_view> fields;
-    for (int r = 0; ok && r < record_count; ++r) {
-        record_fields(records.list[r], fields);
-        ok = grid.set_row(header + r, fields);
-    }
+    if (ok && header_rows)
+        ok = grid.set_row(0, static_cast<int>(header.size()),
+                          [&header](int c) { return std::string_view(header[static_cast<std::size_t>(c)]); });
+    for (std::size_t r = 0; ok && r < records.size(); ++r)
+        ok = grid.set_row(header_rows + static_cast<int>(r), records.cell_count(r),
+                          [&records, r](int c) { return records.cell(r, c); });
     if (!ok) {
-        std::printf("Cannot allocate memory!\n");
-        std::fflush(stdout);
+        report_out_of_memory();
         return -1;
     }
     odbc_disconnect();
@@ -348,7 +409,7 @@ CVSTV_API int GXDB_read_sheetnames(const char *workbook, char ***names, int *cou
         return -1;
     std::vector<std::string> sheets;
     for (const std::string &name : tables)
-        sheets.push_back(name.substr(0, name.find('$')));
+        sheets.push_back(sheet_of_table(name));
     char **list = nullptr;
     if (cvstv::append_str_list(&list, sheets) < 0)
         return -1;
@@ -369,7 +430,12 @@ CVSTV_API int GXDB_read_spreadsheet(const char *workbook, sheet_table *table)
     if (!workbook)
         return -1;
     cvstv::copy_bounded(table->file_name, sizeof table->file_name, workbook);
-    return read_sheet(workbook, *table);
+    try {
+        return read_sheet(workbook, *table);
+    } catch (const std::bad_alloc &) {
+        report_out_of_memory(); // the table is filled only at the end: it is still empty
+        return -1;
+    }
 }
 
 CVSTV_API int GXDB_debug_database(const char *workbook)

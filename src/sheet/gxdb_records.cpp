@@ -19,8 +19,10 @@
 #include "hx_spreadsheet.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,7 +34,6 @@ namespace {
 constexpr std::size_t column_text_size = 256;  // a value fetched as text: 255 characters
 constexpr std::size_t query_text_size = 100;   // a text field of GXDB_Query_Record: 99 characters
 constexpr std::size_t quoted_text_limit = 132; // automation text value with its leading "'"
-constexpr int max_record_columns = 83;
 constexpr std::size_t record_text_limit = 5375;
 
 // Closes the statement's cursor when a query ends, on every path.
@@ -108,6 +109,77 @@ bool is_generated_column_name(const std::string &name, int column)
     return name.rfind('F', 0) == 0 || name.find("F" + std::to_string(column)) != std::string::npos;
 }
 
+// The driver's escape for the pattern characters of catalogue arguments;
+// 0 when it has none (or not one character).
+char pattern_escape()
+{
+    SQLCHAR escape[8] = "";
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(
+            SQLGetInfo(connection().dbc, SQL_SEARCH_PATTERN_ESCAPE, escape, sizeof escape, &length)) ||
+        length != 1)
+        return '\0';
+    return static_cast<char>(escape[0]);
+}
+
+// A table name as a catalogue search pattern that matches only itself: '_',
+// '%' and the escape character escaped. Without an escape the name goes as
+// it is, and the rows of other tables are left out by their name.
+std::string table_pattern(std::string_view table)
+{
+    char escape = pattern_escape();
+    std::string pattern;
+    pattern.reserve(table.size() * 2);
+    for (char c : table) {
+        if (escape && (c == '_' || c == '%' || c == escape))
+            pattern += escape;
+        pattern += c;
+    }
+    return pattern;
+}
+
+bool equal_ignoring_case(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// Whether a catalogue row's table name is the table asked for. Sheet names
+// are unique ignoring case, as the driver compares them; a name without "$"
+// also names the sheet's table ("Parts" for "Parts$").
+bool same_table(std::string_view listed, std::string_view asked)
+{
+    if (equal_ignoring_case(listed, asked))
+        return true;
+    return asked.find('$') == std::string_view::npos && listed.size() == asked.size() + 1 &&
+           listed.back() == '$' && equal_ignoring_case(listed.substr(0, asked.size()), asked);
+}
+
+// Opens the driver's column list of one table; SQLColumns' return code.
+SQLRETURN open_columns(SQLHSTMT stmt, std::string_view table)
+{
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    std::string pattern = table_pattern(table);
+    return SQLColumns(stmt, nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR *>(pattern.data()), SQL_NTS,
+                      nullptr, 0);
+}
+
+// Fetches the next row of an open column list that belongs to the table.
+// SQL_SUCCESS for such a row, otherwise what the fetch returned.
+SQLRETURN fetch_column_of(SQLHSTMT stmt, std::string_view table)
+{
+    for (;;) {
+        SQLRETURN rc = SQLFetch(stmt);
+        if (rc != SQL_SUCCESS)
+            return rc;
+        std::string listed;
+        if (column_text(stmt, 3, listed) && same_table(listed, table))
+            return SQL_SUCCESS;
+    }
+}
+
 // Host cell values for a row of field values; texts point into values.
 std::vector<HX_cell_value> cell_values(int count, const sGXDB_Field_Value *values)
 {
@@ -128,6 +200,93 @@ std::vector<HX_cell_value> cell_values(int count, const sGXDB_Field_Value *value
 int host_result(int status) { return status == HX_OK ? 0 : -1; }
 
 } // namespace
+
+int odbc_column_names(const char *table, ColumnNames &names)
+try {
+    names = ColumnNames{};
+    SQLHSTMT stmt = connection().stmt;
+    if (stmt == SQL_NULL_HSTMT)
+        return -1;
+    SQLRETURN rc = open_columns(stmt, table);
+    if (!SQL_SUCCEEDED(rc)) {
+        GXDB_Display_Infor("\nDatabase returned with error code %d\nPlease check if table name exists", rc);
+        return -1;
+    }
+    CursorGuard cursor(stmt);
+    for (int column = 1;; ++column) {
+        rc = fetch_column_of(stmt, table);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (rc != SQL_SUCCESS) {
+            HX_message_box(HX_SEVERITY_ERROR, "Failed to fetch column names from database");
+            break;
+        }
+        ColumnName name;
+        bool readable = column_text(stmt, 4, name.text);
+        if (readable && name.text == "NoName") {
+            names.columns.push_back({ColumnName::unnamed, {}});
+            break;
+        }
+        ++names.counted;
+        if (!readable || name.text.empty())
+            name = {ColumnName::unreadable, {}};
+        else if (is_generated_column_name(name.text, column))
+            name = {ColumnName::unnamed, {}};
+        else
+            name.kind = ColumnName::named;
+        names.columns.push_back(std::move(name));
+    }
+    return 0;
+} catch (const std::bad_alloc &) {
+    names = ColumnNames{};
+    return -1;
+}
+
+int odbc_records(const char *table, Records &records)
+try {
+    records = Records{};
+    SQLHSTMT stmt = connection().stmt;
+    auto sql = select_all_sql(table);
+    if (!sql || stmt == SQL_NULL_HSTMT)
+        return -1;
+    if (!SQL_SUCCEEDED(open_query(stmt, *sql))) {
+        show_error_text();
+        return -1;
+    }
+    CursorGuard cursor(stmt);
+    // Columns are read up to the result's last one (at most 83): the same
+    // columns as reading until one fails, without a failing call per row.
+    // Should the driver not say how many columns there are, the read stops
+    // at the first column that fails.
+    int last_column = max_record_columns;
+    SQLSMALLINT result_columns = 0;
+    if (SQL_SUCCEEDED(SQLNumResultCols(stmt, &result_columns)) && result_columns > 0)
+        last_column = std::min<int>(max_record_columns, result_columns);
+    char buffer[column_text_size];
+    for (;;) {
+        SQLRETURN rc = SQLFetch(stmt);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (rc != SQL_SUCCESS) {
+            show_error_text();
+            break;
+        }
+        // Every cell of the record counts, not only the first ones: a
+        // record whose data lies in its last columns is a record too.
+        records.begin_record();
+        for (int column = 1; column <= last_column; ++column) {
+            std::string_view value;
+            if (!column_view(stmt, static_cast<SQLUSMALLINT>(column), buffer, sizeof buffer, value))
+                break;
+            records.add_cell(value);
+        }
+        records.end_record();
+    }
+    return 0;
+} catch (const std::bad_alloc &) {
+    records = Records{};
+    return -1;
+}
 
 int odbc_table_names(std::vector<std::string> &tables)
 {
@@ -270,19 +429,24 @@ CVSTV_API int GXDB_Query_Record(const char *table, int count, int key, const sGX
             continue;
         ++column;
         sGXDB_Field_Value &v = values[i];
+        // An empty cell has no number: a NULL integer or real leaves the
+        // caller's value as it was, so a default set beforehand stands. Its
+        // text is the empty text.
         SQLLEN indicator = 0;
         SQLRETURN rc = SQL_SUCCESS;
         switch (v.type) {
         case GXDB_VALUE_INTEGER: {
             SQLINTEGER number = 0;
             rc = SQLGetData(stmt, column, SQL_C_SLONG, &number, sizeof number, &indicator);
-            v.value.i = indicator == SQL_NULL_DATA ? 0 : number;
+            if (SQL_SUCCEEDED(rc) && indicator != SQL_NULL_DATA)
+                v.value.i = number;
             break;
         }
         case GXDB_VALUE_REAL: {
             SQLDOUBLE number = 0.0;
             rc = SQLGetData(stmt, column, SQL_C_DOUBLE, &number, sizeof number, &indicator);
-            v.value.d = indicator == SQL_NULL_DATA ? 0.0 : number;
+            if (SQL_SUCCEEDED(rc) && indicator != SQL_NULL_DATA)
+                v.value.d = number;
             break;
         }
         case GXDB_VALUE_TEXT: {
@@ -338,43 +502,21 @@ CVSTV_API int GXDB_Query_Column_Names(const char *table, int *count, char ***nam
         return -1;
     *count = 0;
     *names = nullptr;
-    SQLHSTMT stmt = connection().stmt;
-    if (stmt == SQL_NULL_HSTMT)
+    ColumnNames found;
+    if (odbc_column_names(table, found) != 0)
         return -1;
-    SQLFreeStmt(stmt, SQL_CLOSE);
-    std::string name_text = table;
-    SQLRETURN rc = SQLColumns(stmt, nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR *>(name_text.data()), SQL_NTS,
-                              nullptr, 0);
-    if (!SQL_SUCCEEDED(rc)) {
-        GXDB_Display_Infor("\nDatabase returned with error code %d\nPlease check if table name exists", rc);
-        return -1;
-    }
-    CursorGuard cursor(stmt);
+    // The documented list: "^" for an unnamed column; an unreadable name
+    // adds nothing (the list refuses the empty text) but is counted.
     std::vector<std::string> columns;
-    int fetched = 0;
-    for (int column = 1;; ++column) {
-        rc = SQLFetch(stmt);
-        if (rc == SQL_NO_DATA)
-            break;
-        if (rc != SQL_SUCCESS) {
-            HX_message_box(HX_SEVERITY_ERROR, "Failed to fetch column names from database");
-            break;
-        }
-        std::string name;
-        bool readable = column_text(stmt, 4, name);
-        if (readable && name == "NoName") {
-            columns.push_back("^");
-            break;
-        }
-        ++fetched;
-        // An unreadable or NULL name adds nothing but still counts.
-        if (!readable || name.empty())
-            continue;
-        columns.push_back(is_generated_column_name(name, column) ? "^" : name);
+    for (const ColumnName &c : found.columns) {
+        if (c.kind == ColumnName::named)
+            columns.push_back(c.text);
+        else if (c.kind == ColumnName::unnamed)
+            columns.emplace_back("^");
     }
     if (hand_out_list(columns, names, count) != 0)
         return -1;
-    *count = fetched;
+    *count = found.counted;
     return 0;
 }
 
@@ -385,52 +527,30 @@ CVSTV_API int GXDB_Query_All_Records_In_Table(const char *table, int *rows, int 
     *rows = 0;
     *columns = 0;
     *records = nullptr;
-    SQLHSTMT stmt = connection().stmt;
-    auto sql = select_all_sql(table);
-    if (!sql || stmt == SQL_NULL_HSTMT)
+    Records found;
+    if (odbc_records(table, found) != 0)
         return -1;
-    if (!SQL_SUCCEEDED(open_query(stmt, *sql))) {
-        show_error_text();
-        return -1;
-    }
-    CursorGuard cursor(stmt);
-    // Columns are read up to the result's last one (at most 83): the same
-    // columns as reading until one fails, without a failing call per row.
-    // Should the driver not say how many columns there are, the read stops
-    // at the first column that fails.
-    int last_column = max_record_columns;
-    SQLSMALLINT result_columns = 0;
-    if (SQL_SUCCEEDED(SQLNumResultCols(stmt, &result_columns)) && result_columns > 0)
-        last_column = std::min<int>(max_record_columns, result_columns);
+    // The documented record texts: '|' and the cell's text, or "^" for an
+    // empty cell; cut at their limit; a text that reads as a record of
+    // empty cells is not listed.
     std::vector<std::string> listed;
+    listed.reserve(found.size());
     int widest = 0;
-    char buffer[column_text_size];
-    for (;;) {
-        SQLRETURN rc = SQLFetch(stmt);
-        if (rc == SQL_NO_DATA)
-            break;
-        if (rc != SQL_SUCCESS) {
-            show_error_text();
-            break;
-        }
+    for (std::size_t r = 0; r < found.size(); ++r) {
         std::string record;
         int row_widest = 0;
-        for (int column = 1; column <= last_column; ++column) {
-            std::string_view value;
-            if (!column_view(stmt, static_cast<SQLUSMALLINT>(column), buffer, sizeof buffer, value))
-                break;
-            if (value.empty()) {
-                record += "|^";
+        for (int c = 0; c < found.cell_count(r); ++c) {
+            std::string_view cell = found.cell(r, c);
+            record += '|';
+            if (cell.empty()) {
+                record += '^';
             } else {
-                record += '|';
-                record += value;
-                row_widest = column;
+                record += cell;
+                row_widest = c + 1;
             }
         }
         if (record.size() > record_text_limit)
             record.resize(record_text_limit);
-        // Every cell of the record is checked, not only the first ones: a
-        // record whose data lies in its last columns is a record too.
         if (GXDB_Check_Empty_Row(static_cast<int>(record.size()), record.c_str()))
             continue;
         listed.push_back(std::move(record));
@@ -449,16 +569,13 @@ CVSTV_API int GXDB_Ask_Datafile_Name(const char *table, char *path)
     SQLHSTMT stmt = connection().stmt;
     if (stmt == SQL_NULL_HSTMT)
         return -1;
-    SQLFreeStmt(stmt, SQL_CLOSE);
-    std::string name_text = table;
-    SQLRETURN rc = SQLColumns(stmt, nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR *>(name_text.data()), SQL_NTS,
-                              nullptr, 0);
+    SQLRETURN rc = open_columns(stmt, table);
     if (!SQL_SUCCEEDED(rc)) {
         GXDB_Display_Err_Msg(stmt);
         return rc;
     }
     CursorGuard cursor(stmt);
-    rc = SQLFetch(stmt);
+    rc = fetch_column_of(stmt, table);
     if (!SQL_SUCCEEDED(rc)) {
         GXDB_Display_Err_Msg(stmt);
         return rc == SQL_NO_DATA ? -1 : rc;

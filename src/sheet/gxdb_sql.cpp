@@ -8,8 +8,10 @@
 // not fit is refused, never cut.
 #include "gxdb_sql.h"
 
-#include <cstdio>
+#include <charconv>
 #include <cstring>
+#include <limits>
+#include <system_error>
 
 namespace cvstv::gxdb {
 
@@ -50,12 +52,15 @@ std::string quoted(std::string_view text)
     return out;
 }
 
+// "%f" as the C locale writes it, whatever the process's locale: a host
+// running with a decimal comma must not turn 2.5 into "2,500000", which the
+// statement would read as two values.
 std::string real_text(double value)
 {
-    int n = std::snprintf(nullptr, 0, "%f", value);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    std::snprintf(out.data(), out.size() + 1, "%f", value);
-    return out;
+    // The largest double has 309 digits before the point.
+    char buffer[std::numeric_limits<double>::max_exponent10 + 1 + 1 + 1 + 6 + 1];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+    return ec == std::errc() ? std::string(buffer, end) : std::string();
 }
 
 bool valid_key(int count, int key) { return key >= 1 && key <= count; }
@@ -74,7 +79,11 @@ std::optional<std::string> value_literal(const sGXDB_Field_Value &value)
     std::string text;
     switch (value.type) {
     case GXDB_VALUE_INTEGER: text = std::to_string(value.value.i); break;
-    case GXDB_VALUE_REAL: text = real_text(value.value.d); break;
+    case GXDB_VALUE_REAL:
+        text = real_text(value.value.d);
+        if (text.empty())
+            return std::nullopt;
+        break;
     case GXDB_VALUE_TEXT: text = quoted(value_string(value)); break;
     default: return std::nullopt;
     }

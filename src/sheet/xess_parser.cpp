@@ -5,8 +5,10 @@
 // raw grid; a sheet-name line selects a sheet (the first one, or the one whose
 // name equals the requested name); the sheet-data line of the selected sheet
 // starts storing, and the next sheet-data line ends the reading. Cell lines
-// are stored only while storing, and only inside the extent. The grid comes
-// from the host allocator and is handed to the table, which normalises it.
+// are stored only while storing, and only inside the extent. A sheet asked
+// for by a name that no sheet-name line carries is missing, which is told
+// apart from a sheet without data. The grid comes from the host allocator
+// and is handed to the table, which normalises it.
 //
 // Bad input never reaches past a buffer: every line is cut at the line
 // length, cell references saturate, an extent beyond the limits is refused
@@ -238,6 +240,8 @@ public:
     }
 
     RawGrid &grid() { return grid_; }
+    // A sheet was asked for by name and no sheet-name line names it.
+    bool requested_sheet_missing() const { return !requested_.empty() && !requested_named_; }
 
 private:
     Outcome extent(std::string_view rest)
@@ -272,6 +276,7 @@ private:
             }
         } else if (name == requested_) {
             selected_ = number;
+            requested_named_ = true;
         }
     }
 
@@ -359,6 +364,7 @@ private:
 
     std::string requested_;
     bool any_named_ = false;
+    bool requested_named_ = false;
     long selected_ = -1;
     bool storing_ = false;
     RawGrid grid_;
@@ -397,6 +403,8 @@ int parse_sheet(std::string_view text, const char *sheet, sheet_table *table)
         if (outcome == Outcome::out_of_memory || outcome == Outcome::bad_extent)
             return -1;
     }
+    if (parser.requested_sheet_missing())
+        return xess_missing_sheet;
     if (!parser.grid().allocated())
         return -2;
     parser.grid().release_to(table);

@@ -66,6 +66,8 @@ int read_spreadsheet(const char *path, sheet_table *table)
         return -1;
     }
     int status = parse_sheet(text, split.sheet.c_str(), table);
+    if (status == xess_missing_sheet)
+        return -1; // as every reader answers for a sheet the workbook lacks
     if (status != 0) {
         if (status == -1)
             HX_syslog_write(cvstv::format("XESS export %s: extent refused or memory exhausted", file.c_str()).c_str());

@@ -33,11 +33,16 @@ inline constexpr int xess_max_rows = 1048576;
 inline constexpr int xess_default_columns = 100;
 inline constexpr int xess_default_rows = 2000;
 
+// parse_sheet's answer for a sheet asked for by a name that no sheet-name
+// line carries.
+inline constexpr int xess_missing_sheet = -3;
+
 // Parses export text into the table's raw grid (rows, row_count,
 // column_count; not normalised, found_row and file_name untouched). sheet
-// null or empty reads the first sheet. Returns 0; -2 when the text holds no
-// extent line (the table is left empty); -1 when memory runs out or the
-// extent is beyond the limits (the table is left empty).
+// null or empty reads the first sheet. Returns 0; xess_missing_sheet when
+// the named sheet is not in the export; -2 when the text holds no extent
+// line; -1 when memory runs out or the extent is beyond the limits. The
+// table is left empty unless 0 is returned.
 int parse_sheet(std::string_view text, const char *sheet, sheet_table *table);
 
 // The names of the sheet-name lines, in file order (empty names left out).
@@ -46,7 +51,7 @@ std::vector<std::string> parse_sheet_names(std::string_view text);
 // The whole reader on a host path with an optional "::" sheet suffix: the
 // path goes into file_name, ".xls" becomes ".xs4", the sheet is parsed and
 // normalised. 0, -1 (file missing: "Cannot find spreadsheet = %s\n" shown;
-// out of memory) or -2 (no data).
+// no such sheet; out of memory) or -2 (no data).
 int read_spreadsheet(const char *path, sheet_table *table);
 
 // Sheet names of the export at a host path opened as given. 0, or -1 after

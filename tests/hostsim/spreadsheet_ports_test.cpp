@@ -7,6 +7,7 @@
 
 #include "workbook/workbook.h"
 
+#include <clocale>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -375,4 +376,46 @@ TEST_F(Spreadsheets, FailedSaveIsReportedAndTheHandleIsClosed)
     for ([[maybe_unused]] const auto &entry : fs::directory_iterator(dir_))
         ++entries;
     EXPECT_EQ(entries, 1) << "no half-written file is left beside it";
+}
+
+// Typed texts become numbers exactly when the project's one number reader
+// reads them, whatever LC_NUMERIC says (here a decimal-comma locale).
+TEST_F(Spreadsheets, TypedTextsBecomeNumbersByTheSharedReaderInAnyLocale)
+{
+    std::string path = write("book.xls", {sheet("Data", {{T("V")}})});
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr)
+        << "locale de_DE.UTF-8 is not generated (scripts/install_deps.sh generates it)";
+    int handle = 0;
+    ASSERT_EQ(HX_TOOL_open_workbook(new_port(), path.c_str(), 1, &handle), HX_OK);
+    for (const char *typed : {"0x1A", "1e3", " 12 ", "1,5", "2.5"}) {
+        HX_cell_value value = {};
+        value.type = 2, value.text = typed;
+        EXPECT_EQ(HX_TOOL_append_row(handle, "Data", 1, &value), HX_OK);
+    }
+    ASSERT_EQ(HX_TOOL_close_workbook(handle, 1), HX_OK);
+    std::setlocale(LC_NUMERIC, previous.c_str());
+    const workbook::Sheet data = read_back("book.xls").sheets.at(0);
+    EXPECT_EQ(texts(data), (Grid{{"V"}, {"0x1A"}, {"1000"}, {"12"}, {"1,5"}, {"2.5"}}));
+    EXPECT_EQ(data.cell(1, 0)->type, workbook::CellType::text);
+    EXPECT_EQ(data.cell(4, 0)->type, workbook::CellType::text);
+    EXPECT_EQ(data.cell(5, 0)->type, workbook::CellType::real);
+}
+
+// A workbook gnumeric wrote with formulas: the port reads each formula cell
+// as its cached result, as the workbook driver does.
+TEST_F(Spreadsheets, FormulaCellsReadAsTheirCachedResults)
+{
+    const std::string path =
+        host(std::string(CVSTV_SOURCE_DIR) + "/tests/resources/workbook/gnumeric_formulas.xls");
+    char ***rows = nullptr;
+    int row_count = 0;
+    int column_count = 0;
+    ASSERT_EQ(HX_TOOL_read_sheet_grid(new_port(), path.c_str(), "Calc", &rows, &row_count, &column_count),
+              HX_OK);
+    const Grid grid = take_grid(rows, row_count, column_count);
+    ASSERT_EQ(grid.size(), 6u);
+    EXPECT_EQ(grid[1], (std::vector<std::string>{"1", "2", "3", "abcd1", "FALSE", "0.5", "~", "2024-01-15"}));
+    EXPECT_EQ(grid[3],
+              (std::vector<std::string>{"10", "0", "10", "abcd10", "TRUE", "#DIV/0!", "~", "2024-03-15"}));
 }

@@ -11,6 +11,7 @@
 
 #include <gmock/gmock.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -332,8 +333,41 @@ TEST_F(GxdbOdbc, AHeldWorkbookIsReadFromATemporaryCopy)
     EXPECT_TRUE(fs::exists(dir_.local("screws.xls")));
     auto connects = traced_connects();
     ASSERT_EQ(connects.size(), 1u);
-    EXPECT_EQ(connects[0].length, expected_connection_string(temp.string() + "\\screws.xls").size())
-        << "the copy was read";
+    std::string copy = temp.string() + "\\cvstv_copy_XXXXXX\\screws.xls";
+    EXPECT_EQ(connects[0].length, expected_connection_string(copy).size()) << "the copy was read";
+    EXPECT_EQ(connects[0].start.substr(0, 100), expected_connection_string(copy).substr(0, 100));
+}
+
+// Readers of one held workbook at the same time each read their own copy:
+// none removes or replaces the copy another is reading.
+TEST_F(GxdbOdbc, ConcurrentReadersOfAHeldWorkbookDoNotCollide)
+{
+    fs::path temp = dir_.path() / "temp";
+    fs::create_directories(temp);
+    vexa::sim::set_env("TMPDIR", temp.string());
+    LockHolder holder(dir_.local("screws.xls"));
+    ASSERT_TRUE(holder.locked());
+    const std::string path = catalogue_ + "::Nuts";
+    auto read_many = [&path] {
+        int failures = 0;
+        for (int i = 0; i < 25; ++i) {
+            sheet_table table{};
+            if (GXDB_read_spreadsheet(path.c_str(), &table) != 0 || table.row_count != 2)
+                ++failures;
+            sheet_release_memo(&table);
+        }
+        return failures;
+    };
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(read_many() == 0 ? 0 : 1);
+    int failures = read_many();
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(failures, 0) << "this process";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other process";
+    EXPECT_TRUE(fs::is_empty(temp));
 }
 
 TEST_F(GxdbOdbc, EditingARegisterThroughStatements)
@@ -444,4 +478,178 @@ TEST_F(GxdbOdbc, DriverFactsAndTheTraceOfAWorkbookGoToTheListingWindow)
                                            "\n ----------------------- End here  ------------------\n\n"));
     EXPECT_TRUE(boxes().empty());
     EXPECT_EQ(GXDB_debug_database(dir_.host("none.xls").c_str()), -1);
+}
+
+// ---- Cells, names and statements as they stand ---------------------------------
+
+// The record separator '|' and the empty-cell mark "^" are ordinary
+// characters of a cell: the sheet reads with them in place. Only the record
+// texts of GXDB_Query_All_Records_In_Table carry them unescaped, as
+// documented.
+TEST_F(GxdbOdbc, CellsHoldingTheRecordSeparatorOrTheEmptyMarkReadAsTheyStand)
+{
+    std::string path = dir_.write("marks.xls", {sheet("Marks", {{T("K"), T("V"), T("W")},
+                                                                {T("a|b"), T("^"), T("c")},
+                                                                {T("^"), Cell{}, Cell{}},
+                                                                {T("|"), T("x^y|"), T("||^")}})});
+    sheet_table table{};
+    ASSERT_EQ(GXDB_read_spreadsheet(path.c_str(), &table), 0);
+    EXPECT_EQ(take_table(table),
+              (Grid{{"K", "V", "W"}, {"a|b", "^", "c"}, {"^", "^", "c"}, {"|", "x^y|", "||^"}}))
+        << "the record holding only \"^\" is a record; the empty cells below are filled down";
+
+    ASSERT_EQ(GXDB_Connect(path.c_str()), 0);
+    int rows = 0;
+    int columns = 0;
+    char **records = nullptr;
+    ASSERT_EQ(GXDB_Query_All_Records_In_Table("Marks$", &rows, &columns, &records), 0);
+    EXPECT_EQ(take_list(records), (Strings{"|a|b|^|c", "|||x^y||||^"}))
+        << "the documented record texts; the one reading as empty cells is not listed";
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(columns, 3);
+}
+
+// The driver's table-name argument of its column list is a pattern: "M_10$"
+// also matches "M110$", which sorts first. Only the named table's columns
+// count.
+TEST_F(GxdbOdbc, ColumnNamesAreThoseOfExactlyTheNamedTable)
+{
+    std::string path =
+        dir_.write("pattern.xls", {sheet("M110", {{T("WRONG_A"), T("WRONG_B"), T("WRONG_C")}, {I(1)}}),
+                                   sheet("M_10", {{T("SIZE"), T("PITCH")}, {I(10), R(1.5)}}),
+                                   sheet("P%1", {{T("RATE")}, {R(0.5)}}),
+                                   sheet("PX1", {{T("OTHER"), T("MORE")}, {T("a")}})});
+    ASSERT_EQ(GXDB_Connect(path.c_str()), 0);
+    int count = 0;
+    char **names = nullptr;
+    ASSERT_EQ(GXDB_Query_Column_Names("M_10$", &count, &names), 0);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(take_list(names), (Strings{"SIZE", "PITCH"}));
+    ASSERT_EQ(GXDB_Query_Column_Names("P%1$", &count, &names), 0);
+    EXPECT_EQ(take_list(names), (Strings{"RATE"}));
+    ASSERT_EQ(GXDB_Query_Column_Names("m_10", &count, &names), 0);
+    EXPECT_EQ(take_list(names), (Strings{"SIZE", "PITCH"}))
+        << "the sheet's name names its table, in any case";
+    ASSERT_EQ(GXDB_Query_Column_Names("M_1", &count, &names), 0);
+    EXPECT_EQ(count, 0) << "no table of that name";
+    char datafile[GXDB_PATH_SIZE] = "";
+    ASSERT_EQ(GXDB_Ask_Datafile_Name("P%1$", datafile), 0);
+    EXPECT_EQ(std::string(datafile), path);
+    GXDB_Disconnect();
+
+    sheet_table table{};
+    ASSERT_EQ(GXDB_read_spreadsheet((path + "::M_10").c_str(), &table), 0);
+    EXPECT_EQ(take_table(table), (Grid{{"SIZE", "PITCH"}, {"10", "1.5"}}));
+}
+
+// The names row reaches as far as its last name, even where no record has
+// a value below it.
+TEST_F(GxdbOdbc, TheNamesRowKeepsNamesBeyondTheLastValue)
+{
+    std::string path = dir_.write("wide.xls", {sheet("S", {{T("D"), T("L"), T("NOTE")}, {I(8), I(20)}})});
+    sheet_table table{};
+    ASSERT_EQ(GXDB_read_spreadsheet(path.c_str(), &table), 0);
+    EXPECT_EQ(take_table(table), (Grid{{"D", "L", "NOTE"}, {"8", "20", "~"}}));
+}
+
+// A statement that succeeds and changes nothing is a success: the driver
+// answers SQL_NO_DATA for it.
+TEST_F(GxdbOdbc, StatementsThatChangeNoRowSucceed)
+{
+    std::string path = dir_.write("register.xls", {sheet("Data", {{T("K"), T("V")}, {I(1), I(2)}}),
+                                                   sheet("Empty", {{T("K"), T("V")}})});
+    ASSERT_EQ(GXDB_Connect(path.c_str()), 0);
+    sGXDB_Field fields[] = {field("K"), field("V")};
+    sGXDB_Field_Value none[] = {integer(99), integer(5)};
+    EXPECT_EQ(GXDB_Update_Record("[Data$]", 2, 1, fields, none), 0) << "no record with K=99";
+    EXPECT_EQ(GXDB_Delete_Record("[Data$]", 1, fields, none), 0);
+    EXPECT_EQ(GXDB_Delete_All_Record("[Empty$]"), 0) << "a sheet without records";
+    char *text = nullptr;
+    EXPECT_EQ(GXDB_Errors(&text), -1);
+    EXPECT_EQ(text, nullptr) << "no error was recorded";
+    EXPECT_EQ(GXDB_Delete_All_Record("[Missing$]"), -1) << "a failure is still one";
+    EXPECT_TRUE(boxes().empty());
+    GXDB_Disconnect();
+    EXPECT_EQ(dir_.read("register.xls").sheets[0].cell(1, 1)->as_text(), "2");
+}
+
+// Reals are written as "%f" writes them in the C locale, whatever the
+// process's LC_NUMERIC says.
+TEST_F(GxdbOdbc, RealsAreWrittenTheSameUnderADecimalCommaLocale)
+{
+    std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr)
+        << "the de_DE.UTF-8 locale is missing: scripts/install_deps.sh generates it";
+    std::string path = dir_.write("register.xls", {sheet("Data", {{T("K"), T("V")}, {I(1), R(0.25)}})});
+    ASSERT_EQ(GXDB_Connect(path.c_str()), 0);
+    clear_trace();
+    sGXDB_Field fields[] = {field("K"), field("V")};
+    sGXDB_Field_Value added[] = {integer(2), real(2.5)};
+    int add = GXDB_Add_Record("Data", 2, fields, added);
+    sGXDB_Field_Value changed[] = {integer(1), real(-0.125)};
+    int update = GXDB_Update_Record("[Data$]", 2, 1, fields, changed);
+    GXDB_Disconnect();
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_EQ(executed_statements(), (Strings{"INSERT INTO [Data] (K, V) VALUES(2, 2.500000) ",
+                                              "UPDATE [Data$] SET V=-0.125000  WHERE K=1"}));
+    EXPECT_EQ(add, 0);
+    EXPECT_EQ(update, 0);
+    workbook::Workbook book = dir_.read("register.xls");
+    EXPECT_EQ(book.sheets[0].cell(1, 1)->as_text(), "-0.125");
+    EXPECT_EQ(book.sheets[0].cell(2, 1)->as_text(), "2.5");
+}
+
+// A NULL column of the record asked for: an integer or real keeps the
+// caller's value (a default set beforehand stands), a text is empty.
+TEST_F(GxdbOdbc, ANullColumnKeepsTheCallersNumberAndReadsAsEmptyText)
+{
+    std::string path = dir_.write("register.xls", {sheet("Data", {{T("K"), T("N"), T("R"), T("S")},
+                                                                  {I(1), Cell{}, Cell{}, Cell{}},
+                                                                  {I(2), I(7), R(0.5), T("x")}})});
+    ASSERT_EQ(GXDB_Connect(path.c_str()), 0);
+    sGXDB_Field fields[] = {field("K"), field("N"), field("R"), field("S")};
+    sGXDB_Field_Value values[] = {integer(1), integer(-42), real(4.25), text("default")};
+    ASSERT_EQ(GXDB_Query_Record("[Data$]", 4, 1, fields, values), 0);
+    EXPECT_EQ(values[1].value.i, -42);
+    EXPECT_EQ(values[2].value.d, 4.25);
+    EXPECT_STREQ(values[3].value.s, "");
+    values[0] = integer(2);
+    ASSERT_EQ(GXDB_Query_Record("[Data$]", 4, 1, fields, values), 0);
+    EXPECT_EQ(values[1].value.i, 7);
+    EXPECT_EQ(values[2].value.d, 0.5);
+    EXPECT_STREQ(values[3].value.s, "x");
+}
+
+// A text value reaches the sheet as the caller wrote it: quotes inside it
+// are the statement's business (a single quote is doubled in the literal),
+// not the caller's. As a key it finds the record that holds it.
+TEST_F(GxdbOdbc, QuotesInsideTextValuesReachTheSheetUnchanged)
+{
+    std::string path = dir_.write("register.xls", {sheet("Data", {{T("K"), T("V")}})});
+    ASSERT_EQ(GXDB_Connect(path.c_str()), 0);
+    sGXDB_Field fields[] = {field("K"), field("V")};
+    const Strings texts = {"O'Brien", "say \"hi\"", "''", "a\\b", "'", "x'; DROP TABLE [Data$]; --"};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        sGXDB_Field_Value row[] = {text(texts[i]), integer(static_cast<int>(i))};
+        EXPECT_EQ(GXDB_Add_Record("Data", 2, fields, row), 0) << texts[i];
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        sGXDB_Field_Value key[] = {text(texts[i]), integer(-1)};
+        ASSERT_EQ(GXDB_Query_Record("[Data$]", 2, 1, fields, key), 0) << texts[i];
+        EXPECT_EQ(key[1].value.i, static_cast<int>(i)) << texts[i];
+    }
+    sGXDB_Field_Value change[] = {text("O'Brien"), integer(10)};
+    EXPECT_EQ(GXDB_Update_Record("[Data$]", 2, 1, fields, change), 0);
+    sGXDB_Field_Value gone[] = {text("say \"hi\""), integer(0)};
+    EXPECT_EQ(GXDB_Delete_Record("[Data$]", 1, fields, gone), 0);
+    GXDB_Disconnect();
+
+    sheet_table table{};
+    ASSERT_EQ(GXDB_read_spreadsheet(path.c_str(), &table), 0);
+    EXPECT_EQ(take_table(table), (Grid{{"K", "V"},
+                                       {"O'Brien", "10"},
+                                       {"''", "2"},
+                                       {"a\\b", "3"},
+                                       {"'", "4"},
+                                       {"x'; DROP TABLE [Data$]; --", "5"}}));
 }

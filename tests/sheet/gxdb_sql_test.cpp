@@ -4,9 +4,12 @@
 
 #include "sheet/gxdb_sql.h"
 
+#include <clocale>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace cvstv::gxdb;
 
@@ -101,6 +104,35 @@ TEST(GxdbSql, ValuesByTypeWithQuotesDoubledAndUnknownTypesRefused)
     sGXDB_Field_Value values[] = {integer(1), odd};
     EXPECT_EQ(or_refused(insert_sql("T", 2, fields, values)), "<refused>")
         << "a value the statement cannot carry is not sent as a gap";
+}
+
+// Reals are the texts "%f" writes in the C locale, under any LC_NUMERIC: a
+// decimal comma would split one value into two.
+TEST(GxdbSql, RealsAreTheCLocalesFixedTextUnderADecimalCommaLocale)
+{
+    const double reals[] = {2.5,   -0.125,    0.0,      -0.0, 1e-7, 0.0000005, 0.0000015, 123456789.987654321,
+                            -1e20, 2.0 / 3.0, 1.0 / 0.0};
+    std::vector<std::string> in_c;
+    for (double r : reals) {
+        char text[400];
+        std::snprintf(text, sizeof text, "%f", r);
+        in_c.emplace_back(text);
+    }
+    std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr)
+        << "the de_DE.UTF-8 locale is missing: scripts/install_deps.sh generates it";
+    std::vector<std::string> in_german;
+    for (double r : reals)
+        in_german.push_back(or_refused(value_literal(real(r))));
+    sGXDB_Field fields[] = {field("K"), field("V")};
+    sGXDB_Field_Value values[] = {real(1.5), real(2.25)};
+    std::string update = or_refused(update_sql("T", 2, 1, fields, values));
+    std::string huge = or_refused(value_literal(real(1e300)));
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_EQ(in_german, in_c);
+    EXPECT_EQ(huge, "<refused>") << "301 digits do not fit a piece of 99 characters";
+    EXPECT_EQ(in_c[0], "2.500000");
+    EXPECT_EQ(update, "UPDATE T SET V=2.250000  WHERE K=1.500000");
 }
 
 TEST(GxdbSql, UpdateEndsItsAssignmentsWithTwoBlanksWhereverTheKeyIs)

@@ -18,6 +18,8 @@ TEST(WorkbookBadInput, MissingTruncatedCorruptAndForeignFilesAreRefused)
     ASSERT_TRUE(workbook::encode_xls(good, bytes).ok);
     const std::string image(bytes.begin(), bytes.end());
 
+    // What breaks the container or the workbook globals fails every read;
+    // what breaks only a sheet fails reading the cells, not the names.
     std::vector<std::pair<std::string, std::string>> cases = {
         {"empty", ""},
         {"text", "NAME;QTY\nbolt;3\n"},
@@ -50,13 +52,6 @@ TEST(WorkbookBadInput, MissingTruncatedCorruptAndForeignFilesAreRefused)
     far_directory[0x33] = 0x40;
     cases.emplace_back("directory sector out of range", far_directory);
 
-    // DIMENSIONS claiming 2^31 rows (the reader must not size anything by it).
-    const std::size_t dimensions = image.find(std::string("\x00\x02\x0e\x00", 4));
-    ASSERT_NE(dimensions, std::string::npos);
-    std::string huge = image;
-    huge[dimensions + 4 + 7] = 0x7F; // last row + 1, high byte
-    cases.emplace_back("DIMENSIONS of 2^31 rows", huge);
-
     // A shared string and a sheet name longer than their records (FreeXL
     // would copy past the record).
     const std::size_t sst = image.find(std::string("\xfc\x00", 2));
@@ -70,6 +65,31 @@ TEST(WorkbookBadInput, MissingTruncatedCorruptAndForeignFilesAreRefused)
     std::string long_sheet_name = image;
     long_sheet_name[boundsheet + 4 + 6] = '\x7f';
     cases.emplace_back("sheet name longer than its record", long_sheet_name);
+
+    std::vector<std::pair<std::string, std::string>> sheet_cases;
+    // DIMENSIONS claiming 2^31 rows (the reader must not size anything by it).
+    const std::size_t dimensions = image.find(std::string("\x00\x02\x0e\x00", 4));
+    ASSERT_NE(dimensions, std::string::npos);
+    std::string huge = image;
+    huge[dimensions + 4 + 7] = 0x7F; // last row + 1, high byte
+    sheet_cases.emplace_back("DIMENSIONS of 2^31 rows", huge);
+    // A cell naming a shared string past the end of the table.
+    const std::size_t labelsst = image.find(std::string("\xfd\x00\x0a\x00", 4));
+    ASSERT_NE(labelsst, std::string::npos);
+    std::string far_string = image;
+    far_string[labelsst + 4 + 9] = 0x40;
+    sheet_cases.emplace_back("shared string index out of range", far_string);
+
+    for (const auto &[what, content] : sheet_cases) {
+        const std::string path = dir.file("bad.xls");
+        spew(path, content);
+        Workbook book;
+        workbook::Status s = workbook::read_workbook(path, book);
+        EXPECT_FALSE(s.ok) << what;
+        EXPECT_NE(s.error.find("corrupt"), std::string::npos) << what << ": " << s.error;
+        std::vector<std::string> names;
+        EXPECT_TRUE(workbook::read_sheet_names(path, names).ok) << what;
+    }
 
     for (const auto &[what, content] : cases) {
         const std::string path = dir.file("bad.xls");

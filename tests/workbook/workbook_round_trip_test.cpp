@@ -106,19 +106,69 @@ TEST(WorkbookRoundTrip, LongAndManyStringsSpanContinueRecords)
     ScratchDir dir;
     Workbook book;
     Sheet sheet{"Strings", {}};
-    // The longest texts FreeXL can read back: two records' worth.
+    // The longest texts a cell holds, 8-bit and 16-bit: the 16-bit one
+    // spans eight records of the shared-string table.
     std::string cjk;
-    for (int i = 0; i < 8221; ++i)
+    for (int i = 0; i < 32767; ++i)
         cjk += "漢";
-    sheet.rows.push_back({Cell::make_text(std::string(16444, 'x')), Cell::make_text(cjk)});
+    sheet.rows.push_back({Cell::make_text(std::string(32767, 'x')), Cell::make_text(cjk)});
     sheet.rows.push_back({Cell::make_text(std::string(16000, 'y')), Cell::make_text(std::string(12000, 'w'))});
     for (int i = 0; i < 4000; ++i)
-        sheet.rows.push_back({Cell::make_text("item " + std::to_string(i)), Cell::make_text(i % 2 ? "é" + std::to_string(i) : "plain")});
+        sheet.rows.push_back({Cell::make_text("item " + std::to_string(i)),
+                              Cell::make_text(i % 2 ? "é" + std::to_string(i) : "plain")});
     book.sheets.push_back(sheet);
     ASSERT_TRUE(workbook::write_workbook(dir.file("s.xls"), book).ok);
     Workbook back = read_back(dir.file("s.xls"));
     ASSERT_EQ(back.sheets.size(), 1u);
     expect_same_cells(sheet, back.sheets[0]);
+}
+
+TEST(WorkbookRoundTrip, BooleansErrorsDatesAndTimesKeepTheirKind)
+{
+    ScratchDir dir;
+    Workbook book;
+    Sheet sheet{"Kinds", {}};
+    workbook::DateTime when{2024, 2, 29, 13, 45, 30};
+    double serial = 0;
+    ASSERT_TRUE(workbook::serial_of_date(when, serial));
+    sheet.rows.push_back({Cell::make_boolean(true), Cell::make_boolean(false), Cell::make_error(0x07),
+                          Cell::make_serial(CellType::date, std::floor(serial)),
+                          Cell::make_serial(CellType::time, serial - std::floor(serial)),
+                          Cell::make_serial(CellType::datetime, serial)});
+    book.sheets.push_back(sheet);
+    ASSERT_TRUE(workbook::write_workbook(dir.file("k.xls"), book).ok);
+    Workbook back = read_back(dir.file("k.xls"));
+    const auto &row = back.sheets.at(0).rows.at(0);
+    ASSERT_EQ(row.size(), 6u);
+    std::vector<std::string> texts;
+    for (const Cell &c : row)
+        texts.push_back(c.as_text());
+    EXPECT_EQ(texts, (std::vector<std::string>{"TRUE", "FALSE", "#DIV/0!", "2024-02-29", "13:45:30",
+                                               "2024-02-29 13:45:30"}));
+    EXPECT_EQ(row[0].type, CellType::boolean);
+    EXPECT_EQ(row[2].type, CellType::error);
+    EXPECT_EQ(row[3].type, CellType::date);
+    EXPECT_EQ(row[4].type, CellType::time);
+    EXPECT_EQ(row[5].type, CellType::datetime);
+    EXPECT_EQ(row[5].real, serial);
+}
+
+TEST(CellText, SerialDaysAreCalendarDatesOfTheNineteenHundredSystem)
+{
+    auto text = [](double serial) { return Cell::make_serial(CellType::datetime, serial).as_text(); };
+    EXPECT_EQ(text(1), "1900-01-01 00:00:00");
+    EXPECT_EQ(text(59), "1900-02-28 00:00:00");
+    EXPECT_EQ(text(61), "1900-03-01 00:00:00") << "day 60 is the 29 February 1900 that never was";
+    EXPECT_EQ(text(45351.5), "2024-02-29 12:00:00");
+    EXPECT_EQ(text(45351.99999999), "2024-03-01 00:00:00") << "rounded to the second";
+    double serial = 0;
+    EXPECT_TRUE(workbook::serial_of_date({1900, 2, 28, 0, 0, 0}, serial));
+    EXPECT_EQ(serial, 59);
+    EXPECT_TRUE(workbook::serial_of_date({1900, 3, 1, 6, 0, 0}, serial));
+    EXPECT_EQ(serial, 61.25);
+    EXPECT_FALSE(workbook::serial_of_date({1899, 12, 31, 0, 0, 0}, serial));
+    EXPECT_FALSE(workbook::serial_of_date({2023, 2, 29, 0, 0, 0}, serial));
+    EXPECT_FALSE(workbook::serial_of_date({2024, 4, 31, 0, 0, 0}, serial));
 }
 
 TEST(WorkbookRoundTrip, LargeSheetBeyondTheHeaderFatSlots)
@@ -171,11 +221,11 @@ TEST(WorkbookRoundTrip, WhatTheFormatCannotHoldIsRefusedAndNothingIsWritten)
     tall.rows.resize(65537);
     tall.rows.back().push_back(Cell::make_integer(1));
     refused(Workbook{{tall}}, "65537 rows");
-    refused(Workbook{{Sheet{"L", {{Cell::make_text(std::string(16445, 'y'))}}}}}, "text of 16445 characters");
+    refused(Workbook{{Sheet{"L", {{Cell::make_text(std::string(32768, 'y'))}}}}}, "text of 32768 characters");
     std::string wide;
-    for (int i = 0; i < 8222; ++i)
+    for (int i = 0; i < 32768; ++i)
         wide += "Ж";
-    refused(Workbook{{Sheet{"L", {{Cell::make_text(wide)}}}}}, "text of 8222 two-byte characters");
+    refused(Workbook{{Sheet{"L", {{Cell::make_text(wide)}}}}}, "text of 32768 two-byte characters");
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 
     // 31 characters and 256 columns are the largest allowed.

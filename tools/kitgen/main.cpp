@@ -11,11 +11,12 @@
 // Workbook source format (see examples/kit/README.md): "@sheet NAME" opens a
 // sheet; every other line is a row of tab-separated cells (an empty line is
 // an empty row); lines beginning with "@@" are notes of the source only.
-// Cells that are decimal numbers become number cells, all others text.
+// Cells become what workbook::typed_cell makes of their text: numbers when
+// they read as numbers (the one reader every part of the project uses),
+// text otherwise.
 #include "vexahost/xess_export.h"
 #include "workbook/workbook.h"
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -27,42 +28,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view source_suffix = ".sheets.txt";
-
-bool is_integer(const std::string &t)
-{
-    std::size_t i = (t.size() > 1 && t[0] == '-') ? 1 : 0;
-    if (i >= t.size() || (t[i] == '0' && t.size() > i + 1) || t.size() - i > 15)
-        return false;
-    for (; i < t.size(); ++i)
-        if (t[i] < '0' || t[i] > '9')
-            return false;
-    return true;
-}
-
-// A number cell when the text is a plain decimal that the workbook writes
-// back as the same text; otherwise text.
-workbook::Cell typed_cell(const std::string &text)
-{
-    if (text.empty())
-        return {};
-    if (is_integer(text)) {
-        long long v = 0;
-        std::from_chars(text.data(), text.data() + text.size(), v);
-        return workbook::Cell::make_integer(v);
-    }
-    bool decimal = text.find('.') != std::string::npos && text.back() != '.' && text.front() != '.';
-    for (char c : text)
-        if (!((c >= '0' && c <= '9') || c == '.' || c == '-'))
-            decimal = false;
-    if (decimal) {
-        double v = 0;
-        auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-        workbook::Cell cell = workbook::Cell::make_real(v);
-        if (ec == std::errc() && end == text.data() + text.size() && cell.as_text() == text)
-            return cell;
-    }
-    return workbook::Cell::make_text(text);
-}
 
 bool parse_source(const fs::path &path, workbook::Workbook &book, std::string &error)
 {
@@ -99,7 +64,8 @@ bool parse_source(const fs::path &path, workbook::Workbook &book, std::string &e
         std::size_t start = 0;
         while (true) {
             std::size_t tab = line.find('\t', start);
-            row.push_back(typed_cell(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start)));
+            row.push_back(workbook::typed_cell(
+                line.substr(start, tab == std::string::npos ? std::string::npos : tab - start)));
             if (tab == std::string::npos)
                 break;
             start = tab + 1;
