@@ -323,6 +323,13 @@ TEST_F(Assembly, AFailedUpdateOffersSuppressAndUndo)
     EXPECT_EQ(suppressed, 1);
     EXPECT_EQ(KT_MODL_update(0, "unused"), 0) << "a good update shows nothing";
     EXPECT_EQ(dialogs().size(), 2u);
+
+    tag_t block = nth_feature(cavity, 0);
+    vexa::sim::fail_feature_update(block, 670023);
+    vexa::sim::push_dialog_close();
+    EXPECT_EQ(KT_MODL_update(mark, nullptr), 670023) << "a closed dialog neither undoes nor suppresses";
+    HX_MODL_ask_suppress_state(block, &suppressed);
+    EXPECT_EQ(suppressed, 0);
 }
 
 TEST_F(Assembly, TrimmedFeaturesAreSuppressedThroughTheSplitExpressions)

@@ -14,6 +14,7 @@
 #include "hx_memory.h"
 #include "hx_model.h"
 #include "hx_parts.h"
+#include "hx_pdm.h"
 
 #include <cstring>
 #include <filesystem>
@@ -333,4 +334,41 @@ TEST_F(PartAttributes, WithThePdmManagerPartsAreNamedByTheirNumbers)
     ASSERT_EQ(kt_ask_part_str_attr("P300", "CATALOG", text), 0) << "a loaded PDM part is found by its number";
     EXPECT_EQ(kt_ask_part_str_attr("P301", "CATALOG", text), -1)
         << "a PDM part that is not loaded is not read";
+}
+
+TEST_F(PartAttributes, WithThePdmManagerTheOriginalProductIsOpenedByItsNumber)
+{
+    tag_t linked = 0;
+    HX_MODL_cycle_feats(part("P100_shrink"), &linked);
+    ASSERT_EQ(HX_OBJ_delete(linked), HX_OK) << "no linked product to compare with";
+    ASSERT_EQ(kt_attr_assign(top_, "KT_PROD_LIST", "%s", "P500"), 0);
+    vexa::sim::set_pdm_active(true);
+    vexa::sim::add_pdm_item("P500", "Item", {"A", "B"}, project_.file("phone_cover.prt"));
+    tag_t product = 0, reserved = 0;
+    ASSERT_EQ(kt_ask_prod_part_tag(true, &product, &reserved), 0);
+    char cli[HX_MAX_FSPEC_SIZE + 1] = "";
+    HX_KRMGR_convert_name_to_cli(vexa::sim::part_name(product).c_str(), cli);
+    EXPECT_STREQ(cli, "@DB/P500/B") << "opened at its latest revision";
+
+    ASSERT_EQ(kt_attr_assign(top_, "KT_PROD_LIST", "%s", "P600"), 0);
+    EXPECT_EQ(kt_ask_prod_part_tag(true, &product, &reserved), 1);
+    EXPECT_EQ(product, 0u);
+    EXPECT_EQ(dialogs(), std::vector<std::string>{"Cannot open the original product P600."});
+}
+
+TEST_F(PartAttributes, WhenTheHostRefusesTheWorkPartTheProductIsRecordedThroughTheDisplay)
+{
+    tag_t layout_occ = vexa::sim::occurrence_children(HX_ASSEM_ask_root_part_occ(top_))[0];
+    ASSERT_EQ(HX_ASSEM_set_work_occurrence(layout_occ), HX_OK);
+    vexa::sim::fail_call("HX_ASSEM_set_work_part", HX_ERR_NOT_FOUND, 0, 1);
+    EXPECT_EQ(kt_set_prod_name("lens_cap"), 0);
+    EXPECT_EQ(string_attr(top_, "KT_PROD_LIST"), "lens_cap");
+    EXPECT_EQ(vexa::sim::call_count("HX_PART_set_display_part"), 1) << "the top part made the displayed part";
+    EXPECT_EQ(HX_PART_ask_display_part(), top_);
+    EXPECT_EQ(HX_ASSEM_ask_work_occurrence(), layout_occ);
+
+    vexa::sim::fail_call("HX_ASSEM_set_work_part", HX_ERR_NOT_FOUND, 0, 1);
+    vexa::sim::fail_call("HX_PART_set_display_part", 4711, 0, 1);
+    EXPECT_EQ(kt_set_prod_name("other"), 4711) << "the host's status";
+    EXPECT_EQ(string_attr(top_, "KT_PROD_LIST"), "lens_cap");
 }
