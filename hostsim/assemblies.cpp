@@ -17,6 +17,7 @@
 using vexa::sim::child_full_name;
 using vexa::sim::child_part;
 using vexa::sim::component_instance;
+using vexa::sim::copy_out;
 using vexa::sim::hand_out_tags;
 using vexa::sim::host_call;
 using vexa::sim::host_value_call;
@@ -39,16 +40,6 @@ struct AssemblyState {
 };
 
 vexa::sim::AreaState<AssemblyState> assembly{"assemblies"};
-
-int copy_out(const std::string &text, char *buffer, std::size_t capacity)
-{
-    if (text.size() > capacity) {
-        buffer[0] = '\0';
-        return HX_ERR_TOO_LONG;
-    }
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-    return HX_OK;
-}
 
 // Erases an occurrence with everything cached below it.
 void erase_occurrence_tree(tag_t occurrence)

@@ -78,6 +78,29 @@ int assign(tag_t object, const char *title, Attribute value)
     return HX_OK;
 }
 
+// An attribute of a type with its value (the title is set on assignment).
+Attribute text_attribute(std::string text)
+{
+    Attribute a;
+    a.type = HX_ATTR_STRING;
+    a.text = std::move(text);
+    return a;
+}
+Attribute whole_attribute(int type, long long value)
+{
+    Attribute a;
+    a.type = type;
+    a.integer = value;
+    return a;
+}
+Attribute real_attribute(double value)
+{
+    Attribute a;
+    a.type = HX_ATTR_REAL;
+    a.real = value;
+    return a;
+}
+
 // Fills a value record from an attribute; strings are copied to the host
 // allocator.
 int fill_value(const Attribute &a, HX_ATTR_value_t &value)
@@ -118,26 +141,17 @@ HostObject *attribute_holder(tag_t object)
 
 bool set_string_attribute(tag_t object, const std::string &title, const std::string &value)
 {
-    Attribute a;
-    a.type = attr_string;
-    a.text = value;
-    return assign(object, title.c_str(), a) == HX_OK;
+    return assign(object, title.c_str(), text_attribute(value)) == HX_OK;
 }
 
 bool set_integer_attribute(tag_t object, const std::string &title, int value)
 {
-    Attribute a;
-    a.type = attr_integer;
-    a.integer = value;
-    return assign(object, title.c_str(), a) == HX_OK;
+    return assign(object, title.c_str(), whole_attribute(attr_integer, value)) == HX_OK;
 }
 
 bool set_real_attribute(tag_t object, const std::string &title, double value)
 {
-    Attribute a;
-    a.type = attr_real;
-    a.real = value;
-    return assign(object, title.c_str(), a) == HX_OK;
+    return std::isfinite(value) && assign(object, title.c_str(), real_attribute(value)) == HX_OK;
 }
 
 std::vector<AttributeInfo> attributes_of(tag_t object)
@@ -185,21 +199,14 @@ HX_API int HX_ATTR_assign_string(tag_t object, const char *title, const char *va
     return host_call("HX_ATTR_assign_string", [&]() -> int {
         if (!value)
             return HX_ERR_BAD_ARGUMENT;
-        Attribute a;
-        a.type = HX_ATTR_STRING;
-        a.text = value;
-        return assign(object, title, std::move(a));
+        return assign(object, title, text_attribute(value));
     });
 }
 
 HX_API int HX_ATTR_assign_integer(tag_t object, const char *title, int value)
 {
-    return host_call("HX_ATTR_assign_integer", [&]() -> int {
-        Attribute a;
-        a.type = HX_ATTR_INTEGER;
-        a.integer = value;
-        return assign(object, title, std::move(a));
-    });
+    return host_call("HX_ATTR_assign_integer",
+                     [&]() -> int { return assign(object, title, whole_attribute(HX_ATTR_INTEGER, value)); });
 }
 
 HX_API int HX_ATTR_assign_real(tag_t object, const char *title, double value)
@@ -207,21 +214,14 @@ HX_API int HX_ATTR_assign_real(tag_t object, const char *title, double value)
     return host_call("HX_ATTR_assign_real", [&]() -> int {
         if (!std::isfinite(value))
             return HX_ERR_BAD_ARGUMENT;
-        Attribute a;
-        a.type = HX_ATTR_REAL;
-        a.real = value;
-        return assign(object, title, std::move(a));
+        return assign(object, title, real_attribute(value));
     });
 }
 
 HX_API int HX_ATTR_assign_time(tag_t object, const char *title, long value)
 {
-    return host_call("HX_ATTR_assign_time", [&]() -> int {
-        Attribute a;
-        a.type = HX_ATTR_TIME;
-        a.integer = value;
-        return assign(object, title, std::move(a));
-    });
+    return host_call("HX_ATTR_assign_time",
+                     [&]() -> int { return assign(object, title, whole_attribute(HX_ATTR_TIME, value)); });
 }
 
 HX_API int HX_ATTR_assign_reference(tag_t object, const char *title, tag_t value)

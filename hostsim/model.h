@@ -222,6 +222,9 @@ std::string display_name_of(const std::string &name);
 // PDM name; HX_ERR_PDM while the PDM manager is inactive; HX_ERR_NOT_FOUND
 // for an item or revision the PDM does not hold.
 int pdm_part_file(const std::string &name, std::string &cli, std::string &local);
+// Copies text into a buffer of capacity + 1 bytes; HX_ERR_TOO_LONG (and an
+// empty buffer) when it does not fit.
+int copy_out(const std::string &text, char *buffer, std::size_t capacity);
 // Hands a list of tags to the caller in a host-allocated array.
 int hand_out_tags(const std::vector<tag_t> &tags, int *count, tag_t **array);
 

@@ -26,12 +26,12 @@
 #include <cstring>
 #include <map>
 
+using vexa::sim::ComponentDoc;
 using vexa::sim::host_call;
 using vexa::sim::Instance;
 using vexa::sim::LoadFailure;
 using vexa::sim::ModelObject;
 using vexa::sim::Part;
-using vexa::sim::ComponentDoc;
 using vexa::sim::PartDoc;
 using vexa::sim::tag_t;
 
@@ -282,6 +282,15 @@ int write_part_file(const Part &part, const std::string &name)
     return write_atomically(local, part_document(part));
 }
 
+void free_load_status(HX_PART_load_status_t &status)
+{
+    for (int i = 0; i < status.n_parts; ++i)
+        HX_free(status.file_names[i]);
+    HX_free(status.file_names);
+    HX_free(status.statuses);
+    status = HX_PART_load_status_t{};
+}
+
 const std::vector<LoadFailure> &last_load_failures()
 {
     return part_files->last_failures;
@@ -401,10 +410,7 @@ OpenResult open_part(const std::string &name)
     HX_PART_load_status_t status{};
     result.status = HX_PART_open_quiet(name.c_str(), &result.part, &status);
     result.failures = part_files->last_failures;
-    for (int i = 0; i < status.n_parts; ++i)
-        HX_free(status.file_names[i]);
-    HX_free(status.file_names);
-    HX_free(status.statuses);
+    free_load_status(status);
     return result;
 }
 
@@ -415,10 +421,7 @@ OpenResult open_part_text(const std::string &name, const std::string &text)
     result.status =
         host_call("open_part_text", [&] { return open_part_file(name, true, result.part, status, &text); });
     result.failures = part_files->last_failures;
-    for (int i = 0; i < status.n_parts; ++i)
-        HX_free(status.file_names[i]);
-    HX_free(status.file_names);
-    HX_free(status.statuses);
+    free_load_status(status);
     return result;
 }
 
@@ -456,18 +459,29 @@ void close_part(tag_t part)
 
 } // namespace vexa::sim
 
+namespace {
+
+// The common part of the open calls: the arguments checked, the outputs
+// cleared, the part opened.
+int open_call(const char *name, bool quiet, tag_t *part, HX_PART_load_status_t *status)
+{
+    if (!part || !status)
+        return HX_ERR_BAD_ARGUMENT;
+    *status = HX_PART_load_status_t{};
+    *part = 0;
+    if (!name || !*name)
+        return HX_ERR_BAD_ARGUMENT;
+    return vexa::sim::open_part_file(name, quiet, *part, *status);
+}
+
+} // namespace
+
 extern "C" {
 
 HX_API int HX_PART_open(const char *name, tag_t *part, HX_PART_load_status_t *status)
 {
     return host_call("HX_PART_open", [&]() -> int {
-        if (!part || !status)
-            return HX_ERR_BAD_ARGUMENT;
-        *status = HX_PART_load_status_t{};
-        *part = 0;
-        if (!name || !*name)
-            return HX_ERR_BAD_ARGUMENT;
-        int s = vexa::sim::open_part_file(name, false, *part, *status);
+        int s = open_call(name, false, part, status);
         if (s == HX_OK) {
             auto &state = vexa::sim::parts_state();
             state.display = state.work = *part;
@@ -479,15 +493,7 @@ HX_API int HX_PART_open(const char *name, tag_t *part, HX_PART_load_status_t *st
 
 HX_API int HX_PART_open_quiet(const char *name, tag_t *part, HX_PART_load_status_t *status)
 {
-    return host_call("HX_PART_open_quiet", [&]() -> int {
-        if (!part || !status)
-            return HX_ERR_BAD_ARGUMENT;
-        *status = HX_PART_load_status_t{};
-        *part = 0;
-        if (!name || !*name)
-            return HX_ERR_BAD_ARGUMENT;
-        return vexa::sim::open_part_file(name, true, *part, *status);
-    });
+    return host_call("HX_PART_open_quiet", [&] { return open_call(name, true, part, status); });
 }
 
 HX_API int HX_PART_save(void)

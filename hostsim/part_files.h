@@ -32,6 +32,8 @@ int write_part_file(const Part &part, const std::string &name);
 int read_file_attributes(const std::string &name, std::vector<HX_ATTR_part_attr_t> &out);
 
 const ASSY_assy_options_t &load_options();
+// Frees what a load status holds and empties it.
+void free_load_status(HX_PART_load_status_t &status);
 // Fills the caller's load status (arrays from the host allocator); false
 // when the allocator refuses, with nothing allocated.
 bool fill_load_status(int failed, const std::vector<LoadFailure> &failures, HX_PART_load_status_t &status);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 
+using vexa::sim::copy_out;
 using vexa::sim::Expression;
 using vexa::sim::host_call;
 using vexa::sim::host_value_call;
@@ -23,18 +24,6 @@ using vexa::sim::tag_t;
 namespace {
 
 vexa::sim::AreaState<vexa::sim::PartsState> parts{"parts"};
-
-// Copies text into a buffer of capacity + 1 bytes; HX_ERR_TOO_LONG (and an
-// empty buffer) when it does not fit.
-int copy_out(const std::string &text, char *buffer, std::size_t capacity)
-{
-    if (text.size() > capacity) {
-        buffer[0] = '\0';
-        return HX_ERR_TOO_LONG;
-    }
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-    return HX_OK;
-}
 
 bool is_separator(char c)
 {
@@ -87,6 +76,16 @@ void delete_instance(Instance &instance)
 } // namespace
 
 namespace vexa::sim {
+
+int copy_out(const std::string &text, char *buffer, std::size_t capacity)
+{
+    if (text.size() > capacity) {
+        buffer[0] = '\0';
+        return HX_ERR_TOO_LONG;
+    }
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return HX_OK;
+}
 
 PartsState &parts_state()
 {

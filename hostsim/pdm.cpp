@@ -15,6 +15,7 @@
 #include <cstring>
 #include <map>
 
+using vexa::sim::copy_out;
 using vexa::sim::host_call;
 using vexa::sim::tag_t;
 
@@ -95,16 +96,6 @@ std::string cli_of(const PdmName &n)
 std::string encoded_of(const PdmName &n)
 {
     return encoded_prefix + n.number + "|" + n.revision + "|" + n.type + "|" + n.file;
-}
-
-int copy_out(const std::string &text, char *buffer, std::size_t capacity)
-{
-    if (text.size() > capacity) {
-        buffer[0] = '\0';
-        return HX_ERR_TOO_LONG;
-    }
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-    return HX_OK;
 }
 
 } // namespace

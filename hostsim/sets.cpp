@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cstring>
 
+using vexa::sim::component_instance;
 using vexa::sim::hand_out_tags;
 using vexa::sim::host_call;
-using vexa::sim::component_instance;
 using vexa::sim::Instance;
 using vexa::sim::member_of_part;
 using vexa::sim::ModelObject;
@@ -37,6 +37,17 @@ std::vector<tag_t> answered_members(const ModelObject &refset)
         }
     }
     return out;
+}
+
+// The reference set and its part for a change of its members; 0, or the
+// status that refuses the change.
+int member_edit(tag_t refset, int count, const tag_t *members, ModelObject *&r, Part *&p)
+{
+    if (count < 0 || (count > 0 && !members))
+        return HX_ERR_BAD_ARGUMENT;
+    r = vexa::sim::find_model_object(refset);
+    p = r ? vexa::sim::find_part(r->part) : nullptr;
+    return r && r->type == HX_TYPE_REFERENCE_SET && p ? HX_OK : HX_ERR_NOT_FOUND;
 }
 
 } // namespace
@@ -136,12 +147,10 @@ HX_API int HX_RSET_ask_members(tag_t refset, int *count, tag_t **members)
 HX_API int HX_RSET_add_members(tag_t refset, int count, const tag_t *members)
 {
     return host_call("HX_RSET_add_members", [&]() -> int {
-        if (count < 0 || (count > 0 && !members))
-            return HX_ERR_BAD_ARGUMENT;
-        ModelObject *r = vexa::sim::find_model_object(refset);
-        Part *p = r ? vexa::sim::find_part(r->part) : nullptr;
-        if (!r || r->type != HX_TYPE_REFERENCE_SET || !p)
-            return HX_ERR_NOT_FOUND;
+        ModelObject *r = nullptr;
+        Part *p = nullptr;
+        if (int status = member_edit(refset, count, members, r, p))
+            return status;
         std::vector<tag_t> added;
         for (int k = 0; k < count; ++k) {
             tag_t m = member_of_part(*p, members[k]);
@@ -160,12 +169,10 @@ HX_API int HX_RSET_add_members(tag_t refset, int count, const tag_t *members)
 HX_API int HX_RSET_remove_members(tag_t refset, int count, const tag_t *members)
 {
     return host_call("HX_RSET_remove_members", [&]() -> int {
-        if (count < 0 || (count > 0 && !members))
-            return HX_ERR_BAD_ARGUMENT;
-        ModelObject *r = vexa::sim::find_model_object(refset);
-        Part *p = r ? vexa::sim::find_part(r->part) : nullptr;
-        if (!r || r->type != HX_TYPE_REFERENCE_SET || !p)
-            return HX_ERR_NOT_FOUND;
+        ModelObject *r = nullptr;
+        Part *p = nullptr;
+        if (int status = member_edit(refset, count, members, r, p))
+            return status;
         for (int k = 0; k < count; ++k) {
             tag_t m = member_of_part(*p, members[k]);
             r->members.erase(std::remove(r->members.begin(), r->members.end(), m), r->members.end());

@@ -519,16 +519,15 @@ HX_API int HX_ZOLT_load_parents(tag_t part, int option, HX_PART_load_status_t *s
                 tag_t opened = 0;
                 HX_PART_load_status_t inner{};
                 int s = vexa::sim::open_part_file(name, true, opened, inner);
+                int failed_inside = inner.n_parts;
                 for (int i = 0; i < inner.n_parts; ++i) {
                     failed_names.emplace_back(inner.file_names[i]);
                     failed_statuses.push_back(inner.statuses[i]);
-                    HX_free(inner.file_names[i]);
                 }
-                HX_free(inner.file_names);
-                HX_free(inner.statuses);
+                vexa::sim::free_load_status(inner);
                 if (s == HX_OK && option == HX_ZOLT_LOAD_ALL)
                     pending.push_back(opened);
-                else if (s != HX_OK && inner.n_parts == 0) {
+                else if (s != HX_OK && failed_inside == 0) {
                     failed_names.push_back(name);
                     failed_statuses.push_back(s);
                 }

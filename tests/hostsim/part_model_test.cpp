@@ -2,8 +2,7 @@
 // trees and transforms, components and reference sets, transformations
 // between occurrences, typed attributes, expressions, undo marks and the
 // update, boxes and clearance, PDM names.
-#include "host_test.h"
-#include "project_files.h"
+#include "project_test.h"
 
 #include "hx_assem.h"
 #include "hx_attr.h"
@@ -17,8 +16,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-
-using cvstv_test::ProjectCopy;
 
 namespace {
 
@@ -69,19 +66,9 @@ double value_of(tag_t part, const char *expression)
     return v;
 }
 
-class PartModel : public HostTest {
+class PartModel : public ProjectTest {
   protected:
-    void SetUp() override
-    {
-        HostTest::SetUp();
-        auto opened = vexa::sim::open_part(project_.top());
-        ASSERT_EQ(opened.status, HX_OK);
-        top_ = opened.part;
-    }
-    tag_t part(const char *name) { return HX_PART_ask_part_tag(name); }
-
-    ProjectCopy project_;
-    tag_t top_ = 0;
+    void SetUp() override { ProjectTest::SetUp(); }
 };
 
 } // namespace

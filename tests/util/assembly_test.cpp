@@ -2,8 +2,7 @@
 // occurrence walks, parents and attributed ancestors, reference sets and
 // their replacement, the update failure dialog, trimmed-feature suppression,
 // pocket relinking and link targets, interference, boxes and the helpers.
-#include "host_test.h"
-#include "project_files.h"
+#include "project_test.h"
 
 #include "cvstvshare/assembly.h"
 #include "cvstvshare/part_attributes.h"
@@ -20,7 +19,6 @@
 #include <string>
 #include <vector>
 
-using cvstv_test::ProjectCopy;
 using vexa::sim::Entry;
 
 namespace {
@@ -56,14 +54,11 @@ tag_t nth_feature(tag_t part, int n)
     return feature;
 }
 
-class Assembly : public HostTest {
+class Assembly : public ProjectTest {
   protected:
     void SetUp() override
     {
-        HostTest::SetUp();
-        auto opened = vexa::sim::open_part(project_.top());
-        ASSERT_EQ(opened.status, HX_OK);
-        top_ = opened.part;
+        ProjectTest::SetUp();
         CVSTWSHARE_set_wizard_type(1);
         root_ = HX_ASSEM_ask_root_part_occ(top_);
         auto level1 = vexa::sim::occurrence_children(root_);
@@ -72,15 +67,13 @@ class Assembly : public HostTest {
         cavities_ = vexa::sim::occurrence_children(layout_);
         screws_ = vexa::sim::occurrence_children(moldbase_);
     }
-    tag_t part(const char *name) { return HX_PART_ask_part_tag(name); }
     // shrink, core and cavity occurrences of a cavity.
     tag_t in_cavity(int cavity, int which)
     {
         return vexa::sim::occurrence_children(cavities_[cavity])[which];
     }
 
-    ProjectCopy project_;
-    tag_t top_ = 0, root_ = 0, layout_ = 0, moldbase_ = 0;
+    tag_t root_ = 0, layout_ = 0, moldbase_ = 0;
     std::vector<tag_t> cavities_, screws_;
 };
 
@@ -513,6 +506,17 @@ TEST_F(Assembly, FailingHostCallsAndAllocationsLeaveNothingBehind)
 {
     // Every query, with each of the host calls it leans on failing: a status
     // or an empty answer, never a crash, never a live block.
+    auto lists_and_arrays = [&] {
+        char **list = nullptr;
+        kt_ask_prod_part_list(&list);
+        kt_free_str_list(&list);
+        tag_t *tags = nullptr;
+        int count = 0;
+        kt_get_parts("CATALOG", &tags, &count);
+        HX_free(tags);
+        kt_ask_child_occ(top_, nullptr, &tags);
+        kt_free_child_occ(&tags);
+    };
     const char *calls[] = {"HX_ATTR_read_value",
                            "HX_PART_ask_part_name",
                            "HX_ASSEM_ask_part_occ_children",
@@ -530,15 +534,7 @@ TEST_F(Assembly, FailingHostCallsAndAllocationsLeaveNothingBehind)
         vexa::sim::fail_call(call, HX_ERR_INTERNAL);
         char name[KT_NAME_BUFFER_SIZE], value[KT_NAME_BUFFER_SIZE];
         kt_ask_attr_part("KT_PROD", name, value);
-        char **list = nullptr;
-        kt_ask_prod_part_list(&list);
-        kt_free_str_list(&list);
-        tag_t *tags = nullptr;
-        int count = 0;
-        kt_get_parts("CATALOG", &tags, &count);
-        HX_free(tags);
-        kt_ask_child_occ(top_, nullptr, &tags);
-        kt_free_child_occ(&tags);
+        lists_and_arrays();
         tag_t product = 0, reserved = 0;
         kt_ask_prod_part_tag(false, &product, &reserved);
         kt_set_trim_feat_supp(nth_feature(part("P100_cavity"), 1), true);
@@ -546,15 +542,7 @@ TEST_F(Assembly, FailingHostCallsAndAllocationsLeaveNothingBehind)
     }
     for (long n = 0; n < 40; ++n) {
         vexa::sim::fail_allocations_after(n);
-        char **list = nullptr;
-        kt_ask_prod_part_list(&list);
-        kt_free_str_list(&list);
-        tag_t *tags = nullptr;
-        int count = 0;
-        kt_get_parts("CATALOG", &tags, &count);
-        HX_free(tags);
-        kt_ask_child_occ(top_, nullptr, &tags);
-        kt_free_child_occ(&tags);
+        lists_and_arrays();
         tag_t *a = nullptr, *b = nullptr;
         int na = 0, nb = 0;
         CVSTVSHARE_get_bodies_in_true_false_refset(part("P100_moldbase"), &a, &na, &b, &nb);

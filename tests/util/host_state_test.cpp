@@ -1,7 +1,6 @@
 // The scope guards over host state and the PDM name encoding that the part
 // functions share.
-#include "host_test.h"
-#include "project_files.h"
+#include "project_test.h"
 
 #include "util/host_state.h"
 #include "util/part_query.h"
@@ -12,19 +11,14 @@
 
 #include <string>
 
-using cvstv_test::ProjectCopy;
-
-class HostStateGuards : public HostTest {
+class HostStateGuards : public ProjectTest {
   protected:
     void SetUp() override
     {
-        HostTest::SetUp();
-        top_ = vexa::sim::open_part(project_.top()).part;
-        ASSERT_NE(top_, 0u);
-        core_ = HX_PART_ask_part_tag("P100_core");
+        ProjectTest::SetUp();
+        core_ = part("P100_core");
     }
-    ProjectCopy project_;
-    tag_t top_ = 0, core_ = 0;
+    tag_t core_ = 0;
 };
 
 TEST_F(HostStateGuards, WorkAndDisplayedPartComeBackOnEveryPath)

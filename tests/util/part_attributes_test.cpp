@@ -2,8 +2,7 @@
 // limited to 132 characters, reads and the value scanner, parts found by
 // title, the project path, the product name and list, and finding, opening
 // or re-recording the original product with the user's answer.
-#include "host_test.h"
-#include "project_files.h"
+#include "project_test.h"
 
 #include "cvstvshare/part_attributes.h"
 #include "cvstvshare/startup.h"
@@ -21,22 +20,17 @@
 #include <string>
 #include <vector>
 
-using cvstv_test::ProjectCopy;
 using vexa::sim::Entry;
 
 namespace {
 
-class PartAttributes : public HostTest {
+class PartAttributes : public ProjectTest {
   protected:
     void SetUp() override
     {
-        HostTest::SetUp();
-        auto opened = vexa::sim::open_part(project_.top());
-        ASSERT_EQ(opened.status, HX_OK);
-        top_ = opened.part;
+        ProjectTest::SetUp();
         CVSTWSHARE_set_wizard_type(1);
     }
-    tag_t part(const char *name) { return HX_PART_ask_part_tag(name); }
     std::string string_attr(tag_t object, const char *title)
     {
         char text[KT_ATTR_BUFFER_SIZE] = "";
@@ -54,9 +48,6 @@ class PartAttributes : public HostTest {
         HX_MODL_cycle_feats(part("P100_shrink"), &linked);
         ASSERT_EQ(HX_ZOLT_set_link_data(linked, body, 0), HX_OK);
     }
-
-    ProjectCopy project_;
-    tag_t top_ = 0;
 };
 
 } // namespace
