@@ -5,6 +5,7 @@
 #include "model.h"
 #include "session_state.h"
 
+#include "hx_assem.h"
 #include "hx_features.h"
 #include "hx_memory.h"
 #include "hx_objects.h"
@@ -75,29 +76,6 @@ HX_API int HX_MODL_ask_feat_faces(tag_t feature, hx_list_p_t *faces)
     });
 }
 
-HX_API int HX_OBJ_delete_object(tag_t object)
-{
-    return host_call("HX_OBJ_delete_object", [&]() -> int {
-        return vexa::sim::delete_model_object(object) ? HX_OK : HX_ERR_NOT_FOUND;
-    });
-}
-
-HX_API int HX_ASSEM_is_occurrence(tag_t object)
-{
-    return host_value_call("HX_ASSEM_is_occurrence", 0, [&]() -> int {
-        const ModelObject *o = find_model_object(object);
-        return o && o->prototype != 0 ? 1 : 0;
-    });
-}
-
-HX_API tag_t HX_ASSEM_ask_prototype_of_occ(tag_t occurrence)
-{
-    return host_value_call("HX_ASSEM_ask_prototype_of_occ", tag_t{0}, [&]() -> tag_t {
-        const ModelObject *o = find_model_object(occurrence);
-        return o ? o->prototype : 0;
-    });
-}
-
 HX_API int HX_ASSEM_ask_occs_of_entity(tag_t object, int *count, tag_t **occurrences)
 {
     return host_call("HX_ASSEM_ask_occs_of_entity", [&]() -> int {
@@ -110,6 +88,9 @@ HX_API int HX_ASSEM_ask_occs_of_entity(tag_t object, int *count, tag_t **occurre
         std::vector<tag_t> found;
         for (ModelObject *o : vexa::sim::objects().all<ModelObject>())
             if (o->prototype == object)
+                found.push_back(o->tag);
+        for (vexa::sim::Occurrence *o : vexa::sim::objects().all<vexa::sim::Occurrence>())
+            if (o->object == object)
                 found.push_back(o->tag);
         if (found.empty())
             return HX_OK;

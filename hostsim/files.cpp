@@ -254,4 +254,40 @@ HX_API int HX_unique_file_name(char name[HX_UNIQUE_NAME_SIZE + 1])
     });
 }
 
+HX_API int HX_file_split_spec(const char *spec, char directory[257], char name[257])
+{
+    return host_call("HX_file_split_spec", [&]() -> int {
+        if (!spec || !directory || !name)
+            return HX_ERR_BAD_ARGUMENT;
+        directory[0] = name[0] = '\0';
+        std::string s = spec;
+        auto cut = s.find_last_of("\\/");
+        std::string dir = cut == std::string::npos ? std::string() : s.substr(0, cut);
+        std::string leaf = cut == std::string::npos ? s : s.substr(cut + 1);
+        if (dir.size() > 256 || leaf.size() > 256)
+            return HX_ERR_TOO_LONG;
+        std::memcpy(directory, dir.c_str(), dir.size() + 1);
+        std::memcpy(name, leaf.c_str(), leaf.size() + 1);
+        return HX_OK;
+    });
+}
+
+HX_API int HX_file_remove_type(const char *name, int file_code, char result[257])
+{
+    return host_call("HX_file_remove_type", [&]() -> int {
+        if (!name || !result)
+            return HX_ERR_BAD_ARGUMENT;
+        result[0] = '\0';
+        if (file_code != HX_FILE_CODE_PART)
+            return HX_ERR_BAD_ARGUMENT;
+        std::string s = name;
+        if (s.size() > 4 && s.compare(s.size() - 4, 4, ".prt") == 0)
+            s.resize(s.size() - 4);
+        if (s.size() > 256)
+            return HX_ERR_TOO_LONG;
+        std::memcpy(result, s.c_str(), s.size() + 1);
+        return HX_OK;
+    });
+}
+
 } // extern "C"

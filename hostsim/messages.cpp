@@ -12,6 +12,7 @@
 // the user ticked "Do not show this message again", the message's key is
 // remembered with the answer given, and later messages of that key answer
 // it without being shown.
+#include "model.h"
 #include "session_state.h"
 
 #include "hx_dialogs.h"
@@ -92,13 +93,16 @@ std::string fail_text(int status)
     case HX_ERR_TOO_LONG: return "Result too long for its buffer";
     case HX_ERR_INTERNAL: return "Internal error of the host";
     case HX_ERR_BAD_FORMAT: return "File is not in the expected form";
-    case HX_ERR_WRONG_TYPE: return "Value is of another type";
+    case HX_ERR_WRONG_TYPE: return "Value or object is not of the type needed";
     case HX_STYLER_ERR_NO_DIALOG: return "No such dialog is open";
     case HX_STYLER_ERR_NO_ITEM: return "The dialog has no such item";
     case HX_STYLER_ERR_BAD_ATTRIBUTE: return "The dialog item has no such attribute";
     case HX_STYLER_ERR_BAD_VALUE: return "Invalid value for the dialog item";
     case HX_STYLER_ERR_DIALOG_FILE: return "The dialog file cannot be read";
-    default: return "Host error " + std::to_string(status);
+    default:
+        if (std::string model = vexa::sim::part_model_fail_text(status); !model.empty())
+            return model;
+        return "Host error " + std::to_string(status);
     }
 }
 

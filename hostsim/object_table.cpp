@@ -23,6 +23,27 @@ bool ObjectTable::erase(tag_t tag)
     return objects_.erase(tag) > 0;
 }
 
+ModelSnapshot ObjectTable::snapshot() const
+{
+    ModelSnapshot copies;
+    for (const auto &[tag, object] : objects_)
+        if (object->in_model())
+            copies.emplace(tag, object->clone());
+    return copies;
+}
+
+void ObjectTable::restore(const ModelSnapshot &snapshot)
+{
+    for (auto it = objects_.begin(); it != objects_.end();) {
+        if (it->second->in_model() && !snapshot.count(it->first))
+            it = objects_.erase(it);
+        else
+            ++it;
+    }
+    for (const auto &[tag, copy] : snapshot)
+        objects_[tag] = copy->clone();
+}
+
 void ObjectTable::clear()
 {
     objects_.clear();

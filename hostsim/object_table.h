@@ -10,6 +10,13 @@
 // object of T's kind, so a tag of the wrong kind reads as "no such object".
 // An area's object type derives from HostObject and names its kind in a
 // static member `object_kind`.
+//
+// Every object can carry typed attributes (title and value), whatever its
+// kind. Objects of the model (parts and what they hold) derive from
+// ModelEntity, which can copy them: an undo mark keeps such copies and
+// undoing puts them back under their own tags (snapshot / restore below).
+// Other objects (spreadsheet ports, open workbooks) are not part of the
+// model and undo leaves them alone.
 #ifndef VEXAHOST_OBJECT_TABLE_H
 #define VEXAHOST_OBJECT_TABLE_H
 
@@ -23,11 +30,40 @@
 
 namespace vexa::sim {
 
+// Attribute value types, as the host reports them.
+enum AttributeType { attr_integer = 1, attr_real = 2, attr_time = 3, attr_string = 5, attr_reference = 7 };
+
+struct Attribute {
+    std::string title;
+    int type = attr_string;
+    long long integer = 0; // integer and time values
+    double real = 0.0;
+    std::string text;    // string values
+    tag_t reference = 0; // reference values
+};
+
 struct HostObject {
     virtual ~HostObject() = default;
+    // A copy of the object for an undo snapshot; null for objects outside the
+    // model.
+    virtual std::unique_ptr<HostObject> clone() const { return nullptr; }
+    virtual bool in_model() const { return false; }
     tag_t tag = 0;
     ObjectKind kind = ObjectKind::none;
+    std::vector<Attribute> attributes; // in the order they were first assigned
 };
+
+// Base of the model's object types: copyable for undo.
+template <class T> struct ModelEntity : HostObject {
+    std::unique_ptr<HostObject> clone() const override
+    {
+        return std::make_unique<T>(static_cast<const T &>(*this));
+    }
+    bool in_model() const override { return true; }
+};
+
+// Copies of the model's objects, by tag.
+using ModelSnapshot = std::map<tag_t, std::unique_ptr<HostObject>>;
 
 class ObjectTable {
   public:
@@ -62,6 +98,13 @@ class ObjectTable {
 
     // Removes the object; false when there was none.
     bool erase(tag_t tag);
+    // Copies of every model object.
+    ModelSnapshot snapshot() const;
+    // Puts the model back as the snapshot holds it: model objects created
+    // since are removed, changed ones replaced, removed ones reinserted under
+    // their own tags. Other objects and the next tag are untouched, so no tag
+    // is ever handed out twice.
+    void restore(const ModelSnapshot &snapshot);
     std::size_t size() const { return objects_.size(); }
     void clear();
 

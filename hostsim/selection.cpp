@@ -284,11 +284,12 @@ HX_API int HX_UI_point_construct(const char *prompt, int *method, tag_t *point, 
         if (a && a->pick == vexa::sim::Pick::back)
             answer = HX_UI_POINT_BACK;
         if (a && (a->pick == vexa::sim::Pick::picked || a->pick == vexa::sim::Pick::ok)) {
-            vexa::sim::ModelObject *p =
-                vexa::sim::new_model_object(vexa::sim::work_part(), HX_TYPE_POINT, 0, "");
-            if (!p)
+            vexa::sim::Part *work = vexa::sim::find_part(vexa::sim::work_part());
+            if (!work)
                 return HX_ERR_NOT_FOUND; // no work part to put the point in
-            p->position = a->point;
+            vexa::sim::ModelObject *p = &vexa::sim::new_model_object(*work, HX_TYPE_POINT, 0);
+            p->geometry.assign(a->point.begin(), a->point.end());
+            vexa::sim::mark_modified(work->tag);
             if (a->method >= 0)
                 *method = a->method;
             std::copy(a->point.begin(), a->point.end(), position);

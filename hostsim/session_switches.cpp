@@ -1,7 +1,8 @@
 // Switches of the headless host's session (vexahost/session_switches.h):
-// release text, PDM manager, delay of inter-part updates, the boolean-face
-// modelling preference and the assembly options record. One area; a reset
-// gives the session as the host starts it.
+// release text, delay of inter-part updates and the boolean-face modelling
+// preference. One area; a reset gives the session as the host starts it.
+// The PDM manager's switch belongs to the PDM (pdm.cpp), the assembly
+// options record to the assemblies (assemblies.cpp).
 #include "session_state.h"
 
 #include "../src/host/hx_memory.h"
@@ -16,10 +17,8 @@ namespace {
 
 struct SwitchesState {
     std::string release = "V7.5.2";
-    bool pdm_active = false;
     bool delayed = false;
     bool boolean_face_properties = false;
-    HX_ASSY_options_s options{};
 };
 
 vexa::sim::AreaState<SwitchesState> switches{"session switches"};
@@ -31,10 +30,6 @@ namespace vexa::sim {
 void set_release(const std::string &release)
 {
     switches->release = release;
-}
-void set_pdm_active(bool active)
-{
-    switches->pdm_active = active;
 }
 void set_session_delayed(bool delayed)
 {
@@ -49,18 +44,6 @@ bool boolean_face_properties()
     return switches->boolean_face_properties;
 }
 
-std::vector<int> assembly_options()
-{
-    return {std::begin(switches->options.value), std::end(switches->options.value)};
-}
-
-void set_assembly_options(const std::vector<int> &options)
-{
-    switches->options = HX_ASSY_options_s{};
-    std::copy_n(options.begin(), std::min<std::size_t>(options.size(), HX_ASSY_OPTION_COUNT),
-                switches->options.value);
-}
-
 } // namespace vexa::sim
 
 extern "C" {
@@ -72,16 +55,6 @@ HX_API int HX_get_release(char **release)
             return HX_ERR_BAD_ARGUMENT;
         *release = HX_strdup(switches->release.c_str());
         return *release ? HX_OK : HX_ERR_NO_MEMORY;
-    });
-}
-
-HX_API int HX_is_krmanager_active(int *active)
-{
-    return host_call("HX_is_krmanager_active", [&]() -> int {
-        if (!active)
-            return HX_ERR_BAD_ARGUMENT;
-        *active = switches->pdm_active ? 1 : 0;
-        return HX_OK;
     });
 }
 
@@ -115,26 +88,6 @@ HX_API int JA_MODL_PREFS_set_boolean_face_properties(int inherit)
 {
     return host_call("JA_MODL_PREFS_set_boolean_face_properties", [&]() -> int {
         switches->boolean_face_properties = inherit != 0;
-        return HX_OK;
-    });
-}
-
-HX_API int ASSY_ask_assy_options(HX_ASSY_options_s *options)
-{
-    return host_call("ASSY_ask_assy_options", [&]() -> int {
-        if (!options)
-            return HX_ERR_BAD_ARGUMENT;
-        *options = switches->options;
-        return HX_OK;
-    });
-}
-
-HX_API int ASSY_set_assy_options(const HX_ASSY_options_s *options)
-{
-    return host_call("ASSY_set_assy_options", [&]() -> int {
-        if (!options)
-            return HX_ERR_BAD_ARGUMENT;
-        switches->options = *options;
         return HX_OK;
     });
 }

@@ -56,3 +56,7 @@ run --kit "$BUILT_KIT" material
 echo "== Tapped holes: 1/4-20 UNC in a metric part, M10x1.5 in an English part (JSON)"
 run --kit "$BUILT_KIT" thread --units metric --form Unified 0.25 0.05
 run --kit "$BUILT_KIT" thread --json --units english --form Metric 10 1.5
+
+echo "== The example mould project: its assembly tree and the top part's attributes"
+run --kit "$BUILT_KIT" part tree projects/P100/P100_top.prt
+run --kit "$BUILT_KIT" part attrs projects/P100/P100_top.prt

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake pkg-config git
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   unixodbc unixodbc-dev odbcinst
-  libfreexl-dev libsqlite3-dev valgrind
+  libfreexl-dev libsqlite3-dev valgrind nlohmann-json3-dev
   python3 python3-xlrd python3-xlwt python3-pyodbc python3-pandas gnumeric
   locales
   clang libclang-rt-14-dev clang-format

@@ -5,12 +5,14 @@
 #ifndef CVSTVSHARE_H
 #define CVSTVSHARE_H
 
+#include "assembly.h"
 #include "cvstvshare_export.h"
 #include "application.h"
 #include "customer_defaults.h"
 #include "project_lookups.h"
 #include "dialog_items.h"
 #include "selection.h"
+#include "part_attributes.h"
 #include "sheet.h"
 #include "sheet_gxdb.h"
 #include "sheet_loading.h"

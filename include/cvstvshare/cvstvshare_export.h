@@ -28,6 +28,14 @@
 #define CVSTV_NOEXCEPT
 #endif
 
+/* Exported functions never let an exception escape; C++ callers see that
+ * in their declarations. */
+#ifdef __cplusplus
+#define CVSTV_NOEXCEPT noexcept
+#else
+#define CVSTV_NOEXCEPT
+#endif
+
 /* A host object identifier; 0 is the null tag. */
 typedef unsigned int tag_t;
 

@@ -60,7 +60,21 @@ enum {
     HX_ERR_TOO_LONG = 1107,     /* a result does not fit the caller's buffer */
     HX_ERR_INTERNAL = 1108,     /* the host failed inside a call */
     HX_ERR_BAD_FORMAT = 1109,   /* a file is not in the form the host reads */
-    HX_ERR_WRONG_TYPE = 1110    /* a value is held with a type that cannot answer the request */
+    HX_ERR_WRONG_TYPE = 1110    /* a value or object is not of the type or kind the request needs */
+};
+
+/* Host status codes of the part model. */
+enum {
+    HX_ERR_PART_FILE = 1201,        /* a file is not a readable part file */
+    HX_ERR_PART_VERSION = 1202,     /* a part file of a format version the host does not read */
+    HX_ERR_CYCLE = 1203,            /* a part would contain itself, or expressions refer in a circle */
+    HX_ERR_EXPRESSION = 1204,       /* an expression is malformed or names what does not exist */
+    HX_ERR_UPDATE = 1205,           /* a feature failed to update */
+    HX_ERR_NOT_IN_WORK_PART = 1206, /* the object must belong to the work part */
+    HX_ERR_EXISTS = 1207,           /* an object of that name exists already */
+    HX_ERR_NOT_FULLY_LOADED = 1208, /* the part is loaded partially */
+    HX_ERR_LINK_BROKEN = 1210,      /* a linked feature's source object is gone */
+    HX_ERR_PDM = 1211               /* the PDM manager refused the request */
 };
 
 #endif

@@ -44,6 +44,8 @@ enum { HX_CFI_ENTRY = 0, HX_CFI_END = 2 };
 
 /* Longest full file name of the HX_CFI_ services, without terminator. */
 #define HX_CFI_NAME_SIZE 256
+/* File-type codes of HX_file_split_spec and HX_file_remove_type. */
+enum { HX_FILE_CODE_PART = 2 /* part files: ".prt" */ };
 
 /* Longest name HX_unique_file_name writes, without terminator. */
 #define HX_UNIQUE_NAME_SIZE 32
@@ -80,6 +82,12 @@ HX_API int HX_CFI_end_dir_listing(tag_t listing);
 /* The local file-system path of a host path, into result (capacity bytes).
  * HX_ERR_TOO_LONG when it does not fit; result is then empty. */
 HX_API int HX_local_path(const char *host_path, char *result, size_t capacity);
+/* Split a file specification at its last separator into directory and
+ * name (each at most 256 characters; directory empty when there is none). */
+HX_API int HX_file_split_spec(const char *spec, char directory[257], char name[257]);
+/* A file name without its type: without ".prt" for HX_FILE_CODE_PART (the
+ * name itself when it has another type or none); at most 256 characters. */
+HX_API int HX_file_remove_type(const char *name, int file_code, char result[257]);
 
 HX_END_DECLS
 

@@ -1,23 +1,12 @@
 /*
  * Host session: the host's release, and the switches of the session that the
  * applications read or change when they are switched on: the PDM manager,
- * the delay of inter-part updates, the modelling preferences and the
- * assembly options record.
+ * the delay of inter-part updates and the modelling preferences.
  */
 #ifndef CVSTV_HOST_HX_SESSION_H
 #define CVSTV_HOST_HX_SESSION_H
 
 #include "hx_common.h"
-
-/* Number of integer members of the assembly options record. */
-#define HX_ASSY_OPTION_COUNT 16
-
-/* The assembly options of the session. Member n (counted from 1, as the
- * applications name them) is value[n - 1]; what each member means is the
- * host's. Member 1 is the load method. */
-typedef struct HX_ASSY_options_s {
-    int value[HX_ASSY_OPTION_COUNT];
-} HX_ASSY_options_s;
 
 HX_BEGIN_DECLS
 
@@ -25,8 +14,9 @@ HX_BEGIN_DECLS
  * the caller frees with HX_free. */
 HX_API int HX_get_release(char **release);
 
-/* *active: non-zero when the PDM manager is active in this session. */
-HX_API int HX_is_krmanager_active(int *active);
+/* The PDM manager's switch (HX_is_krmanager_active) is declared with the
+ * PDM calls (hx_pdm.h), the assembly options record (ASSY_ask_assy_options) with the
+ * assembly calls (hx_assem.h). */
 
 /* The delay of inter-part updates: *delayed non-zero when the session
  * delays them; DUC_undelay_session ends the delay; HX_ZOLT_set_session_delay
@@ -38,10 +28,6 @@ HX_API int HX_ZOLT_set_session_delay(int delay);
 /* Modelling preference: faces made by a boolean inherit the properties of
  * the faces they come from (non-zero) or not (0). */
 HX_API int JA_MODL_PREFS_set_boolean_face_properties(int inherit);
-
-/* The session's assembly options record: read it, or replace it whole. */
-HX_API int ASSY_ask_assy_options(HX_ASSY_options_s *options);
-HX_API int ASSY_set_assy_options(const HX_ASSY_options_s *options);
 
 HX_END_DECLS
 

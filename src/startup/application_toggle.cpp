@@ -11,8 +11,10 @@
 #include "util/boundary.h"
 #include "util/text_buffer.h"
 
+#include "hx_assem.h"
 #include "hx_files.h"
 #include "hx_messages.h"
+#include "hx_pdm.h"
 #include "hx_session.h"
 #include "hx_ui_shell.h"
 
@@ -129,11 +131,11 @@ void set_strivo_assembly_options()
     bool &done = strivo_assembly_options_set();
     if (done)
         return;
-    HX_ASSY_options_s options{};
+    ASSY_assy_options_t options{};
     if (ASSY_ask_assy_options(&options) != 0)
         return;
     for (int member : strivo_assembly_members)
-        options.value[member - 1] = 1;
+        options.option[member - 1] = 1;
     if (ASSY_set_assy_options(&options) == 0)
         done = true;
 }

@@ -12,6 +12,7 @@
 #include "ui/styler.h"
 #include "util/boundary.h"
 
+#include "hx_assem.h"
 #include "hx_features.h"
 #include "hx_memory.h"
 #include "hx_messages.h"

@@ -84,12 +84,12 @@ int pick_point(const char *prompt, bool confirm, tag_t *point, double coordinate
     while (confirm) {
         Pick again = construct(confirm_prompt);
         if (again.status != 0 || again.response == HX_UI_POINT_CANCEL) {
-            HX_OBJ_delete_object(kept.point);
+            HX_OBJ_delete(kept.point);
             return again.status != 0 ? again.status : 1;
         }
         if (again.response != HX_UI_POINT_PICKED)
             continue;
-        HX_OBJ_delete_object(kept.point);
+        HX_OBJ_delete(kept.point);
         bool agree = squared_distance(again.position, kept.position) <= same_position;
         kept = again;
         if (agree)

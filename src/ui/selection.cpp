@@ -6,6 +6,7 @@
 #include "ui/styler.h"
 #include "util/boundary.h"
 
+#include "hx_assem.h"
 #include "hx_dialogs.h"
 #include "hx_memory.h"
 #include "hx_objects.h"

@@ -6,10 +6,12 @@
 
 #include "vexahost/text_files.h"
 
+#include "hx_assem.h"
 #include "hx_files.h"
 #include "hx_memory.h"
 #include "hx_prefs.h"
 #include "hx_messages.h"
+#include "hx_pdm.h"
 #include "hx_session.h"
 #include "hx_ui_shell.h"
 
@@ -416,8 +418,8 @@ TEST_F(HostShell, ToolingLogAndSessionSwitches)
     EXPECT_EQ(HX_get_release(&release), 0);
     EXPECT_STREQ(release, "V7.5.2");
     HX_free(release);
-    HX_ASSY_options_s options{};
-    options.value[0] = 4;
+    ASSY_assy_options_t options{};
+    options.option[0] = 4;
     EXPECT_EQ(ASSY_set_assy_options(&options), 0);
     EXPECT_EQ(vexa::sim::assembly_options()[0], 4);
     EXPECT_EQ(ASSY_ask_assy_options(nullptr), HX_ERR_BAD_ARGUMENT);

@@ -149,8 +149,8 @@ TEST_F(CustomerDefaults, FailingPreferenceReadIsReportedWithItsStatus)
     EXPECT_EQ(ask_int(1, "CV_PartingProdLayer"), -99);
     EXPECT_EQ(status, HX_ERR_INTERNAL);
     EXPECT_THAT(syslog(),
-                ElementsAre("cvstvshare_kt_share: customer default CV_PartingRegionType: Value is of "
-                            "another type (status 1110)",
+                ElementsAre("cvstvshare_kt_share: customer default CV_PartingRegionType: Value or "
+                            "object is not of the type needed (status 1110)",
                             "cvstvshare_kt_share: customer default CV_PartingProdLayer: Internal error of "
                             "the host (status 1108)"));
 }

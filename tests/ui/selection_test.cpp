@@ -140,7 +140,7 @@ TEST_F(Selection, APointIsPickedAndTheConstructionMethodRemembered)
     ASSERT_TRUE(vexa::sim::object_info(point, info));
     EXPECT_EQ(info.type, HX_TYPE_POINT);
     EXPECT_EQ(info.part, part);
-    EXPECT_EQ(info.position, (std::array<double, 3>{10, 20, 30.5}));
+    EXPECT_EQ(info.geometry, (std::vector<double>{10, 20, 30.5}));
     EXPECT_EQ((std::vector<double>{xyz[0], xyz[1], xyz[2]}), (std::vector<double>{10, 20, 30.5}));
     EXPECT_EQ(last(Entry::point).text, "Locate the origin");
     EXPECT_EQ(last(Entry::point).answer, "10 20 30.5");

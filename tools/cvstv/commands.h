@@ -20,6 +20,7 @@ struct Command {
 
 extern const Command fspec_command;
 extern const Command lookup_command;
+extern const Command part_command;
 extern const Command search_command;
 extern const Command sheets_command;
 extern const Command app_command;

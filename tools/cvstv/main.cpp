@@ -41,6 +41,7 @@ namespace {
 const Command *const commands[] = {
     &fspec_command, &search_command,  &lookup_command,   &sheets_command,
     &app_command,   &default_command, &material_command, &thread_command,
+    &part_command,
 };
 
 void print_usage(std::FILE *out)

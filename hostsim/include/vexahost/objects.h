@@ -25,6 +25,10 @@ enum class ObjectKind {
     layer_category,   // a named layer category
     dialog,           // an open dialog; its tag is its dialog id
     selection,        // the selection of a dialog
+    instance,         // a component of a part: a child part placed in it
+    occurrence,       // a part or object seen through an assembly
+    xform,            // a transformation between two occurrences' contexts
+    clearance_set,    // a clearance analysis dataset of a part
 };
 
 // Number of live objects in the table.

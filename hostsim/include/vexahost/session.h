@@ -7,6 +7,7 @@
 #ifndef VEXAHOST_SESSION_H
 #define VEXAHOST_SESSION_H
 
+#include "vexahost/assemblies.h"
 #include "vexahost/common.h"
 #include "vexahost/dialogs.h"
 #include "vexahost/environment.h"

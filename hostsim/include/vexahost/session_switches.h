@@ -14,14 +14,12 @@
 namespace vexa::sim {
 
 VEXAHOST_API void set_release(const std::string &release);
-VEXAHOST_API void set_pdm_active(bool active);
 VEXAHOST_API void set_session_delayed(bool delayed);
 VEXAHOST_API bool session_delayed();
 // The modelling preference "faces made by a boolean inherit properties".
 VEXAHOST_API bool boolean_face_properties();
-// The assembly options record, member 1 first.
-VEXAHOST_API std::vector<int> assembly_options();
-VEXAHOST_API void set_assembly_options(const std::vector<int> &options);
+// The PDM manager's switch: set_pdm_active (vexahost/assemblies.h); the
+// assembly options record: assembly_options (vexahost/assemblies.h).
 
 } // namespace vexa::sim
 
