@@ -29,12 +29,9 @@ workbook::Cell value(int r, int c)
 {
     using workbook::Cell;
     switch (c % 3) {
-    case 0:
-        return Cell::make_text("part-" + std::to_string(r) + "-" + std::to_string(c));
-    case 1:
-        return Cell::make_integer(r * 10 + c);
-    default:
-        return Cell::make_real(r + c / 8.0);
+    case 0: return Cell::make_text("part-" + std::to_string(r) + "-" + std::to_string(c));
+    case 1: return Cell::make_integer(r * 10 + c);
+    default: return Cell::make_real(r + c / 8.0);
     }
 }
 
@@ -158,8 +155,7 @@ void BM_write_final_workbook(benchmark::State &state)
 BENCHMARK(BM_executemany_one_commit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_write_final_workbook)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter
-{
+class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run> &runs) override
     {

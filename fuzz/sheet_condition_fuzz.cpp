@@ -33,7 +33,8 @@ std::vector<std::string_view> split_at(std::string_view text, char delimiter)
     std::size_t start = 0;
     for (;;) {
         std::size_t at = text.find(delimiter, start);
-        parts.push_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+        parts.push_back(
+            text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
         if (at == std::string_view::npos)
             return parts;
         start = at + 1;

@@ -29,19 +29,21 @@ xlsodbc::Database &database(bool catalogue)
         using workbook::Cell;
         const std::string &path = workbook_path();
         workbook::Workbook book;
-        book.sheets.push_back({"Parts",
-                               {{Cell::make_text("NAME"), Cell::make_text("QTY"), Cell{}, Cell::make_text("DIA")},
-                                {Cell::make_text("bolt"), Cell::make_integer(3), Cell{}, Cell::make_real(2.5)},
-                                {},
-                                {Cell::make_text("12"), Cell::make_real(12), Cell::make_text("x")}}});
-        book.sheets.push_back({"Kit",
-                               {{Cell::make_text("COMMENT"), Cell::make_text("a catalogue")},
-                                {Cell::make_text("PARAMETERS")},
-                                {Cell::make_text("D"), Cell::make_text("L"), Cell::make_text("PART")},
-                                {Cell::make_integer(8), Cell::make_integer(10), Cell::make_text("M8x10## note")},
-                                {Cell{}, Cell::make_integer(20), Cell::make_text("M8x20")},
-                                {Cell::make_text("// a comment row")},
-                                {Cell::make_text("END")}}});
+        book.sheets.push_back(
+            {"Parts",
+             {{Cell::make_text("NAME"), Cell::make_text("QTY"), Cell{}, Cell::make_text("DIA")},
+              {Cell::make_text("bolt"), Cell::make_integer(3), Cell{}, Cell::make_real(2.5)},
+              {},
+              {Cell::make_text("12"), Cell::make_real(12), Cell::make_text("x")}}});
+        book.sheets.push_back(
+            {"Kit",
+             {{Cell::make_text("COMMENT"), Cell::make_text("a catalogue")},
+              {Cell::make_text("PARAMETERS")},
+              {Cell::make_text("D"), Cell::make_text("L"), Cell::make_text("PART")},
+              {Cell::make_integer(8), Cell::make_integer(10), Cell::make_text("M8x10## note")},
+              {Cell{}, Cell::make_integer(20), Cell::make_text("M8x20")},
+              {Cell::make_text("// a comment row")},
+              {Cell::make_text("END")}}});
         book.sheets.push_back({"Empty", {}});
         if (!workbook::write_workbook(path, book))
             __builtin_trap();

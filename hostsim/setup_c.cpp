@@ -138,7 +138,8 @@ HX_API int vexahost_journal_count(void)
 HX_API int vexahost_journal_entry_at(int index, vexahost_journal_entry *entry)
 {
     return guarded_call("vexahost_journal_entry_at", [&]() -> int {
-        const JournalEntry *e = index >= 0 ? vexa::sim::stable_journal_entry(static_cast<std::size_t>(index)) : nullptr;
+        const JournalEntry *e =
+            index >= 0 ? vexa::sim::stable_journal_entry(static_cast<std::size_t>(index)) : nullptr;
         if (!entry || !e)
             return HX_ERR_BAD_ARGUMENT;
         *entry = c_entry(*e);

@@ -193,8 +193,8 @@ int build_grid(const workbook::Sheet &sheet, char ****out, int *row_count, int *
         char ***grid;
         int rows, columns;
         ~GridOwner() { free_grid(grid, rows, columns); }
-    } owner{static_cast<char ***>(HX_zero_allocate_memory(rows * sizeof(char **), nullptr)), static_cast<int>(rows),
-            static_cast<int>(columns)};
+    } owner{static_cast<char ***>(HX_zero_allocate_memory(rows * sizeof(char **), nullptr)),
+            static_cast<int>(rows), static_cast<int>(columns)};
     char ***grid = owner.grid;
     if (!grid)
         return HX_ERR_NO_MEMORY;

@@ -8,10 +8,9 @@
 //   text cell   "Tl@<ref>:\"L\"<text>\""
 // and refused when none does. The sheet-name lines of all sheets come first;
 // then each sheet has its extent line (its own used range), its sheet-data
-// line and its cell lines, so a sheet reads back with its own size. The reader takes a value cell's text as the
-// second '='-separated piece and a text cell's as the second '"'-separated
-// piece, strips leading blanks from both, and keeps 249 characters of a line;
-// the checks below follow exactly those rules.
+// line and its cell lines, so a sheet reads back with its own size. The reader takes a value cell's text as
+// the second '='-separated piece and a text cell's as the second '"'-separated piece, strips leading blanks
+// from both, and keeps 249 characters of a line; the checks below follow exactly those rules.
 #include "vexahost/xess_export.h"
 
 #include <fcntl.h>
@@ -87,7 +86,7 @@ const char *unwritable(const std::string &text)
 }
 
 class Writer {
-public:
+  public:
     explicit Writer(std::string &out) : out_(out) {}
 
     XessStatus sheets(const std::vector<XessSheet> &sheets)
@@ -128,7 +127,7 @@ public:
         return {};
     }
 
-private:
+  private:
     XessStatus fail(const XessSheet &s, const std::string &why)
     {
         return {false, "sheet '" + s.name + "': " + why};
@@ -169,7 +168,8 @@ private:
         if (const char *why = unwritable(text))
             return fail_cell(s, r, c, why);
         if (text.front() == ' ')
-            return fail_cell(s, r, c, "a text beginning with a blank cannot be written (the reader drops leading blanks)");
+            return fail_cell(
+                s, r, c, "a text beginning with a blank cannot be written (the reader drops leading blanks)");
         bool has_quote = text.find('"') != std::string::npos;
         bool has_equals = text.find('=') != std::string::npos;
         bool text_form = !has_quote && text.find(":=") == std::string::npos && !reads_as_picture(text, c) &&
@@ -188,7 +188,8 @@ private:
         }
         if (line.size() > line_length)
             return fail_cell(s, r, c,
-                             "text of " + std::to_string(text.size()) + " characters is too long for a line of 249 characters");
+                             "text of " + std::to_string(text.size()) +
+                                 " characters is too long for a line of 249 characters");
         out_ += line;
         out_ += '\n';
         return {};

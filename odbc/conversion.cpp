@@ -171,22 +171,14 @@ Conversion convert_datetime(Handle &h, const Cell &cell, SQLSMALLINT c_type, SQL
 SQLSMALLINT default_c_type(SQLSMALLINT sql_type)
 {
     switch (sql_type) {
-    case SQL_DOUBLE:
-        return SQL_C_DOUBLE;
-    case SQL_SMALLINT:
-        return SQL_C_SSHORT;
-    case SQL_INTEGER:
-        return SQL_C_SLONG;
-    case SQL_BIT:
-        return SQL_C_BIT;
-    case SQL_TYPE_DATE:
-        return SQL_C_TYPE_DATE;
-    case SQL_TYPE_TIME:
-        return SQL_C_TYPE_TIME;
-    case SQL_TYPE_TIMESTAMP:
-        return SQL_C_TYPE_TIMESTAMP;
-    default:
-        return SQL_C_CHAR;
+    case SQL_DOUBLE: return SQL_C_DOUBLE;
+    case SQL_SMALLINT: return SQL_C_SSHORT;
+    case SQL_INTEGER: return SQL_C_SLONG;
+    case SQL_BIT: return SQL_C_BIT;
+    case SQL_TYPE_DATE: return SQL_C_TYPE_DATE;
+    case SQL_TYPE_TIME: return SQL_C_TYPE_TIME;
+    case SQL_TYPE_TIMESTAMP: return SQL_C_TYPE_TIMESTAMP;
+    default: return SQL_C_CHAR;
     }
 }
 
@@ -258,26 +250,17 @@ Conversion convert_cell(Handle &h, const Cell &cell, SQLSMALLINT c_type, SQLPOIN
             return failed(h, "22003", "Numeric value out of range: " + cell.as_text() + " is no bit");
         return integral(SQLCHAR{}, sizeof(SQLCHAR));
     case SQL_C_LONG:
-    case SQL_C_SLONG:
-        return integral(SQLINTEGER{}, sizeof(SQLINTEGER));
-    case SQL_C_ULONG:
-        return integral(SQLUINTEGER{}, sizeof(SQLUINTEGER));
+    case SQL_C_SLONG: return integral(SQLINTEGER{}, sizeof(SQLINTEGER));
+    case SQL_C_ULONG: return integral(SQLUINTEGER{}, sizeof(SQLUINTEGER));
     case SQL_C_SHORT:
-    case SQL_C_SSHORT:
-        return integral(SQLSMALLINT{}, sizeof(SQLSMALLINT));
-    case SQL_C_USHORT:
-        return integral(SQLUSMALLINT{}, sizeof(SQLUSMALLINT));
+    case SQL_C_SSHORT: return integral(SQLSMALLINT{}, sizeof(SQLSMALLINT));
+    case SQL_C_USHORT: return integral(SQLUSMALLINT{}, sizeof(SQLUSMALLINT));
     case SQL_C_TINYINT:
-    case SQL_C_STINYINT:
-        return integral(SQLSCHAR{}, sizeof(SQLSCHAR));
-    case SQL_C_UTINYINT:
-        return integral(SQLCHAR{}, sizeof(SQLCHAR));
-    case SQL_C_SBIGINT:
-        return integral(SQLBIGINT{}, sizeof(SQLBIGINT));
-    case SQL_C_UBIGINT:
-        return integral(SQLUBIGINT{}, sizeof(SQLUBIGINT));
-    default:
-        return failed(h, "HY003", "Program type out of range: " + std::to_string(c_type));
+    case SQL_C_STINYINT: return integral(SQLSCHAR{}, sizeof(SQLSCHAR));
+    case SQL_C_UTINYINT: return integral(SQLCHAR{}, sizeof(SQLCHAR));
+    case SQL_C_SBIGINT: return integral(SQLBIGINT{}, sizeof(SQLBIGINT));
+    case SQL_C_UBIGINT: return integral(SQLUBIGINT{}, sizeof(SQLUBIGINT));
+    default: return failed(h, "HY003", "Program type out of range: " + std::to_string(c_type));
     }
 }
 
@@ -288,39 +271,28 @@ namespace {
 std::size_t c_type_size(SQLSMALLINT c_type)
 {
     switch (c_type) {
-    case SQL_C_DOUBLE:
-        return sizeof(SQLDOUBLE);
-    case SQL_C_FLOAT:
-        return sizeof(SQLREAL);
+    case SQL_C_DOUBLE: return sizeof(SQLDOUBLE);
+    case SQL_C_FLOAT: return sizeof(SQLREAL);
     case SQL_C_LONG:
     case SQL_C_SLONG:
-    case SQL_C_ULONG:
-        return sizeof(SQLINTEGER);
+    case SQL_C_ULONG: return sizeof(SQLINTEGER);
     case SQL_C_SHORT:
     case SQL_C_SSHORT:
-    case SQL_C_USHORT:
-        return sizeof(SQLSMALLINT);
+    case SQL_C_USHORT: return sizeof(SQLSMALLINT);
     case SQL_C_TINYINT:
     case SQL_C_STINYINT:
     case SQL_C_UTINYINT:
-    case SQL_C_BIT:
-        return 1;
+    case SQL_C_BIT: return 1;
     case SQL_C_SBIGINT:
-    case SQL_C_UBIGINT:
-        return sizeof(SQLBIGINT);
+    case SQL_C_UBIGINT: return sizeof(SQLBIGINT);
     case SQL_C_TYPE_DATE:
-    case SQL_C_DATE:
-        return sizeof(DATE_STRUCT);
+    case SQL_C_DATE: return sizeof(DATE_STRUCT);
     case SQL_C_TYPE_TIME:
-    case SQL_C_TIME:
-        return sizeof(TIME_STRUCT);
+    case SQL_C_TIME: return sizeof(TIME_STRUCT);
     case SQL_C_TYPE_TIMESTAMP:
-    case SQL_C_TIMESTAMP:
-        return sizeof(TIMESTAMP_STRUCT);
-    case SQL_C_NUMERIC:
-        return sizeof(SQL_NUMERIC_STRUCT);
-    default:
-        return 0;
+    case SQL_C_TIMESTAMP: return sizeof(TIMESTAMP_STRUCT);
+    case SQL_C_NUMERIC: return sizeof(SQL_NUMERIC_STRUCT);
+    default: return 0;
     }
 }
 
@@ -329,34 +301,22 @@ SQLSMALLINT c_type_for_sql(SQLSMALLINT sql_type)
     switch (sql_type) {
     case SQL_WCHAR:
     case SQL_WVARCHAR:
-    case SQL_WLONGVARCHAR:
-        return SQL_C_WCHAR;
-    case SQL_BIT:
-        return SQL_C_BIT;
-    case SQL_TINYINT:
-        return SQL_C_STINYINT;
-    case SQL_SMALLINT:
-        return SQL_C_SSHORT;
-    case SQL_INTEGER:
-        return SQL_C_SLONG;
-    case SQL_BIGINT:
-        return SQL_C_SBIGINT;
-    case SQL_REAL:
-        return SQL_C_FLOAT;
+    case SQL_WLONGVARCHAR: return SQL_C_WCHAR;
+    case SQL_BIT: return SQL_C_BIT;
+    case SQL_TINYINT: return SQL_C_STINYINT;
+    case SQL_SMALLINT: return SQL_C_SSHORT;
+    case SQL_INTEGER: return SQL_C_SLONG;
+    case SQL_BIGINT: return SQL_C_SBIGINT;
+    case SQL_REAL: return SQL_C_FLOAT;
     case SQL_FLOAT:
-    case SQL_DOUBLE:
-        return SQL_C_DOUBLE;
+    case SQL_DOUBLE: return SQL_C_DOUBLE;
     case SQL_TYPE_DATE:
-    case SQL_DATE:
-        return SQL_C_TYPE_DATE;
+    case SQL_DATE: return SQL_C_TYPE_DATE;
     case SQL_TYPE_TIME:
-    case SQL_TIME:
-        return SQL_C_TYPE_TIME;
+    case SQL_TIME: return SQL_C_TYPE_TIME;
     case SQL_TYPE_TIMESTAMP:
-    case SQL_TIMESTAMP:
-        return SQL_C_TYPE_TIMESTAMP;
-    default:
-        return SQL_C_CHAR;
+    case SQL_TIMESTAMP: return SQL_C_TYPE_TIMESTAMP;
+    default: return SQL_C_CHAR;
     }
 }
 
@@ -371,10 +331,8 @@ bool numeric_sql_type(SQLSMALLINT t)
     case SQL_BIGINT:
     case SQL_FLOAT:
     case SQL_REAL:
-    case SQL_DOUBLE:
-        return true;
-    default:
-        return false;
+    case SQL_DOUBLE: return true;
+    default: return false;
     }
 }
 
@@ -458,36 +416,18 @@ Value parameter_value(const Statement &s, const BoundParameter &p, std::size_t r
         v = Value::make_text(from_wide(reinterpret_cast<const SQLWCHAR *>(value), chars));
         break;
     }
-    case SQL_C_DOUBLE:
-        v = Value::make_real(load<SQLDOUBLE>(value));
-        break;
-    case SQL_C_FLOAT:
-        v = Value::make_real(load<SQLREAL>(value));
-        break;
+    case SQL_C_DOUBLE: v = Value::make_real(load<SQLDOUBLE>(value)); break;
+    case SQL_C_FLOAT: v = Value::make_real(load<SQLREAL>(value)); break;
     case SQL_C_LONG:
-    case SQL_C_SLONG:
-        v = Value::make_integer(load<SQLINTEGER>(value));
-        break;
-    case SQL_C_ULONG:
-        v = Value::make_integer(load<SQLUINTEGER>(value));
-        break;
+    case SQL_C_SLONG: v = Value::make_integer(load<SQLINTEGER>(value)); break;
+    case SQL_C_ULONG: v = Value::make_integer(load<SQLUINTEGER>(value)); break;
     case SQL_C_SHORT:
-    case SQL_C_SSHORT:
-        v = Value::make_integer(load<SQLSMALLINT>(value));
-        break;
-    case SQL_C_USHORT:
-        v = Value::make_integer(load<SQLUSMALLINT>(value));
-        break;
+    case SQL_C_SSHORT: v = Value::make_integer(load<SQLSMALLINT>(value)); break;
+    case SQL_C_USHORT: v = Value::make_integer(load<SQLUSMALLINT>(value)); break;
     case SQL_C_TINYINT:
-    case SQL_C_STINYINT:
-        v = Value::make_integer(load<SQLSCHAR>(value));
-        break;
-    case SQL_C_UTINYINT:
-        v = Value::make_integer(load<SQLCHAR>(value));
-        break;
-    case SQL_C_SBIGINT:
-        v = Value::make_integer(load<SQLBIGINT>(value));
-        break;
+    case SQL_C_STINYINT: v = Value::make_integer(load<SQLSCHAR>(value)); break;
+    case SQL_C_UTINYINT: v = Value::make_integer(load<SQLCHAR>(value)); break;
+    case SQL_C_SBIGINT: v = Value::make_integer(load<SQLBIGINT>(value)); break;
     case SQL_C_UBIGINT: {
         const SQLUBIGINT u = load<SQLUBIGINT>(value);
         v = u > static_cast<SQLUBIGINT>(std::numeric_limits<std::int64_t>::max())
@@ -495,12 +435,8 @@ Value parameter_value(const Statement &s, const BoundParameter &p, std::size_t r
                 : Value::make_integer(static_cast<std::int64_t>(u));
         break;
     }
-    case SQL_C_BIT:
-        v = Value::make_boolean(load<SQLCHAR>(value) != 0);
-        break;
-    case SQL_C_NUMERIC:
-        v = Value::make_real(numeric_value(load<SQL_NUMERIC_STRUCT>(value)));
-        break;
+    case SQL_C_BIT: v = Value::make_boolean(load<SQLCHAR>(value) != 0); break;
+    case SQL_C_NUMERIC: v = Value::make_real(numeric_value(load<SQL_NUMERIC_STRUCT>(value))); break;
     case SQL_C_TYPE_DATE:
     case SQL_C_DATE: {
         const auto d = load<DATE_STRUCT>(value);
@@ -520,8 +456,7 @@ Value parameter_value(const Statement &s, const BoundParameter &p, std::size_t r
         v = date_value(CellType::datetime, {t.year, t.month, t.day, t.hour, t.minute, t.second});
         break;
     }
-    default:
-        throw SqlError("HY003", "Program type out of range: " + std::to_string(c_type));
+    default: throw SqlError("HY003", "Program type out of range: " + std::to_string(c_type));
     }
 
     // A text sent for a number, a bit or a date becomes one.

@@ -115,17 +115,13 @@ Cell aggregate(const SelectItem &item, const std::vector<const Cell *> &values, 
             sum += *v;
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
     switch (item.kind) {
-    case SelectItem::Kind::count:
-        return Cell::make_integer(static_cast<std::int64_t>(count));
-    case SelectItem::Kind::sum:
-        return count ? Cell::make_real(sum) : Cell{};
-    case SelectItem::Kind::avg:
-        return count ? Cell::make_real(sum / static_cast<double>(count)) : Cell{};
+    case SelectItem::Kind::count: return Cell::make_integer(static_cast<std::int64_t>(count));
+    case SelectItem::Kind::sum: return count ? Cell::make_real(sum) : Cell{};
+    case SelectItem::Kind::avg: return count ? Cell::make_real(sum / static_cast<double>(count)) : Cell{};
     default: {
         if (!best)
             return {};
@@ -349,11 +345,8 @@ Outcome Database::run(const CreateTable &s, const std::vector<Value> &)
     book.sheets.push_back(Sheet{s.table, {}});
     auto &rows = book.sheets.back().rows;
     switch (options_.header.mode) {
-    case HeaderOptions::Mode::none:
-        break;
-    case HeaderOptions::Mode::first_row:
-        rows.push_back(std::move(header));
-        break;
+    case HeaderOptions::Mode::none: break;
+    case HeaderOptions::Mode::first_row: rows.push_back(std::move(header)); break;
     case HeaderOptions::Mode::row:
         rows.resize(options_.header.row);
         rows.push_back(std::move(header));

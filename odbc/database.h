@@ -58,8 +58,7 @@ struct ParameterInfo {
     SQLSMALLINT decimal_digits = 0;
 };
 
-class Database
-{
+class Database {
   public:
     // Opens (and with `create` first creates, if missing) the workbook.
     // Throws SqlError: 08001 when it cannot be read.
@@ -120,8 +119,8 @@ class Database
     DatabaseOptions options_;
     std::shared_ptr<workbook::Workbook> book_;
     workbook::PinnedFile file_; // the file book_ was read from or written to
-    bool stale_ = false;   // memory is not the file: re-read before the next use
-    bool pending_ = false; // changes not yet written; the lock is held
+    bool stale_ = false;        // memory is not the file: re-read before the next use
+    bool pending_ = false;      // changes not yet written; the lock is held
     bool autocommit_ = true;
     workbook::WorkbookLock lock_;
     mutable std::unordered_map<std::string, std::size_t> widths_;

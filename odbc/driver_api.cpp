@@ -105,14 +105,10 @@ std::string strip_single_quotes(std::string v)
 Handle *diag_handle(SQLSMALLINT type, SQLHANDLE handle)
 {
     switch (type) {
-    case SQL_HANDLE_ENV:
-        return as<Environment>(handle, HandleTag::env);
-    case SQL_HANDLE_DBC:
-        return as<Connection>(handle, HandleTag::dbc);
-    case SQL_HANDLE_STMT:
-        return as<Statement>(handle, HandleTag::stmt);
-    default:
-        return nullptr;
+    case SQL_HANDLE_ENV: return as<Environment>(handle, HandleTag::env);
+    case SQL_HANDLE_DBC: return as<Connection>(handle, HandleTag::dbc);
+    case SQL_HANDLE_STMT: return as<Statement>(handle, HandleTag::stmt);
+    default: return nullptr;
     }
 }
 
@@ -179,9 +175,7 @@ SQLRETURN set_connect_attr(Connection &dbc, SQLINTEGER attribute, SQLPOINTER val
                 dbc.db->set_read_only();
         }
         return SQL_SUCCESS;
-    case SQL_ATTR_LOGIN_TIMEOUT:
-        dbc.login_timeout = v;
-        return SQL_SUCCESS;
+    case SQL_ATTR_LOGIN_TIMEOUT: dbc.login_timeout = v; return SQL_SUCCESS;
     case SQL_ATTR_TXN_ISOLATION:
         if (v != SQL_TXN_READ_COMMITTED && v != 0) {
             dbc.diag.add("01S02", "Option value changed: transactions are read committed");
@@ -196,15 +190,13 @@ SQLRETURN set_connect_attr(Connection &dbc, SQLINTEGER attribute, SQLPOINTER val
     case SQL_ATTR_TRANSLATE_LIB:
     case SQL_ATTR_ODBC_CURSORS:
     case SQL_ATTR_ASYNC_ENABLE:
-    case SQL_ATTR_METADATA_ID:
-        return SQL_SUCCESS;
+    case SQL_ATTR_METADATA_ID: return SQL_SUCCESS;
     case SQL_ATTR_ANSI_APP:
         // The driver behaves the same for ANSI and Unicode applications.
         throw SqlError("HYC00", "Optional feature not implemented: no ANSI-specific behaviour");
     case SQL_ATTR_CURRENT_CATALOG:
         throw SqlError("HYC00", "Optional feature not implemented: the catalog is the workbook");
-    default:
-        throw SqlError("HY092", "Invalid attribute/option identifier");
+    default: throw SqlError("HY092", "Invalid attribute/option identifier");
     }
 }
 
@@ -215,36 +207,19 @@ SQLRETURN get_connect_attr(Connection &dbc, SQLINTEGER attribute, SQLPOINTER val
     switch (attribute) {
     case SQL_ATTR_CURRENT_CATALOG:
         return text_attribute(dbc, dbc.db ? dbc.db->options().catalog : std::string(), text, out_length);
-    case SQL_ATTR_AUTOCOMMIT:
-        v = dbc.autocommit;
-        break;
+    case SQL_ATTR_AUTOCOMMIT: v = dbc.autocommit; break;
     case SQL_ATTR_ACCESS_MODE:
         v = (dbc.db && dbc.db->options().read_only) || dbc.read_only_mode ? SQL_MODE_READ_ONLY
                                                                           : SQL_MODE_READ_WRITE;
         break;
-    case SQL_ATTR_LOGIN_TIMEOUT:
-        v = dbc.login_timeout;
-        break;
-    case SQL_ATTR_CONNECTION_TIMEOUT:
-        v = 0;
-        break;
-    case SQL_ATTR_CONNECTION_DEAD:
-        v = dbc.db ? SQL_CD_FALSE : SQL_CD_TRUE;
-        break;
-    case SQL_ATTR_TXN_ISOLATION:
-        v = SQL_TXN_READ_COMMITTED;
-        break;
-    case SQL_ATTR_PACKET_SIZE:
-        v = 0;
-        break;
-    case SQL_ATTR_ASYNC_ENABLE:
-        v = SQL_ASYNC_ENABLE_OFF;
-        break;
-    case SQL_ATTR_METADATA_ID:
-        v = SQL_FALSE;
-        break;
-    default:
-        throw SqlError("HY092", "Invalid attribute/option identifier");
+    case SQL_ATTR_LOGIN_TIMEOUT: v = dbc.login_timeout; break;
+    case SQL_ATTR_CONNECTION_TIMEOUT: v = 0; break;
+    case SQL_ATTR_CONNECTION_DEAD: v = dbc.db ? SQL_CD_FALSE : SQL_CD_TRUE; break;
+    case SQL_ATTR_TXN_ISOLATION: v = SQL_TXN_READ_COMMITTED; break;
+    case SQL_ATTR_PACKET_SIZE: v = 0; break;
+    case SQL_ATTR_ASYNC_ENABLE: v = SQL_ASYNC_ENABLE_OFF; break;
+    case SQL_ATTR_METADATA_ID: v = SQL_FALSE; break;
+    default: throw SqlError("HY092", "Invalid attribute/option identifier");
     }
     if (value)
         store(value, v);
@@ -278,32 +253,20 @@ SQLRETURN set_stmt_attr(Statement &s, SQLINTEGER attribute, SQLPOINTER value)
         return SQL_SUCCESS_WITH_INFO;
     };
     switch (attribute) {
-    case SQL_ATTR_MAX_ROWS:
-        s.max_rows = v;
-        return SQL_SUCCESS;
-    case SQL_ATTR_QUERY_TIMEOUT:
-        s.query_timeout = v;
-        return SQL_SUCCESS;
-    case SQL_ATTR_ROWS_FETCHED_PTR:
-        s.rows_fetched_ptr = static_cast<SQLULEN *>(value);
-        return SQL_SUCCESS;
-    case SQL_ATTR_ROW_STATUS_PTR:
-        s.row_status_ptr = static_cast<SQLUSMALLINT *>(value);
-        return SQL_SUCCESS;
+    case SQL_ATTR_MAX_ROWS: s.max_rows = v; return SQL_SUCCESS;
+    case SQL_ATTR_QUERY_TIMEOUT: s.query_timeout = v; return SQL_SUCCESS;
+    case SQL_ATTR_ROWS_FETCHED_PTR: s.rows_fetched_ptr = static_cast<SQLULEN *>(value); return SQL_SUCCESS;
+    case SQL_ATTR_ROW_STATUS_PTR: s.row_status_ptr = static_cast<SQLUSMALLINT *>(value); return SQL_SUCCESS;
     case SQL_ATTR_PARAMSET_SIZE:
         if (v == 0)
             throw SqlError("HY024", "Invalid attribute value: a parameter set size of 0");
         s.paramset_size = v;
         return SQL_SUCCESS;
-    case SQL_ATTR_PARAM_BIND_TYPE:
-        s.param_bind_type = v;
-        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_BIND_TYPE: s.param_bind_type = v; return SQL_SUCCESS;
     case SQL_ATTR_PARAM_BIND_OFFSET_PTR:
         s.param_bind_offset = static_cast<SQLULEN *>(value);
         return SQL_SUCCESS;
-    case SQL_ATTR_PARAM_STATUS_PTR:
-        s.param_status = static_cast<SQLUSMALLINT *>(value);
-        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_STATUS_PTR: s.param_status = static_cast<SQLUSMALLINT *>(value); return SQL_SUCCESS;
     case SQL_ATTR_PARAMS_PROCESSED_PTR:
         s.params_processed = static_cast<SQLULEN *>(value);
         return SQL_SUCCESS;
@@ -311,18 +274,12 @@ SQLRETURN set_stmt_attr(Statement &s, SQLINTEGER attribute, SQLPOINTER value)
         s.param_operation = static_cast<SQLUSMALLINT *>(value);
         return SQL_SUCCESS;
     case SQL_ATTR_ROW_ARRAY_SIZE:
-    case SQL_ROWSET_SIZE:
-        return only(1);
-    case SQL_ATTR_CURSOR_TYPE:
-        return only(SQL_CURSOR_FORWARD_ONLY);
-    case SQL_ATTR_CONCURRENCY:
-        return only(SQL_CONCUR_READ_ONLY);
-    case SQL_ATTR_CURSOR_SCROLLABLE:
-        return only(SQL_NONSCROLLABLE);
-    case SQL_ATTR_USE_BOOKMARKS:
-        return only(SQL_UB_OFF);
-    case SQL_ATTR_ASYNC_ENABLE:
-        return only(SQL_ASYNC_ENABLE_OFF);
+    case SQL_ROWSET_SIZE: return only(1);
+    case SQL_ATTR_CURSOR_TYPE: return only(SQL_CURSOR_FORWARD_ONLY);
+    case SQL_ATTR_CONCURRENCY: return only(SQL_CONCUR_READ_ONLY);
+    case SQL_ATTR_CURSOR_SCROLLABLE: return only(SQL_NONSCROLLABLE);
+    case SQL_ATTR_USE_BOOKMARKS: return only(SQL_UB_OFF);
+    case SQL_ATTR_ASYNC_ENABLE: return only(SQL_ASYNC_ENABLE_OFF);
     case SQL_ATTR_ROW_BIND_TYPE:
         if (v != SQL_BIND_BY_COLUMN)
             throw SqlError("HYC00", "Optional feature not implemented: row-wise binding");
@@ -334,10 +291,8 @@ SQLRETURN set_stmt_attr(Statement &s, SQLINTEGER attribute, SQLPOINTER value)
     case SQL_ATTR_METADATA_ID:
     case SQL_ATTR_ENABLE_AUTO_IPD:
     case SQL_ATTR_KEYSET_SIZE:
-    case SQL_ATTR_SIMULATE_CURSOR:
-        return SQL_SUCCESS;
-    default:
-        throw SqlError("HY092", "Invalid attribute/option identifier");
+    case SQL_ATTR_SIMULATE_CURSOR: return SQL_SUCCESS;
+    default: throw SqlError("HY092", "Invalid attribute/option identifier");
     }
 }
 
@@ -353,12 +308,8 @@ SQLRETURN get_stmt_attr(Statement &s, SQLINTEGER attribute, SQLPOINTER value, SQ
     case SQL_ATTR_IMP_PARAM_DESC:
         // No descriptor handles: the driver manager then keeps its own.
         throw SqlError("HYC00", "Optional feature not implemented: descriptor handles");
-    case SQL_ATTR_MAX_ROWS:
-        v = s.max_rows;
-        break;
-    case SQL_ATTR_QUERY_TIMEOUT:
-        v = s.query_timeout;
-        break;
+    case SQL_ATTR_MAX_ROWS: v = s.max_rows; break;
+    case SQL_ATTR_QUERY_TIMEOUT: v = s.query_timeout; break;
     case SQL_ATTR_ROWS_FETCHED_PTR:
         p = s.rows_fetched_ptr;
         pointer = true;
@@ -383,60 +334,25 @@ SQLRETURN get_stmt_attr(Statement &s, SQLINTEGER attribute, SQLPOINTER value, SQ
         p = s.param_operation;
         pointer = true;
         break;
-    case SQL_ATTR_PARAMSET_SIZE:
-        v = s.paramset_size;
-        break;
-    case SQL_ATTR_PARAM_BIND_TYPE:
-        v = s.param_bind_type;
-        break;
+    case SQL_ATTR_PARAMSET_SIZE: v = s.paramset_size; break;
+    case SQL_ATTR_PARAM_BIND_TYPE: v = s.param_bind_type; break;
     case SQL_ATTR_ROW_ARRAY_SIZE:
-    case SQL_ROWSET_SIZE:
-        v = 1;
-        break;
-    case SQL_ATTR_CURSOR_TYPE:
-        v = SQL_CURSOR_FORWARD_ONLY;
-        break;
-    case SQL_ATTR_CONCURRENCY:
-        v = SQL_CONCUR_READ_ONLY;
-        break;
-    case SQL_ATTR_CURSOR_SCROLLABLE:
-        v = SQL_NONSCROLLABLE;
-        break;
-    case SQL_ATTR_CURSOR_SENSITIVITY:
-        v = SQL_INSENSITIVE;
-        break;
-    case SQL_ATTR_USE_BOOKMARKS:
-        v = SQL_UB_OFF;
-        break;
-    case SQL_ATTR_ASYNC_ENABLE:
-        v = SQL_ASYNC_ENABLE_OFF;
-        break;
-    case SQL_ATTR_ROW_BIND_TYPE:
-        v = SQL_BIND_BY_COLUMN;
-        break;
-    case SQL_ATTR_NOSCAN:
-        v = SQL_NOSCAN_OFF;
-        break;
-    case SQL_ATTR_MAX_LENGTH:
-        v = 0;
-        break;
-    case SQL_ATTR_RETRIEVE_DATA:
-        v = SQL_RD_ON;
-        break;
-    case SQL_ATTR_METADATA_ID:
-        v = SQL_FALSE;
-        break;
-    case SQL_ATTR_ENABLE_AUTO_IPD:
-        v = SQL_FALSE;
-        break;
-    case SQL_ATTR_KEYSET_SIZE:
-        v = 0;
-        break;
-    case SQL_ATTR_ROW_NUMBER:
-        v = s.current_row ? *s.current_row + 1 : 0;
-        break;
-    default:
-        throw SqlError("HY092", "Invalid attribute/option identifier");
+    case SQL_ROWSET_SIZE: v = 1; break;
+    case SQL_ATTR_CURSOR_TYPE: v = SQL_CURSOR_FORWARD_ONLY; break;
+    case SQL_ATTR_CONCURRENCY: v = SQL_CONCUR_READ_ONLY; break;
+    case SQL_ATTR_CURSOR_SCROLLABLE: v = SQL_NONSCROLLABLE; break;
+    case SQL_ATTR_CURSOR_SENSITIVITY: v = SQL_INSENSITIVE; break;
+    case SQL_ATTR_USE_BOOKMARKS: v = SQL_UB_OFF; break;
+    case SQL_ATTR_ASYNC_ENABLE: v = SQL_ASYNC_ENABLE_OFF; break;
+    case SQL_ATTR_ROW_BIND_TYPE: v = SQL_BIND_BY_COLUMN; break;
+    case SQL_ATTR_NOSCAN: v = SQL_NOSCAN_OFF; break;
+    case SQL_ATTR_MAX_LENGTH: v = 0; break;
+    case SQL_ATTR_RETRIEVE_DATA: v = SQL_RD_ON; break;
+    case SQL_ATTR_METADATA_ID: v = SQL_FALSE; break;
+    case SQL_ATTR_ENABLE_AUTO_IPD: v = SQL_FALSE; break;
+    case SQL_ATTR_KEYSET_SIZE: v = 0; break;
+    case SQL_ATTR_ROW_NUMBER: v = s.current_row ? *s.current_row + 1 : 0; break;
+    default: throw SqlError("HY092", "Invalid attribute/option identifier");
     }
     if (pointer) {
         if (value)
@@ -556,8 +472,7 @@ SQLRETURN diag_field(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, SQL
         if (info)
             store(info, static_cast<SQLINTEGER>(SQL_DIAG_UNKNOWN_STATEMENT));
         return SQL_SUCCESS;
-    default:
-        break;
+    default: break;
     }
     if (record < 1)
         return SQL_ERROR;
@@ -565,21 +480,17 @@ SQLRETURN diag_field(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, SQL
         return SQL_NO_DATA;
     const DiagRecord &r = h->diag.records[record - 1];
     switch (field) {
-    case SQL_DIAG_SQLSTATE:
-        return text(r.state);
-    case SQL_DIAG_MESSAGE_TEXT:
-        return text(r.message);
+    case SQL_DIAG_SQLSTATE: return text(r.state);
+    case SQL_DIAG_MESSAGE_TEXT: return text(r.message);
     case SQL_DIAG_NATIVE:
         if (info)
             store(info, r.native);
         return SQL_SUCCESS;
     case SQL_DIAG_CLASS_ORIGIN:
         return text(r.state.rfind("IM", 0) == 0 || r.state.rfind("HY", 0) == 0 ? "ODBC 3.0" : "ISO 9075");
-    case SQL_DIAG_SUBCLASS_ORIGIN:
-        return text(class_origin(r.state));
+    case SQL_DIAG_SUBCLASS_ORIGIN: return text(class_origin(r.state));
     case SQL_DIAG_CONNECTION_NAME:
-    case SQL_DIAG_SERVER_NAME:
-        return text("");
+    case SQL_DIAG_SERVER_NAME: return text("");
     case SQL_DIAG_COLUMN_NUMBER:
         if (info)
             store(info, static_cast<SQLINTEGER>(SQL_NO_COLUMN_NUMBER));
@@ -588,8 +499,7 @@ SQLRETURN diag_field(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, SQL
         if (info)
             store(info, static_cast<SQLLEN>(SQL_NO_ROW_NUMBER));
         return SQL_SUCCESS;
-    default:
-        return SQL_ERROR;
+    default: return SQL_ERROR;
     }
 }
 
@@ -622,9 +532,7 @@ SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE *o
     *output = SQL_NULL_HANDLE;
     try {
         switch (type) {
-        case SQL_HANDLE_ENV:
-            *output = new Environment;
-            return SQL_SUCCESS;
+        case SQL_HANDLE_ENV: *output = new Environment; return SQL_SUCCESS;
         case SQL_HANDLE_DBC: {
             auto *env = as<Environment>(input, HandleTag::env);
             if (!env)
@@ -692,8 +600,7 @@ SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle)
         delete s;
         return SQL_SUCCESS;
     }
-    default:
-        return SQL_INVALID_HANDLE;
+    default: return SQL_INVALID_HANDLE;
     }
 }
 
@@ -716,10 +623,8 @@ SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle, SQLINTEGER attribute, SQLPOINTER
                                "Optional feature not implemented: strings are always NUL-terminated");
             return SQL_SUCCESS;
         case SQL_ATTR_CONNECTION_POOLING:
-        case SQL_ATTR_CP_MATCH:
-            return SQL_SUCCESS;
-        default:
-            throw SqlError("HY092", "Invalid attribute/option identifier");
+        case SQL_ATTR_CP_MATCH: return SQL_SUCCESS;
+        default: throw SqlError("HY092", "Invalid attribute/option identifier");
         }
     });
 }
@@ -733,20 +638,11 @@ SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV handle, SQLINTEGER attribute, SQLPOINTER
     return guarded(*env, [&]() -> SQLRETURN {
         SQLINTEGER v;
         switch (attribute) {
-        case SQL_ATTR_ODBC_VERSION:
-            v = env->odbc_version;
-            break;
-        case SQL_ATTR_OUTPUT_NTS:
-            v = SQL_TRUE;
-            break;
-        case SQL_ATTR_CONNECTION_POOLING:
-            v = SQL_CP_OFF;
-            break;
-        case SQL_ATTR_CP_MATCH:
-            v = SQL_CP_STRICT_MATCH;
-            break;
-        default:
-            throw SqlError("HY092", "Invalid attribute/option identifier");
+        case SQL_ATTR_ODBC_VERSION: v = env->odbc_version; break;
+        case SQL_ATTR_OUTPUT_NTS: v = SQL_TRUE; break;
+        case SQL_ATTR_CONNECTION_POOLING: v = SQL_CP_OFF; break;
+        case SQL_ATTR_CP_MATCH: v = SQL_CP_STRICT_MATCH; break;
+        default: throw SqlError("HY092", "Invalid attribute/option identifier");
         }
         if (value)
             store(value, v);
@@ -1065,17 +961,10 @@ SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option)
         return SQLFreeHandle(SQL_HANDLE_STMT, handle);
     return guarded(*s, [&]() -> SQLRETURN {
         switch (option) {
-        case SQL_CLOSE:
-            s->close_cursor();
-            return SQL_SUCCESS;
-        case SQL_UNBIND:
-            s->bindings.clear();
-            return SQL_SUCCESS;
-        case SQL_RESET_PARAMS:
-            s->parameters.clear();
-            return SQL_SUCCESS;
-        default:
-            throw SqlError("HY092", "Invalid attribute/option identifier");
+        case SQL_CLOSE: s->close_cursor(); return SQL_SUCCESS;
+        case SQL_UNBIND: s->bindings.clear(); return SQL_SUCCESS;
+        case SQL_RESET_PARAMS: s->parameters.clear(); return SQL_SUCCESS;
+        default: throw SqlError("HY092", "Invalid attribute/option identifier");
         }
     });
 }

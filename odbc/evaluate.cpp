@@ -192,12 +192,9 @@ RowFilter::Truth RowFilter::evaluate(const Condition &c, const std::vector<Cell>
         const Truth b = evaluate(c.parts[1], row);
         return b == Truth::yes ? b : a == Truth::no && b == Truth::no ? Truth::no : Truth::unknown;
     }
-    case Condition::Kind::not_:
-        return negate(evaluate(c.parts[0], row));
-    case Condition::Kind::is_null:
-        return truth(value(c.operands[0], row).empty() != c.negated);
-    default:
-        break;
+    case Condition::Kind::not_: return negate(evaluate(c.parts[0], row));
+    case Condition::Kind::is_null: return truth(value(c.operands[0], row).empty() != c.negated);
+    default: break;
     }
     const Value &a = value(c.operands[0], row);
     if (a.empty())
@@ -210,18 +207,12 @@ RowFilter::Truth RowFilter::evaluate(const Condition &c, const std::vector<Cell>
             return Truth::unknown;
         const int k = compare_values(a, b);
         switch (c.op) {
-        case CompareOp::eq:
-            return truth(k == 0);
-        case CompareOp::ne:
-            return truth(k != 0);
-        case CompareOp::lt:
-            return truth(k < 0);
-        case CompareOp::le:
-            return truth(k <= 0);
-        case CompareOp::gt:
-            return truth(k > 0);
-        case CompareOp::ge:
-            return truth(k >= 0);
+        case CompareOp::eq: return truth(k == 0);
+        case CompareOp::ne: return truth(k != 0);
+        case CompareOp::lt: return truth(k < 0);
+        case CompareOp::le: return truth(k <= 0);
+        case CompareOp::gt: return truth(k > 0);
+        case CompareOp::ge: return truth(k >= 0);
         }
         return Truth::unknown;
     }
@@ -253,8 +244,7 @@ RowFilter::Truth RowFilter::evaluate(const Condition &c, const std::vector<Cell>
         result = truth(compare_values(a, lo) >= 0 && compare_values(a, hi) <= 0);
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return c.negated ? negate(result) : result;
 }

@@ -31,8 +31,7 @@ int order_values(const Value &a, const Value &b);
 bool like(const std::string &text, const std::string &pattern, int escape);
 
 // A WHERE condition bound to a table and a set of parameter values.
-class RowFilter
-{
+class RowFilter {
   public:
     // Resolves the condition's columns (SqlError 42S22 for a missing one).
     RowFilter(const std::optional<Condition> &where, const TableView &table,

@@ -25,107 +25,58 @@ Answer answer(Connection &dbc, SQLUSMALLINT type)
     auto u32 = [](unsigned long v) { return static_cast<SQLUINTEGER>(v); };
     switch (type) {
     // Driver and data source.
-    case SQL_DRIVER_NAME:
-        return std::string("libcvstv_xls_odbc.so");
-    case SQL_DRIVER_VER:
-        return std::string("01.00.0000");
-    case SQL_DRIVER_ODBC_VER:
-        return std::string("03.00");
-    case SQL_ODBC_VER:
-        return std::string("03.00.0000");
-    case SQL_DATA_SOURCE_NAME:
-        return dbc.dsn;
-    case SQL_SERVER_NAME:
-        return std::string("workbook");
-    case SQL_DATABASE_NAME:
-        return db ? db->catalog : std::string();
-    case SQL_DBMS_NAME:
-        return std::string("XLS Workbook");
-    case SQL_DBMS_VER:
-        return std::string("08.00.0000 BIFF8");
-    case SQL_USER_NAME:
-        return std::string();
-    case SQL_DATA_SOURCE_READ_ONLY:
-        return yn(db && db->read_only);
-    case SQL_ACCESSIBLE_TABLES:
-        return yn(true);
-    case SQL_ACCESSIBLE_PROCEDURES:
-        return yn(false);
-    case SQL_PROCEDURES:
-        return yn(false);
-    case SQL_ODBC_SQL_CONFORMANCE:
-        return u16(SQL_OSC_MINIMUM);
-    case SQL_ODBC_API_CONFORMANCE:
-        return u16(SQL_OAC_LEVEL1);
-    case SQL_ODBC_SAG_CLI_CONFORMANCE:
-        return u16(SQL_OSCC_COMPLIANT);
-    case SQL_ODBC_INTERFACE_CONFORMANCE:
-        return u32(SQL_OIC_CORE);
-    case SQL_SQL_CONFORMANCE:
-        return u32(SQL_SC_SQL92_ENTRY);
-    case SQL_STANDARD_CLI_CONFORMANCE:
-        return u32(0);
-    case SQL_FILE_USAGE:
-        return u16(SQL_FILE_CATALOG);
-    case SQL_ACTIVE_ENVIRONMENTS:
-        return u16(0);
-    case SQL_ASYNC_MODE:
-        return u32(SQL_AM_NONE);
-    case SQL_MAX_ASYNC_CONCURRENT_STATEMENTS:
-        return u32(0);
-    case SQL_BATCH_SUPPORT:
-        return u32(0);
-    case SQL_BATCH_ROW_COUNT:
-        return u32(0);
-    case SQL_PARAM_ARRAY_ROW_COUNTS:
-        return u32(SQL_PARC_NO_BATCH);
-    case SQL_PARAM_ARRAY_SELECTS:
-        return u32(SQL_PAS_NO_SELECT);
-    case SQL_DESCRIBE_PARAMETER:
-        return yn(true);
-    case SQL_NEED_LONG_DATA_LEN:
-        return yn(false);
-    case SQL_MULT_RESULT_SETS:
-        return yn(false);
-    case SQL_MULTIPLE_ACTIVE_TXN:
-        return yn(true);
-    case SQL_ROW_UPDATES:
-        return yn(false);
-    case SQL_GETDATA_EXTENSIONS:
-        return u32(SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER | SQL_GD_BOUND);
+    case SQL_DRIVER_NAME: return std::string("libcvstv_xls_odbc.so");
+    case SQL_DRIVER_VER: return std::string("01.00.0000");
+    case SQL_DRIVER_ODBC_VER: return std::string("03.00");
+    case SQL_ODBC_VER: return std::string("03.00.0000");
+    case SQL_DATA_SOURCE_NAME: return dbc.dsn;
+    case SQL_SERVER_NAME: return std::string("workbook");
+    case SQL_DATABASE_NAME: return db ? db->catalog : std::string();
+    case SQL_DBMS_NAME: return std::string("XLS Workbook");
+    case SQL_DBMS_VER: return std::string("08.00.0000 BIFF8");
+    case SQL_USER_NAME: return std::string();
+    case SQL_DATA_SOURCE_READ_ONLY: return yn(db && db->read_only);
+    case SQL_ACCESSIBLE_TABLES: return yn(true);
+    case SQL_ACCESSIBLE_PROCEDURES: return yn(false);
+    case SQL_PROCEDURES: return yn(false);
+    case SQL_ODBC_SQL_CONFORMANCE: return u16(SQL_OSC_MINIMUM);
+    case SQL_ODBC_API_CONFORMANCE: return u16(SQL_OAC_LEVEL1);
+    case SQL_ODBC_SAG_CLI_CONFORMANCE: return u16(SQL_OSCC_COMPLIANT);
+    case SQL_ODBC_INTERFACE_CONFORMANCE: return u32(SQL_OIC_CORE);
+    case SQL_SQL_CONFORMANCE: return u32(SQL_SC_SQL92_ENTRY);
+    case SQL_STANDARD_CLI_CONFORMANCE: return u32(0);
+    case SQL_FILE_USAGE: return u16(SQL_FILE_CATALOG);
+    case SQL_ACTIVE_ENVIRONMENTS: return u16(0);
+    case SQL_ASYNC_MODE: return u32(SQL_AM_NONE);
+    case SQL_MAX_ASYNC_CONCURRENT_STATEMENTS: return u32(0);
+    case SQL_BATCH_SUPPORT: return u32(0);
+    case SQL_BATCH_ROW_COUNT: return u32(0);
+    case SQL_PARAM_ARRAY_ROW_COUNTS: return u32(SQL_PARC_NO_BATCH);
+    case SQL_PARAM_ARRAY_SELECTS: return u32(SQL_PAS_NO_SELECT);
+    case SQL_DESCRIBE_PARAMETER: return yn(true);
+    case SQL_NEED_LONG_DATA_LEN: return yn(false);
+    case SQL_MULT_RESULT_SETS: return yn(false);
+    case SQL_MULTIPLE_ACTIVE_TXN: return yn(true);
+    case SQL_ROW_UPDATES: return yn(false);
+    case SQL_GETDATA_EXTENSIONS: return u32(SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER | SQL_GD_BOUND);
     // Transactions: every statement; a change holds the workbook's lock
     // until commit, reads see what is committed.
-    case SQL_TXN_CAPABLE:
-        return u16(SQL_TC_ALL);
-    case SQL_TXN_ISOLATION_OPTION:
-        return u32(SQL_TXN_READ_COMMITTED);
-    case SQL_DEFAULT_TXN_ISOLATION:
-        return u32(SQL_TXN_READ_COMMITTED);
-    case SQL_CURSOR_COMMIT_BEHAVIOR:
-        return u16(SQL_CB_PRESERVE);
-    case SQL_CURSOR_ROLLBACK_BEHAVIOR:
-        return u16(SQL_CB_PRESERVE);
+    case SQL_TXN_CAPABLE: return u16(SQL_TC_ALL);
+    case SQL_TXN_ISOLATION_OPTION: return u32(SQL_TXN_READ_COMMITTED);
+    case SQL_DEFAULT_TXN_ISOLATION: return u32(SQL_TXN_READ_COMMITTED);
+    case SQL_CURSOR_COMMIT_BEHAVIOR: return u16(SQL_CB_PRESERVE);
+    case SQL_CURSOR_ROLLBACK_BEHAVIOR: return u16(SQL_CB_PRESERVE);
     // Cursors: forward-only, read-only.
-    case SQL_SCROLL_OPTIONS:
-        return u32(SQL_SO_FORWARD_ONLY);
-    case SQL_SCROLL_CONCURRENCY:
-        return u32(SQL_SCCO_READ_ONLY);
-    case SQL_CURSOR_SENSITIVITY:
-        return u32(SQL_INSENSITIVE);
-    case SQL_STATIC_SENSITIVITY:
-        return u32(0);
-    case SQL_FETCH_DIRECTION:
-        return u32(SQL_FD_FETCH_NEXT);
-    case SQL_LOCK_TYPES:
-        return u32(0);
-    case SQL_POS_OPERATIONS:
-        return u32(0);
-    case SQL_POSITIONED_STATEMENTS:
-        return u32(0);
-    case SQL_BOOKMARK_PERSISTENCE:
-        return u32(0);
-    case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1:
-        return u32(SQL_CA1_NEXT);
+    case SQL_SCROLL_OPTIONS: return u32(SQL_SO_FORWARD_ONLY);
+    case SQL_SCROLL_CONCURRENCY: return u32(SQL_SCCO_READ_ONLY);
+    case SQL_CURSOR_SENSITIVITY: return u32(SQL_INSENSITIVE);
+    case SQL_STATIC_SENSITIVITY: return u32(0);
+    case SQL_FETCH_DIRECTION: return u32(SQL_FD_FETCH_NEXT);
+    case SQL_LOCK_TYPES: return u32(0);
+    case SQL_POS_OPERATIONS: return u32(0);
+    case SQL_POSITIONED_STATEMENTS: return u32(0);
+    case SQL_BOOKMARK_PERSISTENCE: return u32(0);
+    case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1: return u32(SQL_CA1_NEXT);
     case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES2:
         return u32(SQL_CA2_READ_ONLY_CONCURRENCY | SQL_CA2_MAX_ROWS_SELECT);
     case SQL_STATIC_CURSOR_ATTRIBUTES1:
@@ -133,94 +84,52 @@ Answer answer(Connection &dbc, SQLUSMALLINT type)
     case SQL_KEYSET_CURSOR_ATTRIBUTES1:
     case SQL_KEYSET_CURSOR_ATTRIBUTES2:
     case SQL_DYNAMIC_CURSOR_ATTRIBUTES1:
-    case SQL_DYNAMIC_CURSOR_ATTRIBUTES2:
-        return u32(0);
-    case SQL_MAX_CONCURRENT_ACTIVITIES:
-        return u16(0);
-    case SQL_MAX_DRIVER_CONNECTIONS:
-        return u16(0);
+    case SQL_DYNAMIC_CURSOR_ATTRIBUTES2: return u32(0);
+    case SQL_MAX_CONCURRENT_ACTIVITIES: return u16(0);
+    case SQL_MAX_DRIVER_CONNECTIONS: return u16(0);
     // Names and identifiers.
-    case SQL_IDENTIFIER_QUOTE_CHAR:
-        return std::string("`");
-    case SQL_IDENTIFIER_CASE:
-        return u16(SQL_IC_MIXED);
-    case SQL_QUOTED_IDENTIFIER_CASE:
-        return u16(SQL_IC_MIXED);
-    case SQL_SEARCH_PATTERN_ESCAPE:
-        return std::string("\\");
-    case SQL_SPECIAL_CHARACTERS:
-        return std::string("#@$ ");
-    case SQL_KEYWORDS:
-        return std::string();
-    case SQL_LIKE_ESCAPE_CLAUSE:
-        return yn(true);
-    case SQL_CATALOG_NAME:
-        return yn(true);
-    case SQL_CATALOG_NAME_SEPARATOR:
-        return std::string(".");
-    case SQL_CATALOG_TERM:
-        return std::string("workbook");
-    case SQL_CATALOG_LOCATION:
-        return u16(SQL_CL_START);
-    case SQL_CATALOG_USAGE:
-        return u32(0);
-    case SQL_SCHEMA_TERM:
-        return std::string();
-    case SQL_SCHEMA_USAGE:
-        return u32(0);
-    case SQL_TABLE_TERM:
-        return std::string("table");
-    case SQL_PROCEDURE_TERM:
-        return std::string();
-    case SQL_COLLATION_SEQ:
-        return std::string();
-    case SQL_MAX_CATALOG_NAME_LEN:
-        return u16(260);
-    case SQL_MAX_SCHEMA_NAME_LEN:
-        return u16(0);
-    case SQL_MAX_TABLE_NAME_LEN:
-        return u16(32);
-    case SQL_MAX_COLUMN_NAME_LEN:
-        return u16(255);
-    case SQL_MAX_IDENTIFIER_LEN:
-        return u16(255);
-    case SQL_MAX_CURSOR_NAME_LEN:
-        return u16(0);
-    case SQL_MAX_PROCEDURE_NAME_LEN:
-        return u16(0);
-    case SQL_MAX_USER_NAME_LEN:
-        return u16(0);
-    case SQL_MAX_COLUMNS_IN_TABLE:
-        return u16(256);
-    case SQL_MAX_COLUMNS_IN_SELECT:
-        return u16(256);
+    case SQL_IDENTIFIER_QUOTE_CHAR: return std::string("`");
+    case SQL_IDENTIFIER_CASE: return u16(SQL_IC_MIXED);
+    case SQL_QUOTED_IDENTIFIER_CASE: return u16(SQL_IC_MIXED);
+    case SQL_SEARCH_PATTERN_ESCAPE: return std::string("\\");
+    case SQL_SPECIAL_CHARACTERS: return std::string("#@$ ");
+    case SQL_KEYWORDS: return std::string();
+    case SQL_LIKE_ESCAPE_CLAUSE: return yn(true);
+    case SQL_CATALOG_NAME: return yn(true);
+    case SQL_CATALOG_NAME_SEPARATOR: return std::string(".");
+    case SQL_CATALOG_TERM: return std::string("workbook");
+    case SQL_CATALOG_LOCATION: return u16(SQL_CL_START);
+    case SQL_CATALOG_USAGE: return u32(0);
+    case SQL_SCHEMA_TERM: return std::string();
+    case SQL_SCHEMA_USAGE: return u32(0);
+    case SQL_TABLE_TERM: return std::string("table");
+    case SQL_PROCEDURE_TERM: return std::string();
+    case SQL_COLLATION_SEQ: return std::string();
+    case SQL_MAX_CATALOG_NAME_LEN: return u16(260);
+    case SQL_MAX_SCHEMA_NAME_LEN: return u16(0);
+    case SQL_MAX_TABLE_NAME_LEN: return u16(32);
+    case SQL_MAX_COLUMN_NAME_LEN: return u16(255);
+    case SQL_MAX_IDENTIFIER_LEN: return u16(255);
+    case SQL_MAX_CURSOR_NAME_LEN: return u16(0);
+    case SQL_MAX_PROCEDURE_NAME_LEN: return u16(0);
+    case SQL_MAX_USER_NAME_LEN: return u16(0);
+    case SQL_MAX_COLUMNS_IN_TABLE: return u16(256);
+    case SQL_MAX_COLUMNS_IN_SELECT: return u16(256);
     case SQL_MAX_COLUMNS_IN_INDEX:
     case SQL_MAX_COLUMNS_IN_GROUP_BY:
-    case SQL_MAX_COLUMNS_IN_ORDER_BY:
-        return u16(0);
-    case SQL_MAX_TABLES_IN_SELECT:
-        return u16(1);
-    case SQL_MAX_CHAR_LITERAL_LEN:
-        return u32(32767);
-    case SQL_MAX_BINARY_LITERAL_LEN:
-        return u32(0);
-    case SQL_MAX_INDEX_SIZE:
-        return u32(0);
-    case SQL_MAX_ROW_SIZE:
-        return u32(0);
-    case SQL_MAX_ROW_SIZE_INCLUDES_LONG:
-        return yn(false);
-    case SQL_MAX_STATEMENT_LEN:
-        return u32(0);
+    case SQL_MAX_COLUMNS_IN_ORDER_BY: return u16(0);
+    case SQL_MAX_TABLES_IN_SELECT: return u16(1);
+    case SQL_MAX_CHAR_LITERAL_LEN: return u32(32767);
+    case SQL_MAX_BINARY_LITERAL_LEN: return u32(0);
+    case SQL_MAX_INDEX_SIZE: return u32(0);
+    case SQL_MAX_ROW_SIZE: return u32(0);
+    case SQL_MAX_ROW_SIZE_INCLUDES_LONG: return yn(false);
+    case SQL_MAX_STATEMENT_LEN: return u32(0);
     // SQL: the subset in sql_parser.h.
-    case SQL_DDL_INDEX:
-        return u32(0);
-    case SQL_CREATE_TABLE:
-        return u32(SQL_CT_CREATE_TABLE | SQL_CT_COLUMN_CONSTRAINT);
-    case SQL_DROP_TABLE:
-        return u32(SQL_DT_DROP_TABLE);
-    case SQL_ALTER_TABLE:
-        return u32(0);
+    case SQL_DDL_INDEX: return u32(0);
+    case SQL_CREATE_TABLE: return u32(SQL_CT_CREATE_TABLE | SQL_CT_COLUMN_CONSTRAINT);
+    case SQL_DROP_TABLE: return u32(SQL_DT_DROP_TABLE);
+    case SQL_ALTER_TABLE: return u32(0);
     case SQL_CREATE_VIEW:
     case SQL_DROP_VIEW:
     case SQL_CREATE_SCHEMA:
@@ -234,10 +143,8 @@ Answer answer(Connection &dbc, SQLUSMALLINT type)
     case SQL_CREATE_DOMAIN:
     case SQL_DROP_DOMAIN:
     case SQL_CREATE_TRANSLATION:
-    case SQL_DROP_TRANSLATION:
-        return u32(0);
-    case SQL_INSERT_STATEMENT:
-        return u32(SQL_IS_INSERT_LITERALS);
+    case SQL_DROP_TRANSLATION: return u32(0);
+    case SQL_INSERT_STATEMENT: return u32(SQL_IS_INSERT_LITERALS);
     case SQL_SQL92_DATETIME_FUNCTIONS:
     case SQL_SQL92_FOREIGN_KEY_DELETE_RULE:
     case SQL_SQL92_FOREIGN_KEY_UPDATE_RULE:
@@ -247,8 +154,7 @@ Answer answer(Connection &dbc, SQLUSMALLINT type)
     case SQL_SQL92_REVOKE:
     case SQL_SQL92_ROW_VALUE_CONSTRUCTOR:
     case SQL_SQL92_STRING_FUNCTIONS:
-    case SQL_SQL92_VALUE_EXPRESSIONS:
-        return u32(0);
+    case SQL_SQL92_VALUE_EXPRESSIONS: return u32(0);
     case SQL_SQL92_PREDICATES:
         return u32(SQL_SP_COMPARISON | SQL_SP_IN | SQL_SP_ISNULL | SQL_SP_ISNOTNULL | SQL_SP_LIKE |
                    SQL_SP_BETWEEN);
@@ -265,10 +171,8 @@ Answer answer(Connection &dbc, SQLUSMALLINT type)
     case SQL_INFO_SCHEMA_VIEWS:
     case SQL_SUBQUERIES:
     case SQL_UNION:
-    case SQL_OJ_CAPABILITIES:
-        return u32(0);
-    case SQL_DATETIME_LITERALS:
-        return u32(SQL_DL_SQL92_DATE | SQL_DL_SQL92_TIME | SQL_DL_SQL92_TIMESTAMP);
+    case SQL_OJ_CAPABILITIES: return u32(0);
+    case SQL_DATETIME_LITERALS: return u32(SQL_DL_SQL92_DATE | SQL_DL_SQL92_TIME | SQL_DL_SQL92_TIMESTAMP);
     case SQL_CONVERT_BIGINT:
     case SQL_CONVERT_BINARY:
     case SQL_CONVERT_BIT:
@@ -290,32 +194,19 @@ Answer answer(Connection &dbc, SQLUSMALLINT type)
     case SQL_CONVERT_LONGVARBINARY:
     case SQL_CONVERT_WCHAR:
     case SQL_CONVERT_WLONGVARCHAR:
-    case SQL_CONVERT_WVARCHAR:
-        return u32(0);
-    case SQL_COLUMN_ALIAS:
-        return yn(true);
-    case SQL_CORRELATION_NAME:
-        return u16(SQL_CN_NONE);
-    case SQL_EXPRESSIONS_IN_ORDERBY:
-        return yn(false);
-    case SQL_ORDER_BY_COLUMNS_IN_SELECT:
-        return yn(false);
-    case SQL_GROUP_BY:
-        return u16(SQL_GB_NOT_SUPPORTED);
-    case SQL_OUTER_JOINS:
-        return yn(false);
-    case SQL_NON_NULLABLE_COLUMNS:
-        return u16(SQL_NNC_NULL);
-    case SQL_NULL_COLLATION:
-        return u16(SQL_NC_LOW);
-    case SQL_CONCAT_NULL_BEHAVIOR:
-        return u16(SQL_CB_NULL);
-    case SQL_INTEGRITY:
-        return yn(false);
-    case SQL_XOPEN_CLI_YEAR:
-        return std::string("1995");
-    default:
-        return std::monostate{};
+    case SQL_CONVERT_WVARCHAR: return u32(0);
+    case SQL_COLUMN_ALIAS: return yn(true);
+    case SQL_CORRELATION_NAME: return u16(SQL_CN_NONE);
+    case SQL_EXPRESSIONS_IN_ORDERBY: return yn(false);
+    case SQL_ORDER_BY_COLUMNS_IN_SELECT: return yn(false);
+    case SQL_GROUP_BY: return u16(SQL_GB_NOT_SUPPORTED);
+    case SQL_OUTER_JOINS: return yn(false);
+    case SQL_NON_NULLABLE_COLUMNS: return u16(SQL_NNC_NULL);
+    case SQL_NULL_COLLATION: return u16(SQL_NC_LOW);
+    case SQL_CONCAT_NULL_BEHAVIOR: return u16(SQL_CB_NULL);
+    case SQL_INTEGRITY: return yn(false);
+    case SQL_XOPEN_CLI_YEAR: return std::string("1995");
+    default: return std::monostate{};
     }
 }
 

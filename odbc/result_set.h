@@ -44,21 +44,14 @@ struct ColumnInfo {
     SQLLEN octet_length() const
     {
         switch (sql_type) {
-        case SQL_DOUBLE:
-            return 8;
-        case SQL_BIT:
-            return 1;
-        case SQL_SMALLINT:
-            return 2;
-        case SQL_INTEGER:
-            return 4;
+        case SQL_DOUBLE: return 8;
+        case SQL_BIT: return 1;
+        case SQL_SMALLINT: return 2;
+        case SQL_INTEGER: return 4;
         case SQL_TYPE_DATE:
-        case SQL_TYPE_TIME:
-            return 6;
-        case SQL_TYPE_TIMESTAMP:
-            return 16;
-        default:
-            return static_cast<SQLLEN>(size) * 4;
+        case SQL_TYPE_TIME: return 6;
+        case SQL_TYPE_TIMESTAMP: return 16;
+        default: return static_cast<SQLLEN>(size) * 4;
         }
     }
 };

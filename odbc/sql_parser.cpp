@@ -138,8 +138,7 @@ bool reserved(const std::string &word)
     return false;
 }
 
-class Parser
-{
+class Parser {
   public:
     explicit Parser(const std::string &sql) : toks_(tokenize(sql)) {}
 

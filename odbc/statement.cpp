@@ -18,10 +18,8 @@ using workbook::Cell;
 bool TextOut::put(const std::string &utf8, SQLLEN *length) const
 {
     switch (unit) {
-    case Unit::narrow:
-        return copy_text(utf8, static_cast<SQLCHAR *>(buffer), capacity, length);
-    case Unit::wide_chars:
-        return copy_wide(utf8, static_cast<SQLWCHAR *>(buffer), capacity, length);
+    case Unit::narrow: return copy_text(utf8, static_cast<SQLCHAR *>(buffer), capacity, length);
+    case Unit::wide_chars: return copy_wide(utf8, static_cast<SQLWCHAR *>(buffer), capacity, length);
     case Unit::wide_bytes: {
         SQLLEN chars = 0;
         const bool whole = copy_wide(utf8, static_cast<SQLWCHAR *>(buffer),
@@ -236,22 +234,14 @@ namespace {
 SQLLEN display_size(const ColumnInfo &c)
 {
     switch (c.sql_type) {
-    case SQL_DOUBLE:
-        return 24;
-    case SQL_SMALLINT:
-        return 6;
-    case SQL_INTEGER:
-        return 11;
-    case SQL_BIT:
-        return 1;
-    case SQL_TYPE_DATE:
-        return 10;
-    case SQL_TYPE_TIME:
-        return 8;
-    case SQL_TYPE_TIMESTAMP:
-        return 19;
-    default:
-        return static_cast<SQLLEN>(c.size);
+    case SQL_DOUBLE: return 24;
+    case SQL_SMALLINT: return 6;
+    case SQL_INTEGER: return 11;
+    case SQL_BIT: return 1;
+    case SQL_TYPE_DATE: return 10;
+    case SQL_TYPE_TIME: return 8;
+    case SQL_TYPE_TIMESTAMP: return 19;
+    default: return static_cast<SQLLEN>(c.size);
     }
 }
 
@@ -278,60 +268,39 @@ SQLRETURN col_attribute(Statement &s, SQLUSMALLINT column, SQLUSMALLINT field, c
     case SQL_DESC_NAME:
     case SQL_DESC_LABEL:
     case SQL_DESC_BASE_COLUMN_NAME:
-    case SQL_COLUMN_NAME:
-        return text_attribute(s, c.name, text, text_length);
-    case SQL_DESC_TYPE_NAME:
-        return text_attribute(s, c.type_name, text, text_length);
+    case SQL_COLUMN_NAME: return text_attribute(s, c.name, text, text_length);
+    case SQL_DESC_TYPE_NAME: return text_attribute(s, c.type_name, text, text_length);
     case SQL_DESC_TABLE_NAME:
-    case SQL_DESC_BASE_TABLE_NAME:
-        return text_attribute(s, c.table, text, text_length);
+    case SQL_DESC_BASE_TABLE_NAME: return text_attribute(s, c.table, text, text_length);
     case SQL_DESC_CATALOG_NAME:
         return text_attribute(s, c.table.empty() ? std::string() : connected(s).db->options().catalog, text,
                               text_length);
     case SQL_DESC_SCHEMA_NAME:
-    case SQL_DESC_LOCAL_TYPE_NAME:
-        return text_attribute(s, std::string(), text, text_length);
+    case SQL_DESC_LOCAL_TYPE_NAME: return text_attribute(s, std::string(), text, text_length);
     case SQL_DESC_LITERAL_PREFIX:
-    case SQL_DESC_LITERAL_SUFFIX:
-        return text_attribute(s, is_text ? "'" : "", text, text_length);
-    case SQL_DESC_CONCISE_TYPE:
-        return num(c.sql_type);
-    case SQL_DESC_TYPE:
-        return num(c.verbose_type());
-    case SQL_DESC_DATETIME_INTERVAL_CODE:
-        return num(c.is_datetime() ? c.datetime_subcode() : 0);
+    case SQL_DESC_LITERAL_SUFFIX: return text_attribute(s, is_text ? "'" : "", text, text_length);
+    case SQL_DESC_CONCISE_TYPE: return num(c.sql_type);
+    case SQL_DESC_TYPE: return num(c.verbose_type());
+    case SQL_DESC_DATETIME_INTERVAL_CODE: return num(c.is_datetime() ? c.datetime_subcode() : 0);
     case SQL_DESC_LENGTH:
-    case SQL_COLUMN_LENGTH:
-        return num(is_text ? static_cast<SQLLEN>(c.size) : c.octet_length());
+    case SQL_COLUMN_LENGTH: return num(is_text ? static_cast<SQLLEN>(c.size) : c.octet_length());
     case SQL_DESC_PRECISION:
-    case SQL_COLUMN_PRECISION:
-        return num(c.is_datetime() ? 0 : static_cast<SQLLEN>(c.size));
-    case SQL_DESC_OCTET_LENGTH:
-        return num(c.octet_length());
+    case SQL_COLUMN_PRECISION: return num(c.is_datetime() ? 0 : static_cast<SQLLEN>(c.size));
+    case SQL_DESC_OCTET_LENGTH: return num(c.octet_length());
     case SQL_DESC_SCALE:
-    case SQL_COLUMN_SCALE:
-        return num(c.decimal_digits);
-    case SQL_DESC_DISPLAY_SIZE:
-        return num(display_size(c));
+    case SQL_COLUMN_SCALE: return num(c.decimal_digits);
+    case SQL_DESC_DISPLAY_SIZE: return num(display_size(c));
     case SQL_DESC_NULLABLE:
-    case SQL_COLUMN_NULLABLE:
-        return num(c.nullable);
-    case SQL_DESC_UNSIGNED:
-        return num(is_number ? SQL_FALSE : SQL_TRUE);
+    case SQL_COLUMN_NULLABLE: return num(c.nullable);
+    case SQL_DESC_UNSIGNED: return num(is_number ? SQL_FALSE : SQL_TRUE);
     case SQL_DESC_FIXED_PREC_SCALE:
     case SQL_DESC_AUTO_UNIQUE_VALUE:
-    case SQL_DESC_CASE_SENSITIVE:
-        return num(SQL_FALSE);
-    case SQL_DESC_SEARCHABLE:
-        return num(SQL_PRED_SEARCHABLE);
-    case SQL_DESC_UPDATABLE:
-        return num(SQL_ATTR_READONLY);
-    case SQL_DESC_NUM_PREC_RADIX:
-        return num(is_number ? 10 : 0);
-    case SQL_DESC_UNNAMED:
-        return num(SQL_NAMED);
-    default:
-        throw SqlError("HY091", "Invalid descriptor field identifier: " + std::to_string(field));
+    case SQL_DESC_CASE_SENSITIVE: return num(SQL_FALSE);
+    case SQL_DESC_SEARCHABLE: return num(SQL_PRED_SEARCHABLE);
+    case SQL_DESC_UPDATABLE: return num(SQL_ATTR_READONLY);
+    case SQL_DESC_NUM_PREC_RADIX: return num(is_number ? 10 : 0);
+    case SQL_DESC_UNNAMED: return num(SQL_NAMED);
+    default: throw SqlError("HY091", "Invalid descriptor field identifier: " + std::to_string(field));
     }
 }
 

@@ -86,8 +86,7 @@ TableView::TableView(const Sheet &sheet, const HeaderOptions &header, std::size_
     const auto &rows = sheet.rows;
     end_row_ = rows.size();
     switch (header.mode) {
-    case HeaderOptions::Mode::none:
-        break;
+    case HeaderOptions::Mode::none: break;
     case HeaderOptions::Mode::first_row:
         has_name_row_ = !rows.empty();
         first_row_ = has_name_row_ ? 1 : 0;

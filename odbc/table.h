@@ -46,8 +46,7 @@ struct HeaderOptions {
     std::size_t row = 0; // Mode::row: the name row (from 0)
 };
 
-class TableView
-{
+class TableView {
   public:
     // `width`, when known, is the number of columns (computing it takes a
     // pass over every row).

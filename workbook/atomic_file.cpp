@@ -50,8 +50,8 @@ Status write_file_atomically(const std::string &named, const Bytes &bytes, int *
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     if (base.empty())
         return Status::failure(path + ": not a file name");
-    const std::string temp = (dir == "/" ? "" : dir) + "/." + base + ".tmp" + std::to_string(::getpid()) + "_" +
-                             std::to_string(temp_counter.fetch_add(1));
+    const std::string temp = (dir == "/" ? "" : dir) + "/." + base + ".tmp" + std::to_string(::getpid()) +
+                             "_" + std::to_string(temp_counter.fetch_add(1));
 
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)

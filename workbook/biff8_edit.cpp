@@ -221,15 +221,12 @@ bool same_value(const Cell &a, const Cell &b)
     if (a.type != b.type)
         return false;
     switch (a.type) {
-    case CellType::text:
-        return a.text == b.text;
+    case CellType::text: return a.text == b.text;
     case CellType::real:
     case CellType::date:
     case CellType::time:
-    case CellType::datetime:
-        return std::memcmp(&a.real, &b.real, sizeof a.real) == 0;
-    default:
-        return a.integer == b.integer;
+    case CellType::datetime: return std::memcmp(&a.real, &b.real, sizeof a.real) == 0;
+    default: return a.integer == b.integer;
     }
 }
 
@@ -237,8 +234,7 @@ bool same_value(const Cell &a, const Cell &b)
 // already in the table (without formatting runs) takes its number; the
 // index of texts to numbers is built on first use, as an open-addressing
 // table of string numbers (a few hundred thousand strings are common).
-class Strings
-{
+class Strings {
   public:
     Strings(const Globals &g, SstTable kept) : g_(g), table_(std::move(kept)) {}
 
@@ -311,8 +307,7 @@ class Strings
 };
 
 // The XFs and formats of the workbook, and those added for new dates.
-class Formats
-{
+class Formats {
   public:
     Formats(ByteView stream, const Globals &g) : g_(g)
     {
@@ -883,9 +878,7 @@ Status write_globals(const Context &cx, const GlobalsPlan &plan, RecordWriter &w
             keep = false;
             write_sst_here();
             break;
-        case rec::extsst:
-            keep = false;
-            break;
+        case rec::extsst: keep = false; break;
         case rec::boundsheet:
             keep = false;
             if (boundsheet_seen++ == 0) {
@@ -1008,8 +1001,7 @@ Status write_globals(const Context &cx, const GlobalsPlan &plan, RecordWriter &w
                 write_sst_here();
             w.record(rec::eof, nullptr, 0);
             return {};
-        default:
-            break;
+        default: break;
         }
         if (keep) {
             if (patched.size() > max_record_payload)

@@ -28,8 +28,7 @@ Status corrupt(const std::string &what)
 
 // Appends UTF-16 code units as UTF-8, pairing surrogates across calls (a
 // pair may be split between two records).
-class Utf16ToUtf8
-{
+class Utf16ToUtf8 {
   public:
     explicit Utf16ToUtf8(std::string &out) : out_(out) {}
     void unit(std::uint16_t u)
@@ -101,8 +100,7 @@ void decode_chars(const std::uint8_t *p, std::size_t n, bool wide, Utf16ToUtf8 &
 
 // A string split across a record and its CONTINUE records (the shared
 // strings, a long STRING result): the pieces, and a position in them.
-class Continued
-{
+class Continued {
   public:
     void add(const std::uint8_t *data, std::size_t size) { parts_.push_back({data, size}); }
     bool at_end_of_part() const { return pos_ == parts_[part_].size; }
@@ -374,18 +372,12 @@ Cell number_cell(double value, std::uint16_t xf, const Globals &g)
 {
     Cell c;
     switch (g.format_of(xf)) {
-    case NumberFormat::date:
-        c = Cell::make_serial(CellType::date, serial_1900(value, g.date1904));
-        break;
-    case NumberFormat::time:
-        c = Cell::make_serial(CellType::time, serial_1900(value, g.date1904));
-        break;
+    case NumberFormat::date: c = Cell::make_serial(CellType::date, serial_1900(value, g.date1904)); break;
+    case NumberFormat::time: c = Cell::make_serial(CellType::time, serial_1900(value, g.date1904)); break;
     case NumberFormat::datetime:
         c = Cell::make_serial(CellType::datetime, serial_1900(value, g.date1904));
         break;
-    default:
-        c = Cell::make_real(value);
-        break;
+    default: c = Cell::make_real(value); break;
     }
     c.xf = xf;
     return c;
@@ -462,11 +454,8 @@ Status read_globals(ByteView stream, Globals &g)
         }
         in_sst = false;
         switch (r.id) {
-        case rec::eof:
-            ended = true;
-            break;
-        case rec::filepass:
-            return Status::failure("workbook is password protected (encrypted)");
+        case rec::eof: ended = true; break;
+        case rec::filepass: return Status::failure("workbook is password protected (encrypted)");
         case rec::date1904:
             if (r.size >= 2)
                 g.date1904 = le16(r.data) == 1;
@@ -504,8 +493,7 @@ Status read_globals(ByteView stream, Globals &g)
             sst.push_back({r.data, r.size});
             in_sst = true;
             break;
-        default:
-            break;
+        default: break;
         }
         if (ended)
             break;
@@ -560,10 +548,8 @@ bool is_cell_record(std::uint16_t id)
     case rec::boolerr:
     case rec::blank:
     case rec::mulblank:
-    case rec::formula:
-        return true;
-    default:
-        return false;
+    case rec::formula: return true;
+    default: return false;
     }
 }
 
@@ -621,9 +607,7 @@ Status decode_cell(const Record &r, std::size_t member, const Globals &g, Record
             return corrupt("RK record");
         out = rk_cell(le32(p + 6), xf, g);
         break;
-    case rec::mulrk:
-        out = rk_cell(le32(p + 6 + 6 * member), xf, g);
-        break;
+    case rec::mulrk: out = rk_cell(le32(p + 6 + 6 * member), xf, g); break;
     case rec::labelsst: {
         if (r.size < 10)
             return corrupt("LABELSST record");
@@ -676,8 +660,7 @@ Status decode_cell(const Record &r, std::size_t member, const Globals &g, Record
         } // 3: an empty text
         break;
     }
-    default:
-        break; // BLANK, MULBLANK: no value
+    default: break; // BLANK, MULBLANK: no value
     }
     out.xf = xf;
     return {};

@@ -100,14 +100,10 @@ void write_globals_head(RecordWriter &w)
 std::uint16_t fresh_xf(const Cell &cell)
 {
     switch (cell.type) {
-    case CellType::date:
-        return date_xf;
-    case CellType::time:
-        return time_xf;
-    case CellType::datetime:
-        return datetime_xf;
-    default:
-        return plain_xf;
+    case CellType::date: return date_xf;
+    case CellType::time: return time_xf;
+    case CellType::datetime: return datetime_xf;
+    default: return plain_xf;
     }
 }
 
@@ -288,9 +284,7 @@ void write_cell(RecordWriter &w, std::uint16_t row, std::uint16_t col, std::uint
             break;
         }
         [[fallthrough]];
-    case CellType::empty:
-        head(rec::blank);
-        break;
+    case CellType::empty: head(rec::blank); break;
     }
     w.end();
 }

@@ -39,8 +39,7 @@ Status CompoundFile::read(const std::string &path, CompoundFile &out)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return Status::failure(std::strerror(errno));
-    struct stat st {
-    };
+    struct stat st {};
     if (::fstat(fd, &st) != 0) {
         const int e = errno;
         ::close(fd);

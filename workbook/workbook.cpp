@@ -66,24 +66,15 @@ constexpr double last_serial = 2958466.0; // 10000-01-01
 const char *error_text(std::int64_t code)
 {
     switch (code) {
-    case 0x00:
-        return "#NULL!";
-    case 0x07:
-        return "#DIV/0!";
-    case 0x0F:
-        return "#VALUE!";
-    case 0x17:
-        return "#REF!";
-    case 0x1D:
-        return "#NAME?";
-    case 0x24:
-        return "#NUM!";
-    case 0x2A:
-        return "#N/A";
-    case 0x2B:
-        return "#GETTING_DATA";
-    default:
-        return "#ERROR!";
+    case 0x00: return "#NULL!";
+    case 0x07: return "#DIV/0!";
+    case 0x0F: return "#VALUE!";
+    case 0x17: return "#REF!";
+    case 0x1D: return "#NAME?";
+    case 0x24: return "#NUM!";
+    case 0x2A: return "#N/A";
+    case 0x2B: return "#GETTING_DATA";
+    default: return "#ERROR!";
     }
 }
 
@@ -135,12 +126,9 @@ bool serial_of_date(const DateTime &when, double &serial)
 std::string Cell::as_text() const
 {
     switch (type) {
-    case CellType::text:
-        return text;
-    case CellType::boolean:
-        return integer ? "TRUE" : "FALSE";
-    case CellType::error:
-        return error_text(integer);
+    case CellType::text: return text;
+    case CellType::boolean: return integer ? "TRUE" : "FALSE";
+    case CellType::error: return error_text(integer);
     case CellType::date:
     case CellType::time:
     case CellType::datetime: {

@@ -25,8 +25,7 @@
 
 namespace workbook {
 
-class WorkbookLock
-{
+class WorkbookLock {
   public:
     WorkbookLock() = default;
     ~WorkbookLock() { release(); }
@@ -49,8 +48,7 @@ class WorkbookLock
 // written exactly when it names this one (same device and inode, which an
 // open file keeps) with the size and modification time it had when pinned
 // (which catches a program that rewrote it in place).
-class PinnedFile
-{
+class PinnedFile {
   public:
     PinnedFile() = default;
     ~PinnedFile() { release(); }

@@ -39,8 +39,7 @@ inline std::uint32_t le32(const std::uint8_t *p)
 
 // A compound file read whole into memory with its structure checked (see
 // cfb_read.cpp). Not copyable: stream views point into it.
-class CompoundFile
-{
+class CompoundFile {
   public:
     struct Entry {
         std::uint8_t raw[128]; // the directory entry as stored
@@ -117,8 +116,7 @@ struct Record {
 // Walks the records of a stream from `offset`; stops (returns false) at the
 // end of the stream, at zero padding, or at a record that runs past the end
 // (then `truncated` is set).
-class RecordReader
-{
+class RecordReader {
   public:
     RecordReader(ByteView stream, std::size_t offset) : stream_(stream), at_(offset) {}
     bool next(Record &r)
@@ -231,8 +229,7 @@ bool decode_string(const std::uint8_t *p, const std::uint8_t *end, std::size_t c
 
 // Appends records to a stream: a record is begun, its payload appended,
 // and its length filled in when it ends.
-class RecordWriter
-{
+class RecordWriter {
   public:
     explicit RecordWriter(Bytes &out) : out_(out) {}
 
@@ -295,8 +292,7 @@ class RecordWriter
 // formatting runs and phonetic block as stored, in `extra`. One arena each,
 // so that a table of a few hundred thousand strings costs a few
 // allocations.
-class SstTable
-{
+class SstTable {
   public:
     struct Entry {
         std::uint32_t text_at = 0, text_length = 0;

@@ -32,10 +32,10 @@
 #define SHEET_FILE_NAME_SIZE 260
 
 typedef struct sheet_table {
-    char ***rows;      /* row_count rows of column_count cells; a cell is a string or null */
+    char ***rows; /* row_count rows of column_count cells; a cell is a string or null */
     int row_count;
     int column_count;
-    int found_row;     /* first record matched by the last search, -1 for none */
+    int found_row;                        /* first record matched by the last search, -1 for none */
     char file_name[SHEET_FILE_NAME_SIZE]; /* the workbook path as given to the reader */
 } sheet_table;
 
@@ -90,13 +90,13 @@ typedef enum sheet_keyword {
 
 /* Value types of a text (sheet_field_type), which decide how it compares. */
 typedef enum sheet_value_type {
-    SHEET_TYPE_INVALID = -1,    /* null or empty */
-    SHEET_TYPE_NUMBER = 10,     /* digits . + - / and white space: 12, 0.5, 1+1/2 */
+    SHEET_TYPE_INVALID = -1,     /* null or empty */
+    SHEET_TYPE_NUMBER = 10,      /* digits . + - / and white space: 12, 0.5, 1+1/2 */
     SHEET_TYPE_NUMBER_LIST = 11, /* numbers separated by ',': 6,8,10 */
-    SHEET_TYPE_RANGE = 12,      /* lo~hi: 10~20 */
-    SHEET_TYPE_TEXT = 13,       /* anything else */
-    SHEET_TYPE_TEXT_LIST = 14,  /* words separated by ',' (no ':') */
-    SHEET_TYPE_KEYED_LIST = 15  /* key:value items separated by ',' */
+    SHEET_TYPE_RANGE = 12,       /* lo~hi: 10~20 */
+    SHEET_TYPE_TEXT = 13,        /* anything else */
+    SHEET_TYPE_TEXT_LIST = 14,   /* words separated by ',' (no ':') */
+    SHEET_TYPE_KEYED_LIST = 15   /* key:value items separated by ',' */
 } sheet_value_type;
 
 /* Operators of a single condition (sheet_cond_split). */
@@ -148,7 +148,8 @@ CVSTV_API int sheet_ask_keyword_line(sheet_table *table, int keyword, char ***li
  * length (a row without "=" gives the value "Empty"). Returns the number of
  * pairs; 0 with both lists untouched if the keyword is not found or its
  * block is empty; -1 if memory runs out. */
-CVSTV_API int sheet_ask_keyword_list(sheet_table *table, int keyword, char ***names, char ***values) CVSTV_NOEXCEPT;
+CVSTV_API int sheet_ask_keyword_list(sheet_table *table, int keyword, char ***names,
+                                     char ***values) CVSTV_NOEXCEPT;
 /* The image file name after the last "BITMAP" cell that has one, copied to
  * file (SHEET_BITMAP_SIZE bytes). 0; -1 (file untouched) if there is none. */
 CVSTV_API int sheet_ask_bitmap(sheet_table *table, char *file) CVSTV_NOEXCEPT;
@@ -180,8 +181,9 @@ CVSTV_API int sheet_cond_split(const char *condition, char *name, char *value) C
 /* Splits a compound condition at '&' into at most SHEET_MAX_CONDITIONS
  * slots. The second '&' of "&&" becomes a blank at the start of the next
  * condition. Returns the number of conditions, 0 for an empty text. */
-CVSTV_API int sheet_split_condition(const char *condition,
-                                    char conditions[SHEET_MAX_CONDITIONS][SHEET_CONDITION_SIZE]) CVSTV_NOEXCEPT;
+CVSTV_API int
+sheet_split_condition(const char *condition,
+                      char conditions[SHEET_MAX_CONDITIONS][SHEET_CONDITION_SIZE]) CVSTV_NOEXCEPT;
 /* 0 if "value op condition_value" holds, -1 if not or if either is null.
  * Two numbers compare with a tolerance of 0.0001 for =, > and <; anything
  * else compares as text. */
@@ -201,7 +203,8 @@ CVSTV_API int sheet_record_compare(sheet_table *table, int row, const char *cond
  * holds their result values with consecutive repeats dropped (null when
  * there are none) and *count its length. found_row becomes the first
  * matching row, -1 for none. */
-CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, char ***list, int *count) CVSTV_NOEXCEPT;
+CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, char ***list,
+                                  int *count) CVSTV_NOEXCEPT;
 
 CVSTV_END_DECLS
 

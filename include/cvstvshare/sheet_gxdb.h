@@ -43,11 +43,7 @@
 #define GXDB_PATH_SIZE 257
 
 /* Value types of sGXDB_Field_Value. */
-enum {
-    GXDB_VALUE_INTEGER = 0,
-    GXDB_VALUE_REAL = 1,
-    GXDB_VALUE_TEXT = 2
-};
+enum { GXDB_VALUE_INTEGER = 0, GXDB_VALUE_REAL = 1, GXDB_VALUE_TEXT = 2 };
 
 /* A column description; arrays of them are passed with a count. */
 typedef struct sGXDB_Field {

@@ -41,7 +41,8 @@ CVSTV_API int CVSTVSHARE_xls_start(void) CVSTV_NOEXCEPT;
  * not used). 0; -1 for a missing file, sheet or failed read (a message is
  * shown for a missing file); -2 when the sheet holds no data (table empty);
  * the host's status when no spreadsheet port can be created. */
-CVSTV_API int CVSTVSHARE_read_spreadsheet(int wizard_type, const char *path, sheet_table *table) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_read_spreadsheet(int wizard_type, const char *path,
+                                          sheet_table *table) CVSTV_NOEXCEPT;
 
 /* The workbook's sheet names in workbook order (*names a new list, *count
  * its length). On XESS the path is opened as given. 0 or -1. */
@@ -53,7 +54,8 @@ CVSTV_API int sheet_ask_sheetnames(const char *path, char ***names, int *count) 
  * checks that the data file named in its second row (second cell sub-path,
  * third cell file name) exists. 0 if it does; -1 after "No register file
  * found" or "Cannot find the data file: %s"; a reading status unchanged. */
-CVSTV_API int CVSTVSHARE_check_database(const char *sub_path, const char *register_name, const char *sheet_name) CVSTV_NOEXCEPT;
+CVSTV_API int CVSTVSHARE_check_database(const char *sub_path, const char *register_name,
+                                        const char *sheet_name) CVSTV_NOEXCEPT;
 
 CVSTV_END_DECLS
 

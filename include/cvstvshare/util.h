@@ -65,7 +65,8 @@ CVSTV_API int strcmp_upr(const char *a, const char *b) CVSTV_NOEXCEPT;
 /* The first two tokens of text as two new strings (*first, *second; the
  * caller frees each with the host allocator's HX_free, headless:
  * <vexahost/hx_memory.h>). 0, or -1 with both null. */
-CVSTV_API int STV_split_string(const char *text, const char *delimiters, char **first, char **second) CVSTV_NOEXCEPT;
+CVSTV_API int STV_split_string(const char *text, const char *delimiters, char **first,
+                               char **second) CVSTV_NOEXCEPT;
 /* Rounds to a whole number on a grid of 5 (12.7 -> 10, 13 -> 15, 19 -> 20). */
 CVSTV_API double kt_round_double(double value) CVSTV_NOEXCEPT;
 

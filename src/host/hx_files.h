@@ -19,11 +19,7 @@ enum {
 };
 
 /* Existence codes written by HX_file_exists. */
-enum {
-    HX_FILE_EXISTS = 0,
-    HX_FILE_MISSING = 1,
-    HX_FILE_WRONG_TYPE = 2
-};
+enum { HX_FILE_EXISTS = 0, HX_FILE_MISSING = 1, HX_FILE_WRONG_TYPE = 2 };
 
 /* File-type codes of HX_CFI_merge_dir_and_name and of the directory
  * listing. */
@@ -59,8 +55,7 @@ HX_API int HX_translate_variable(const char *name, char **value);
  * HX_FILE_WRONG_TYPE. Returns 0 when the test could be made. */
 HX_API int HX_file_exists(const char *path, int file_type, int *code);
 /* Join a directory and a name into result (capacity bytes). */
-HX_API int HX_merge_dir_and_name(const char *directory, const char *name,
-                                 char *result, size_t capacity);
+HX_API int HX_merge_dir_and_name(const char *directory, const char *name, char *result, size_t capacity);
 /* The host's temporary directory, host-owned. */
 HX_API int HX_ask_temp_dir(const char **directory);
 /* A new unique bare file name (no directory) of at most

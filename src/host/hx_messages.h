@@ -8,26 +8,13 @@
 #include "hx_common.h"
 
 /* Severities of HX_message_box. */
-enum {
-    HX_SEVERITY_INFO = 0,
-    HX_SEVERITY_ERROR = 1,
-    HX_SEVERITY_WARNING = 2
-};
+enum { HX_SEVERITY_INFO = 0, HX_SEVERITY_ERROR = 1, HX_SEVERITY_WARNING = 2 };
 
 /* Kinds of HX_message_dialog. */
-enum {
-    HX_DIALOG_ERROR = 1,
-    HX_DIALOG_WARNING = 2,
-    HX_DIALOG_INFORMATION = 3,
-    HX_DIALOG_QUESTION = 4
-};
+enum { HX_DIALOG_ERROR = 1, HX_DIALOG_WARNING = 2, HX_DIALOG_INFORMATION = 3, HX_DIALOG_QUESTION = 4 };
 
 /* Answers of HX_message_dialog: the button pressed, counted from 1. */
-enum {
-    HX_DIALOG_BUTTON_1 = 1,
-    HX_DIALOG_BUTTON_2 = 2,
-    HX_DIALOG_BUTTON_3 = 3
-};
+enum { HX_DIALOG_BUTTON_1 = 1, HX_DIALOG_BUTTON_2 = 2, HX_DIALOG_BUTTON_3 = 3 };
 
 /* Types of HX_UI_message_dialog (HX_UI_MESSAGE_DIALOG_TYPE). */
 typedef enum HX_UI_MESSAGE_DIALOG_TYPE {
@@ -69,17 +56,15 @@ HX_API const char *HX_TEXT(const char *text);
 HX_API int HX_message_box(int severity, const char *text);
 /* Show a message dialog with up to three buttons (null labels are absent)
  * and wait for the answer; *response receives the button (1-3). */
-HX_API int HX_message_dialog(const char *title, int kind, const char *text,
-                             const char *button1, const char *button2,
-                             const char *button3, int *response);
+HX_API int HX_message_dialog(const char *title, int kind, const char *text, const char *button1,
+                             const char *button2, const char *button3, int *response);
 /* Show a message dialog of a type with line_count lines of text (lines may
  * be null when line_count is 0) and the buttons given, and wait for the
  * answer: *response receives the pressed button's response, or
  * HX_UI_RESPONSE_CLOSED. With translate non-zero the title, lines and
  * labels pass through the host's translation first. */
-HX_API int HX_UI_message_dialog(const char *title, HX_UI_MESSAGE_DIALOG_TYPE type,
-                                const char *const *lines, int line_count,
-                                const HX_UI_message_buttons *buttons, int translate,
+HX_API int HX_UI_message_dialog(const char *title, HX_UI_MESSAGE_DIALOG_TYPE type, const char *const *lines,
+                                int line_count, const HX_UI_message_buttons *buttons, int translate,
                                 int *response);
 /* A message the user may switch off: shown with the buttons of its type and
  * the default button (from 1) preselected; *answer receives the answer code

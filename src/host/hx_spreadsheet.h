@@ -15,16 +15,16 @@
 
 /* Default spreadsheet applications. */
 enum {
-    HX_SPREADSHEET_XESS = 0,  /* the host's own spreadsheet (text export .xs4) */
-    HX_SPREADSHEET_EXCEL = 1  /* the separate spreadsheet program (.xls) */
+    HX_SPREADSHEET_XESS = 0, /* the host's own spreadsheet (text export .xs4) */
+    HX_SPREADSHEET_EXCEL = 1 /* the separate spreadsheet program (.xls) */
 };
 
 /* A value of a row appended through the tooling utilities. */
 typedef struct HX_cell_value {
-    int type;          /* 0 integer, 1 real, 2 text; any other: empty cell */
+    int type; /* 0 integer, 1 real, 2 text; any other: empty cell */
     int integer;
     double real;
-    const char *text;  /* a leading "'" marks text and is not stored */
+    const char *text; /* a leading "'" marks text and is not stored */
 } HX_cell_value;
 
 HX_BEGIN_DECLS

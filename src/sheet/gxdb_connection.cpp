@@ -28,12 +28,15 @@ namespace cvstv::gxdb {
 
 namespace {
 
-constexpr std::size_t error_text_size = 520;   // 519 characters
-constexpr std::size_t infor_text_size = 512;   // 511 characters
-constexpr std::size_t err_message_size = 200;  // 199 characters
-constexpr std::size_t info_value_size = 255;   // 254 characters
+constexpr std::size_t error_text_size = 520;  // 519 characters
+constexpr std::size_t infor_text_size = 512;  // 511 characters
+constexpr std::size_t err_message_size = 200; // 199 characters
+constexpr std::size_t info_value_size = 255;  // 254 characters
 
-void error_box(const char *text) { HX_message_box(HX_SEVERITY_ERROR, text); }
+void error_box(const char *text)
+{
+    HX_message_box(HX_SEVERITY_ERROR, text);
+}
 
 // Reads diagnostic records 1..n of one handle, keeping the last text.
 void collect_records(SQLSMALLINT type, SQLHANDLE handle, std::string &last)
@@ -63,9 +66,15 @@ Connection &connection()
     return instance;
 }
 
-bool automation() { return CVSTVSHARE_get_xls_port() >= 1 && CVSTVSHARE_get_xls_read_method() == 0; }
+bool automation()
+{
+    return CVSTVSHARE_get_xls_port() >= 1 && CVSTVSHARE_get_xls_read_method() == 0;
+}
 
-bool automation_rw() { return automation() && connection().workbook_handle != 0; }
+bool automation_rw()
+{
+    return automation() && connection().workbook_handle != 0;
+}
 
 void odbc_disconnect()
 {
@@ -269,8 +278,8 @@ CVSTV_API void GXDB_Display_Err_Msg(void *statement) noexcept
         SQLCHAR message[err_message_size] = "";
         SQLINTEGER native = 0;
         SQLSMALLINT length = 0;
-        if (!statement || !SQL_SUCCEEDED(SQLGetDiagRec(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(statement), 1, state,
-                                                       &native, message, sizeof message, &length))) {
+        if (!statement || !SQL_SUCCEEDED(SQLGetDiagRec(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(statement), 1,
+                                                       state, &native, message, sizeof message, &length))) {
             error_box("SQL handle error.");
             return;
         }

@@ -98,7 +98,7 @@ int odbc_column_names(const char *table, ColumnNames &names);
 // after another in one buffer, so a sheet of many records costs a few large
 // allocations rather than one per record and cell.
 class Records {
-public:
+  public:
     std::size_t size() const { return row_starts_.size(); }
     bool empty() const { return row_starts_.empty(); }
     // The number of cells of record r (r < size()).
@@ -139,7 +139,7 @@ public:
         widest_ = std::max(widest_, record_widest_);
     }
 
-private:
+  private:
     std::size_t row_end(std::size_t r) const
     {
         return r + 1 < row_starts_.size() ? row_starts_[r + 1] : cell_ends_.size();

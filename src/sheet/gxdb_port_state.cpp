@@ -21,23 +21,17 @@ extern "C" {
 
 CVSTV_API int CVSTVSHARE_get_xls_port(void) noexcept
 {
-    return cvstv::guarded("CVSTVSHARE_get_xls_port", 0, [&]() -> int {
-        return opened_port;
-    });
+    return cvstv::guarded("CVSTVSHARE_get_xls_port", 0, [&]() -> int { return opened_port; });
 }
 
 CVSTV_API void CVSTVSHARE_set_xls_port(int port) noexcept
 {
-    cvstv::guarded_void("CVSTVSHARE_set_xls_port", [&] {
-        opened_port = port;
-    });
+    cvstv::guarded_void("CVSTVSHARE_set_xls_port", [&] { opened_port = port; });
 }
 
 CVSTV_API int CVSTVSHARE_get_xls_read_method(void) noexcept
 {
-    return cvstv::guarded("CVSTVSHARE_get_xls_read_method", 0, [&]() -> int {
-        return 0;
-    });
+    return cvstv::guarded("CVSTVSHARE_get_xls_read_method", 0, [&]() -> int { return 0; });
 }
 
 } // extern "C"

@@ -72,7 +72,7 @@ struct DisconnectGuard {
 // removed when the reader returns (declared before the DisconnectGuard, so
 // after disconnecting).
 class TemporaryCopy {
-public:
+  public:
     TemporaryCopy() = default;
     ~TemporaryCopy()
     {
@@ -100,7 +100,7 @@ public:
         return copy;
     }
 
-private:
+  private:
     std::string copy_into_private_directory(const std::string &workbook)
     {
         const char *temp_dir = nullptr;
@@ -200,7 +200,7 @@ bool reader_connect(const std::string &path)
 // The raw grid of a sheet, built from the host allocator; null rows for rows
 // without data.
 class RawGrid {
-public:
+  public:
     RawGrid(int rows, int columns) : rows_(rows), columns_(columns) {}
     ~RawGrid() { release(); }
     RawGrid(const RawGrid &) = delete;
@@ -208,7 +208,8 @@ public:
 
     bool allocate()
     {
-        cells_ = static_cast<char ***>(HX_zero_allocate_memory(static_cast<std::size_t>(rows_) * sizeof(char **), nullptr));
+        cells_ = static_cast<char ***>(
+            HX_zero_allocate_memory(static_cast<std::size_t>(rows_) * sizeof(char **), nullptr));
         return cells_ != nullptr;
     }
 
@@ -249,7 +250,7 @@ public:
         cells_ = nullptr;
     }
 
-private:
+  private:
     void release()
     {
         if (!cells_)

@@ -39,7 +39,7 @@ constexpr std::size_t record_text_limit = 5375;
 
 // Closes the statement's cursor when a query ends, on every path.
 class CursorGuard {
-public:
+  public:
     explicit CursorGuard(SQLHSTMT stmt) : stmt_(stmt) {}
     ~CursorGuard()
     {
@@ -49,7 +49,7 @@ public:
     CursorGuard(const CursorGuard &) = delete;
     CursorGuard &operator=(const CursorGuard &) = delete;
 
-private:
+  private:
     SQLHSTMT stmt_;
 };
 
@@ -64,20 +64,23 @@ SQLRETURN open_query(SQLHSTMT stmt, const std::string &sql)
 // Column `column` of the current row as text in `buffer` (at most
 // `capacity` bytes with the terminator); false when it cannot be read. A NULL
 // value reads as the empty text. `out` points into `buffer`.
-bool column_view(SQLHSTMT stmt, SQLUSMALLINT column, char *buffer, std::size_t capacity, std::string_view &out)
+bool column_view(SQLHSTMT stmt, SQLUSMALLINT column, char *buffer, std::size_t capacity,
+                 std::string_view &out)
 {
     buffer[0] = '\0';
     SQLLEN indicator = 0;
     SQLRETURN rc = SQLGetData(stmt, column, SQL_C_CHAR, buffer, static_cast<SQLLEN>(capacity), &indicator);
     if (!SQL_SUCCEEDED(rc))
         return false;
-    out = indicator == SQL_NULL_DATA ? std::string_view() : std::string_view(buffer, strnlen(buffer, capacity));
+    out =
+        indicator == SQL_NULL_DATA ? std::string_view() : std::string_view(buffer, strnlen(buffer, capacity));
     return true;
 }
 
 // Column `column` of the current row as text; false when it cannot be read.
 // A NULL value reads as the empty text.
-bool column_text(SQLHSTMT stmt, SQLUSMALLINT column, std::string &out, std::size_t capacity = column_text_size)
+bool column_text(SQLHSTMT stmt, SQLUSMALLINT column, std::string &out,
+                 std::size_t capacity = column_text_size)
 {
     char buffer[column_text_size];
     std::string_view text;
@@ -198,7 +201,10 @@ std::vector<HX_cell_value> cell_values(int count, const sGXDB_Field_Value *value
     return cells;
 }
 
-int host_result(int status) { return status == HX_OK ? 0 : -1; }
+int host_result(int status)
+{
+    return status == HX_OK ? 0 : -1;
+}
 
 } // namespace
 
@@ -354,7 +360,8 @@ CVSTV_API int GXDB_Delete_Table(const char *table) noexcept
     });
 }
 
-CVSTV_API int GXDB_Add_Record(const char *table, int count, const sGXDB_Field *fields, sGXDB_Field_Value *values) noexcept
+CVSTV_API int GXDB_Add_Record(const char *table, int count, const sGXDB_Field *fields,
+                              sGXDB_Field_Value *values) noexcept
 {
     return cvstv::guarded("GXDB_Add_Record", -1, [&]() -> int {
         if (!table || count < 1 || !values)
@@ -505,9 +512,10 @@ CVSTV_API int GXDB_Query_Table_Names(int *count, char ***names) noexcept
         *names = nullptr;
         if (automation()) {
             const Connection &c = connection();
-            int status = c.workbook_handle != 0
-                             ? HX_TOOL_ask_workbook_sheet_names(c.workbook_handle, names, count)
-                             : HX_TOOL_ask_sheet_names(CVSTVSHARE_get_xls_port(), c.workbook.c_str(), names, count);
+            int status =
+                c.workbook_handle != 0
+                    ? HX_TOOL_ask_workbook_sheet_names(c.workbook_handle, names, count)
+                    : HX_TOOL_ask_sheet_names(CVSTVSHARE_get_xls_port(), c.workbook.c_str(), names, count);
             return host_result(status);
         }
         std::vector<std::string> tables;
@@ -543,7 +551,8 @@ CVSTV_API int GXDB_Query_Column_Names(const char *table, int *count, char ***nam
     });
 }
 
-CVSTV_API int GXDB_Query_All_Records_In_Table(const char *table, int *rows, int *columns, char ***records) noexcept
+CVSTV_API int GXDB_Query_All_Records_In_Table(const char *table, int *rows, int *columns,
+                                              char ***records) noexcept
 {
     return cvstv::guarded("GXDB_Query_All_Records_In_Table", -1, [&]() -> int {
         if (!table || !rows || !columns || !records)
@@ -648,9 +657,7 @@ CVSTV_API int GXDB_Add_To_Record_List(char ***list, const char *text) noexcept
 
 CVSTV_API void GXDB_Free_Record_List(char ***list) noexcept
 {
-    cvstv::guarded_void("GXDB_Free_Record_List", [&] {
-        kt_free_str_list(list);
-    });
+    cvstv::guarded_void("GXDB_Free_Record_List", [&] { kt_free_str_list(list); });
 }
 
 CVSTV_API void GXDB_Free_Field_Value(sGXDB_Field_Value **values) noexcept

@@ -63,12 +63,21 @@ std::string real_text(double value)
     return ec == std::errc() ? std::string(buffer, end) : std::string();
 }
 
-bool valid_key(int count, int key) { return key >= 1 && key <= count; }
+bool valid_key(int count, int key)
+{
+    return key >= 1 && key <= count;
+}
 
 } // namespace
 
-std::string_view field_name(const sGXDB_Field &field) { return bounded_view(field.name, sizeof field.name); }
-std::string_view field_type(const sGXDB_Field &field) { return bounded_view(field.type, sizeof field.type); }
+std::string_view field_name(const sGXDB_Field &field)
+{
+    return bounded_view(field.name, sizeof field.name);
+}
+std::string_view field_type(const sGXDB_Field &field)
+{
+    return bounded_view(field.type, sizeof field.type);
+}
 std::string_view value_string(const sGXDB_Field_Value &value)
 {
     return bounded_view(value.value.s, sizeof value.value.s);
@@ -198,8 +207,7 @@ std::optional<std::string> delete_record_sql(std::string_view table, int key, co
 namespace {
 
 // The non-key fields joined by ", ", the last followed by two blanks.
-template <typename Piece>
-bool add_field_list(std::string &sql, int count, int key, Piece piece)
+template <typename Piece> bool add_field_list(std::string &sql, int count, int key, Piece piece)
 {
     bool any = false;
     for (int i = 0; i < count; ++i) {
@@ -225,7 +233,8 @@ std::optional<std::string> update_sql(std::string_view table, int count, int key
     std::string sql = "UPDATE " + std::string(table) + " SET ";
     bool ok = add_field_list(sql, count, key, [&](int i) {
         auto literal = value_literal(values[i]);
-        return literal && add_piece(sql, std::string(field_name(fields[i])) + "=") && add_piece(sql, *literal);
+        return literal && add_piece(sql, std::string(field_name(fields[i])) + "=") &&
+               add_piece(sql, *literal);
     });
     auto test = key_test(fields[key - 1], values[key - 1]);
     if (!ok || !test)
@@ -263,8 +272,8 @@ std::optional<std::string> select_all_sql(std::string_view table)
 std::optional<std::string> connection_string(std::string_view workbook)
 {
     std::string path(workbook);
-    return fitting(std::string("DRIVER={") + driver_name + "};DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;CREATE_DB=\"" +
-                       path + "\";DBQ=" + path,
+    return fitting(std::string("DRIVER={") + driver_name +
+                       "};DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;CREATE_DB=\"" + path + "\";DBQ=" + path,
                    connection_string_size);
 }
 

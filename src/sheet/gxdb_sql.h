@@ -20,10 +20,10 @@
 namespace cvstv::gxdb {
 
 // Buffer sizes of the statements, terminator included.
-inline constexpr std::size_t statement_size = 1000;       // INSERT, DELETE ... WHERE, UPDATE, SELECT, ALTER
-inline constexpr std::size_t short_statement_size = 500;  // DROP TABLE, DELETE FROM
-inline constexpr std::size_t select_all_size = 133;       // SELECT * FROM `t`
-inline constexpr std::size_t piece_size = 100;            // one column clause or one value
+inline constexpr std::size_t statement_size = 1000;      // INSERT, DELETE ... WHERE, UPDATE, SELECT, ALTER
+inline constexpr std::size_t short_statement_size = 500; // DROP TABLE, DELETE FROM
+inline constexpr std::size_t select_all_size = 133;      // SELECT * FROM `t`
+inline constexpr std::size_t piece_size = 100;           // one column clause or one value
 inline constexpr std::size_t connection_string_size = 1024;
 
 // The name and type of a field, read no further than their 100-byte arrays.

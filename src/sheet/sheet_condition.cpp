@@ -119,7 +119,8 @@ CVSTV_API int sheet_split_condition(const char *condition,
         if (condition)
             split = cvstv::sheet::split_compound(condition);
         for (int i = 0; i < SHEET_MAX_CONDITIONS; ++i)
-            cvstv::copy_bounded(conditions[i], SHEET_CONDITION_SIZE, split.parts[static_cast<std::size_t>(i)]);
+            cvstv::copy_bounded(conditions[i], SHEET_CONDITION_SIZE,
+                                split.parts[static_cast<std::size_t>(i)]);
         return split.count;
     });
 }

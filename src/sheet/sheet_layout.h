@@ -10,7 +10,10 @@
 
 namespace cvstv::sheet {
 
-inline bool cell_empty(const char *cell) { return !cell || !*cell; }
+inline bool cell_empty(const char *cell)
+{
+    return !cell || !*cell;
+}
 
 // True when the table has at least one row and one column.
 inline bool has_cells(const sheet_table *table)
@@ -21,7 +24,8 @@ inline bool has_cells(const sheet_table *table)
 // The cell at (row, column), or null when it is empty or outside the table.
 inline const char *cell_at(const sheet_table *table, int row, int column)
 {
-    if (!has_cells(table) || row < 0 || row >= table->row_count || column < 0 || column >= table->column_count)
+    if (!has_cells(table) || row < 0 || row >= table->row_count || column < 0 ||
+        column >= table->column_count)
         return nullptr;
     char **cells = table->rows[row];
     return cells ? cells[column] : nullptr;

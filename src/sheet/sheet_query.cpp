@@ -133,9 +133,7 @@ extern "C" {
 
 CVSTV_API int sheet_str_is_keyword(const char *text) noexcept
 {
-    return cvstv::guarded("sheet_str_is_keyword", SHEET_KW_NONE, [&]() -> int {
-        return keyword_code(text);
-    });
+    return cvstv::guarded("sheet_str_is_keyword", SHEET_KW_NONE, [&]() -> int { return keyword_code(text); });
 }
 
 CVSTV_API int sheet_ask_keyword_value(sheet_table *table, int keyword, char *value) noexcept
@@ -234,9 +232,7 @@ CVSTV_API int sheet_ask_bitmap(sheet_table *table, char *file) noexcept
 
 CVSTV_API int sheet_ask_field_start_no(sheet_table *table) noexcept
 {
-    return cvstv::guarded("sheet_ask_field_start_no", -1, [&]() -> int {
-        return field_start_row(table);
-    });
+    return cvstv::guarded("sheet_ask_field_start_no", -1, [&]() -> int { return field_start_row(table); });
 }
 
 CVSTV_API int sheet_field_name_list(sheet_table *table, char ***row) noexcept
@@ -278,7 +274,8 @@ CVSTV_API int sheet_ask_field_name_list(sheet_table *table, char ***list) noexce
 CVSTV_API int sheet_ask_field_value(sheet_table *table, const char *field, char *value) noexcept
 {
     return cvstv::guarded("sheet_ask_field_value", -1, [&]() -> int {
-        if (!has_cells(table) || !field || !value || table->found_row < 0 || table->found_row >= table->row_count)
+        if (!has_cells(table) || !field || !value || table->found_row < 0 ||
+            table->found_row >= table->row_count)
             return -1;
         int column = field_column(table, field_start_row(table), field);
         if (column < 0)

@@ -257,7 +257,8 @@ CVSTV_API int sheet_record_compare(sheet_table *table, int row, const char *cond
 
 // Out of memory in the library's own containers counts as running out of
 // host memory: -1, nothing handed over.
-CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, char ***list, int *count) noexcept
+CVSTV_API int sheet_search_record(sheet_table *table, const char *condition, char ***list,
+                                  int *count) noexcept
 {
     return cvstv::guarded(
         "sheet_search_record", -1, [&] { return search_records(table, condition, list, count); },

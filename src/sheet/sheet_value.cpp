@@ -405,9 +405,8 @@ CVSTV_API int sheet_field_type(const char *text) noexcept
 
 CVSTV_API double sheet_str_double(const char *text) noexcept
 {
-    return cvstv::guarded("sheet_str_double", 0.0, [&]() -> double {
-        return text ? cvstv::sheet::number_value(text) : 0.0;
-    });
+    return cvstv::guarded("sheet_str_double", 0.0,
+                          [&]() -> double { return text ? cvstv::sheet::number_value(text) : 0.0; });
 }
 
 CVSTV_API int sheet_value_compare(const char *value, int op, const char *condition_value) noexcept

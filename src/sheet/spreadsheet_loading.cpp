@@ -92,9 +92,11 @@ int read_through_port(int port, const char *path, sheet_table *table)
     empty_table(table);
     char ***rows = nullptr;
     int row_count = 0, column_count = 0;
-    int status = HX_TOOL_read_sheet_grid(port, file.c_str(), split.sheet.c_str(), &rows, &row_count, &column_count);
+    int status =
+        HX_TOOL_read_sheet_grid(port, file.c_str(), split.sheet.c_str(), &rows, &row_count, &column_count);
     if (status != 0) {
-        HX_syslog_write(cvstv::format("spreadsheet port %d: cannot read %s (status %d)", port, path, status).c_str());
+        HX_syslog_write(
+            cvstv::format("spreadsheet port %d: cannot read %s (status %d)", port, path, status).c_str());
         return -1;
     }
     if (!rows)
@@ -221,7 +223,8 @@ int check_database(const char *sub_path, const char *register_name, const char *
     }
     char data_path[path_size + 1] = "";
     if (data_sub_path && *data_sub_path && data_name && *data_name &&
-        CVSTVSHARE_ask_mold_data_fspec(wizard, data_sub_path, data_name, data_path) == 0 && file_exists(data_path))
+        CVSTVSHARE_ask_mold_data_fspec(wizard, data_sub_path, data_name, data_path) == 0 &&
+        file_exists(data_path))
         return 0;
     if (!data_path[0] && data_name)
         cvstv::copy_bounded(data_path, sizeof data_path, data_name);

@@ -9,9 +9,9 @@
 // starts storing, and the next sheet-data line ends the reading. Cell lines
 // are stored only while storing, and only inside the extent. A sheet asked
 // for by a name that no sheet-name line carries is missing, which is told
-// apart from a sheet without data. The grid comes from the host allocator, one block per row and per cell (callers free and
-// replace cells one by one), allocated as the lines come, so a row's cells
-// lie next to its block; it is handed to the table, which normalises it.
+// apart from a sheet without data. The grid comes from the host allocator, one block per row and per cell
+// (callers free and replace cells one by one), allocated as the lines come, so a row's cells lie next to its
+// block; it is handed to the table, which normalises it.
 //
 // Nearly every line of an export is a cell line, so those are told apart
 // first and read in one pass: the reference up to the first ':', then the

@@ -204,23 +204,26 @@ CVSTV_API int FG_MENU_entry(void) noexcept
 
 CVSTV_API int CV_MENU_load_share_lib(const char *path, const char *entry) noexcept
 {
-    return cvstv::guarded("CV_MENU_load_share_lib", -1, [&] { return load_share_lib(App::cavora, path, entry); });
+    return cvstv::guarded("CV_MENU_load_share_lib", -1,
+                          [&] { return load_share_lib(App::cavora, path, entry); });
 }
 
 CVSTV_API int STV_MENU_load_share_lib(const char *path, const char *entry) noexcept
 {
-    return cvstv::guarded("STV_MENU_load_share_lib", -1, [&] { return load_share_lib(App::strivo, path, entry); });
+    return cvstv::guarded("STV_MENU_load_share_lib", -1,
+                          [&] { return load_share_lib(App::strivo, path, entry); });
 }
 
 CVSTV_API int FG_MENU_load_share_lib(const char *path, const char *entry) noexcept
 {
-    return cvstv::guarded("FG_MENU_load_share_lib", -1, [&] { return load_share_lib(App::fulgo, path, entry); });
+    return cvstv::guarded("FG_MENU_load_share_lib", -1,
+                          [&] { return load_share_lib(App::fulgo, path, entry); });
 }
 
 CVSTV_API int STV_MENU_load_stvshare_lib(const char *path, const char *entry) noexcept
 {
     return cvstv::guarded("STV_MENU_load_stvshare_lib", -1,
-                   [&] { return load_and_call(path, entry, std::nullopt); });
+                          [&] { return load_and_call(path, entry, std::nullopt); });
 }
 
 CVSTV_API void CV_MENU_set_toolbar_id(int number, tag_t toolbar) noexcept
@@ -235,17 +238,20 @@ CVSTV_API void STV_MENU_set_toolbar_id(int number, tag_t toolbar) noexcept
 
 CVSTV_API tag_t CV_MENU_get_toolbar_id(int number) noexcept
 {
-    return cvstv::guarded("CV_MENU_get_toolbar_id", tag_t{0}, [&] { return get_toolbar_id(App::cavora, number); });
+    return cvstv::guarded("CV_MENU_get_toolbar_id", tag_t{0},
+                          [&] { return get_toolbar_id(App::cavora, number); });
 }
 
 CVSTV_API tag_t STV_MENU_get_toolbar_id(int number) noexcept
 {
-    return cvstv::guarded("STV_MENU_get_toolbar_id", tag_t{0}, [&] { return get_toolbar_id(App::strivo, number); });
+    return cvstv::guarded("STV_MENU_get_toolbar_id", tag_t{0},
+                          [&] { return get_toolbar_id(App::strivo, number); });
 }
 
 CVSTV_API int CVSTVSHARE_load_localization_library(int wizard_type) noexcept
 {
-    return cvstv::guarded("CVSTVSHARE_load_localization_library", 0, [&] { return load_localization(wizard_type); });
+    return cvstv::guarded("CVSTVSHARE_load_localization_library", 0,
+                          [&] { return load_localization(wizard_type); });
 }
 
 CVSTV_API int WIZARD_Release_Match(const char *release) noexcept
@@ -256,7 +262,7 @@ CVSTV_API int WIZARD_Release_Match(const char *release) noexcept
 CVSTV_API int cv_read_register(const char *key, const char *value_name, char *result) noexcept
 {
     return cvstv::guarded("cv_read_register", -1,
-                   [&] { return HX_CV_read_register(key, value_name, result, cvstv::path_size + 1); });
+                          [&] { return HX_CV_read_register(key, value_name, result, cvstv::path_size + 1); });
 }
 
 } // extern "C"

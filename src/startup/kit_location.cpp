@@ -54,8 +54,8 @@ const char *variable_value(const char *name)
 
 void log_refused(const char *what, const char *text)
 {
-    std::string line = cvstv::format("kit location: %s longer than %zu characters refused: %.64s...", what,
-                                     path_size, text);
+    std::string line =
+        cvstv::format("kit location: %s longer than %zu characters refused: %.64s...", what, path_size, text);
     HX_syslog_write(line.c_str());
 }
 
@@ -102,7 +102,10 @@ int resolve(const char *directory_value, const char *sub_path1, const char *sub_
     return 0;
 }
 
-void show_kit_message() { HX_message_box(HX_SEVERITY_ERROR, kit_message); }
+void show_kit_message()
+{
+    HX_message_box(HX_SEVERITY_ERROR, kit_message);
+}
 
 int menu_fspec(const char *variable, const char *sub_path1, const char *sub_path2, char *result)
 {
@@ -136,25 +139,22 @@ extern "C" {
 CVSTV_API int CV_MENU_ask_cv_fspec(const char *variable, const char *sub_path1, const char *sub_path2,
                                    char *result) noexcept
 {
-    return cvstv::guarded("CV_MENU_ask_cv_fspec", -1, [&]() -> int {
-        return menu_fspec(variable, sub_path1, sub_path2, result);
-    });
+    return cvstv::guarded("CV_MENU_ask_cv_fspec", -1,
+                          [&]() -> int { return menu_fspec(variable, sub_path1, sub_path2, result); });
 }
 
 CVSTV_API int FG_MENU_ask_fg_fspec(const char *variable, const char *sub_path1, const char *sub_path2,
                                    char *result) noexcept
 {
-    return cvstv::guarded("FG_MENU_ask_fg_fspec", -1, [&]() -> int {
-        return menu_fspec(variable, sub_path1, sub_path2, result);
-    });
+    return cvstv::guarded("FG_MENU_ask_fg_fspec", -1,
+                          [&]() -> int { return menu_fspec(variable, sub_path1, sub_path2, result); });
 }
 
 CVSTV_API int STV_MENU_ask_stv_fspec(const char *variable, const char *sub_path1, const char *sub_path2,
                                      char *result) noexcept
 {
-    return cvstv::guarded("STV_MENU_ask_stv_fspec", -1, [&]() -> int {
-        return menu_fspec(variable, sub_path1, sub_path2, result);
-    });
+    return cvstv::guarded("STV_MENU_ask_stv_fspec", -1,
+                          [&]() -> int { return menu_fspec(variable, sub_path1, sub_path2, result); });
 }
 
 CVSTV_API int CVSTVSHARE_ask_mold_fspec(int wizard_type, const char *variable, const char *sub_path1,
@@ -221,9 +221,10 @@ CVSTV_API int CVSTVSHARE_ask_mold_fspec1(int wizard_type, const char *sub_path1,
             return -1;
         }
         PathBuffer fallback;
-        bool fitted = wizard_type == 3
-                          ? cvstv::format_bounded(fallback, sizeof fallback, kit.fallback_format, base, "\\", "\\", "\\")
-                          : cvstv::format_bounded(fallback, sizeof fallback, kit.fallback_format, base, "\\", "\\");
+        bool fitted = wizard_type == 3 ? cvstv::format_bounded(fallback, sizeof fallback, kit.fallback_format,
+                                                               base, "\\", "\\", "\\")
+                                       : cvstv::format_bounded(fallback, sizeof fallback, kit.fallback_format,
+                                                               base, "\\", "\\");
         if (!fitted) {
             log_refused("fallback directory", base);
             return -1;

@@ -18,16 +18,12 @@ extern "C" {
 
 CVSTV_API void CVSTWSHARE_set_wizard_type(int wizard_type) noexcept
 {
-    cvstv::guarded_void("CVSTWSHARE_set_wizard_type", [&] {
-        current_wizard_type = wizard_type;
-    });
+    cvstv::guarded_void("CVSTWSHARE_set_wizard_type", [&] { current_wizard_type = wizard_type; });
 }
 
 CVSTV_API int CVSTWSHARE_get_wizard_type(void) noexcept
 {
-    return cvstv::guarded("CVSTWSHARE_get_wizard_type", 0, [&]() -> int {
-        return current_wizard_type;
-    });
+    return cvstv::guarded("CVSTWSHARE_get_wizard_type", 0, [&]() -> int { return current_wizard_type; });
 }
 
 CVSTV_API int kt_set_module_id(int module_id) noexcept
@@ -40,9 +36,7 @@ CVSTV_API int kt_set_module_id(int module_id) noexcept
 
 CVSTV_API int kt_ask_module_id(void) noexcept
 {
-    return cvstv::guarded("kt_ask_module_id", -1, [&]() -> int {
-        return current_module_id;
-    });
+    return cvstv::guarded("kt_ask_module_id", -1, [&]() -> int { return current_module_id; });
 }
 
 } // extern "C"

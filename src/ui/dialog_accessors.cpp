@@ -303,7 +303,8 @@ CVSTV_API int STV_ui_modify_op_sensitivity(int dialog_id, const char *item_id, i
                                            int index) noexcept
 {
     return cvstv::guarded("STV_ui_modify_op_sensitivity", -1, [&]() -> int {
-        return set_entry_sensitivity("STV_ui_modify_op_sensitivity", zero, dialog_id, item_id, index, sensitive);
+        return set_entry_sensitivity("STV_ui_modify_op_sensitivity", zero, dialog_id, item_id, index,
+                                     sensitive);
     });
 }
 

@@ -204,14 +204,14 @@ CVSTV_API int STV_ui_sel_multi_list(int dialog_id, const char *item_id, const in
                                     int count) noexcept
 {
     return cvstv::guarded("STV_ui_sel_multi_list", -1,
-                   [&] { return set_each(dialog_id, item_id, HX_STYLER_VALUE, indices, count); });
+                          [&] { return set_each(dialog_id, item_id, HX_STYLER_VALUE, indices, count); });
 }
 
 CVSTV_API int STV_ui_desel_multi_list_item(int dialog_id, const char *item_id, const int *indices,
                                            int count) noexcept
 {
     return cvstv::guarded("STV_ui_desel_multi_list_item", -1,
-                   [&] { return set_each(dialog_id, item_id, HX_STYLER_DESELECT, indices, count); });
+                          [&] { return set_each(dialog_id, item_id, HX_STYLER_DESELECT, indices, count); });
 }
 
 CVSTV_API int STV_ui_modify_list_item(int dialog_id, const char *item_id, const char *text,

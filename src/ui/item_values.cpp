@@ -144,9 +144,8 @@ CVSTV_API int CVSTVSHARE_UI_ask_string_value(int dialog_id, const char *item_id,
 
 CVSTV_API int KT_STYLER_ask_str_value(int dialog_id, const char *item_id, char *value) noexcept
 {
-    return cvstv::guarded("KT_STYLER_ask_str_value", -1, [&]() -> int {
-        return CVSTVSHARE_UI_ask_string_value(dialog_id, item_id, value);
-    });
+    return cvstv::guarded("KT_STYLER_ask_str_value", -1,
+                          [&]() -> int { return CVSTVSHARE_UI_ask_string_value(dialog_id, item_id, value); });
 }
 
 CVSTV_API int CVSTVSHARE_UI_set_textbox_value(int dialog_id, const char *item_id, int count,

@@ -13,7 +13,6 @@
 #include <cctype>
 #include <string>
 
-
 namespace {
 
 // Names are compared on at most this many characters.

@@ -13,7 +13,6 @@
 
 #include <memory>
 
-
 namespace cvstv::ui {
 
 int ask_dialog_selection(int dialog_id, tag_t &selection)
@@ -150,15 +149,14 @@ CVSTV_API int STV_UI_ask_dialog_selection(int dialog_id, tag_t *selection) noexc
 
 CVSTV_API int CVSTVSHARE_ask_dialog_selection_pointer(int dialog_id, tag_t *selection) noexcept
 {
-    return cvstv::guarded("CVSTVSHARE_ask_dialog_selection_pointer", -1, [&]() -> int {
-        return STV_UI_ask_dialog_selection(dialog_id, selection);
-    });
+    return cvstv::guarded("CVSTVSHARE_ask_dialog_selection_pointer", -1,
+                          [&]() -> int { return STV_UI_ask_dialog_selection(dialog_id, selection); });
 }
 
 CVSTV_API int CVSTVSHARE_clear_dialog_selection(int dialog_id) noexcept
 {
     return cvstv::guarded("CVSTVSHARE_clear_dialog_selection", -1,
-                   [&] { return cvstv::ui::clear_dialog_selection(dialog_id); });
+                          [&] { return cvstv::ui::clear_dialog_selection(dialog_id); });
 }
 
 CVSTV_API int STV_clear_selection(int dialog_id) noexcept
@@ -171,9 +169,8 @@ CVSTV_API int STV_clear_selection(int dialog_id) noexcept
 
 CVSTV_API int STV_clear_highlight01(int dialog_id) noexcept
 {
-    return cvstv::guarded("STV_clear_highlight01", -1, [&]() -> int {
-        return STV_clear_selection(dialog_id);
-    });
+    return cvstv::guarded("STV_clear_highlight01", -1,
+                          [&]() -> int { return STV_clear_selection(dialog_id); });
 }
 
 CVSTV_API int CVSTVSHARE_ask_objects_in_selection(int dialog_id, int *count, tag_t **objects) noexcept

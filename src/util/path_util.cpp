@@ -15,7 +15,10 @@
 
 namespace {
 
-bool is_separator(char c) { return c == '/' || c == '\\'; }
+bool is_separator(char c)
+{
+    return c == '/' || c == '\\';
+}
 
 } // namespace
 
@@ -66,7 +69,8 @@ int kt_expand_env_path(const char *path, char *result)
 
     char *value = nullptr;
     if (HX_translate_variable(name.c_str(), &value) != 0 || !value) {
-        std::string message = cvstv::format(HX_TEXT("The environment variable <%s> does not exist."), name.c_str());
+        std::string message =
+            cvstv::format(HX_TEXT("The environment variable <%s> does not exist."), name.c_str());
         HX_message_box(HX_SEVERITY_ERROR, message.c_str());
         cvstv::copy_bounded(result, result_size, text);
         return -1;

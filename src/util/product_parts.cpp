@@ -106,7 +106,8 @@ int kt_ask_linked_prod_name(std::optional<std::string> &linked)
     tag_t feature = 0;
     while (HX_MODL_cycle_feats(part, &feature) == 0 && feature != 0) {
         char *type = nullptr;
-        bool linked = HX_MODL_ask_feat_type(feature, &type) == 0 && type && std::strcmp(type, "LINKED_BODY") == 0;
+        bool linked =
+            HX_MODL_ask_feat_type(feature, &type) == 0 && type && std::strcmp(type, "LINKED_BODY") == 0;
         HX_free(type);
         if (linked)
             break;

@@ -155,8 +155,8 @@ CVSTV_API double kt_round_double(double value) noexcept
 
 int kt_color_name_to_index(const char *text)
 {
-    static constexpr const char *names[] = {"blue",   "green", "cyan",   "red",      "magenta",
-                                            "yellow", "white", "olive",  "pink",     "brown",
+    static constexpr const char *names[] = {"blue",   "green",  "cyan",     "red",        "magenta",
+                                            "yellow", "white",  "olive",    "pink",       "brown",
                                             "orange", "purple", "dark-red", "aquamarine", "gray"};
     if (!text)
         return 0;

@@ -26,8 +26,7 @@ int str_list_count(char *const *list)
 
 namespace {
 
-template <typename Items>
-int append_items(char ***list, const Items &items)
+template <typename Items> int append_items(char ***list, const Items &items)
 {
     int old_count = str_list_count(*list);
     std::size_t added = 0;
@@ -65,8 +64,14 @@ int append_items(char ***list, const Items &items)
 
 } // namespace
 
-int append_str_list(char ***list, const std::vector<std::string> &items) { return append_items(list, items); }
-int append_str_list(char ***list, const std::vector<std::string_view> &items) { return append_items(list, items); }
+int append_str_list(char ***list, const std::vector<std::string> &items)
+{
+    return append_items(list, items);
+}
+int append_str_list(char ***list, const std::vector<std::string_view> &items)
+{
+    return append_items(list, items);
+}
 
 std::vector<std::string_view> tokenize(std::string_view text, std::string_view delimiters)
 {
@@ -126,9 +131,7 @@ CVSTV_API int kt_add_str_list(char ***list, const char *str) noexcept
 
 CVSTV_API int kt_ask_str_list_count(char **list) noexcept
 {
-    return cvstv::guarded("kt_ask_str_list_count", 0, [&]() -> int {
-        return cvstv::str_list_count(list);
-    });
+    return cvstv::guarded("kt_ask_str_list_count", 0, [&]() -> int { return cvstv::str_list_count(list); });
 }
 
 CVSTV_API int kt_is_str_in_list(char **list, const char *str) noexcept

@@ -43,8 +43,14 @@ void *allocate(std::size_t size)
 
 // Every form that allocates goes through allocate(), and every form that
 // frees through free(), so the pairs match whichever form a caller uses.
-void *operator new(std::size_t size) { return allocate(size); }
-void *operator new[](std::size_t size) { return allocate(size); }
+void *operator new(std::size_t size)
+{
+    return allocate(size);
+}
+void *operator new[](std::size_t size)
+{
+    return allocate(size);
+}
 void *operator new(std::size_t size, const std::nothrow_t &) noexcept
 {
     try {
@@ -53,13 +59,34 @@ void *operator new(std::size_t size, const std::nothrow_t &) noexcept
         return nullptr;
     }
 }
-void *operator new[](std::size_t size, const std::nothrow_t &tag) noexcept { return operator new(size, tag); }
-void operator delete(void *p, const std::nothrow_t &) noexcept { std::free(p); }
-void operator delete[](void *p, const std::nothrow_t &) noexcept { std::free(p); }
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete[](void *p) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
+void *operator new[](std::size_t size, const std::nothrow_t &tag) noexcept
+{
+    return operator new(size, tag);
+}
+void operator delete(void *p, const std::nothrow_t &) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void *p, const std::nothrow_t &) noexcept
+{
+    std::free(p);
+}
+void operator delete(void *p) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void *p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void *p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void *p, std::size_t) noexcept
+{
+    std::free(p);
+}
 
 namespace {
 
@@ -144,17 +171,18 @@ TEST_F(AllocBoundary, SearchFindsOrFailsCleanly)
     MaterialTable m;
     char **values = nullptr;
     int count = -1;
-    long failures = drive({"sheet_search_record", nullptr,
-                           [&] { return sheet_search_record(&m.table, "SCALE>=1.01 && MATERIAL==PA66", &values, &count); },
-                           1, [&](int status) {
-                               if (status < 0) {
-                                   EXPECT_EQ(values, nullptr);
-                                   EXPECT_EQ(count, 0);
-                               } else {
-                                   EXPECT_EQ(status, 1);
-                               }
-                               kt_free_str_list(&values);
-                           }});
+    long failures = drive(
+        {"sheet_search_record", nullptr,
+         [&] { return sheet_search_record(&m.table, "SCALE>=1.01 && MATERIAL==PA66", &values, &count); }, 1,
+         [&](int status) {
+             if (status < 0) {
+                 EXPECT_EQ(values, nullptr);
+                 EXPECT_EQ(count, 0);
+             } else {
+                 EXPECT_EQ(status, 1);
+             }
+             kt_free_str_list(&values);
+         }});
     EXPECT_GT(failures, 0) << "the search allocates, so some attempts fail";
     char scale[SHEET_VALUE_SIZE] = "";
     EXPECT_EQ(sheet_ask_field_value(&m.table, "SCALE", scale), 0) << "the table searched is intact";
@@ -178,13 +206,15 @@ TEST_F(AllocBoundary, ReadersByEveryMethodFailWithAnEmptyTable)
            [&] { return CVSTVSHARE_read_spreadsheet(1, sheet_path.c_str(), &table); }, 0, release});
     // The spreadsheet program through a port (the port is created by the
     // call, and dropped before the next attempt).
-    drive({"CVSTVSHARE_read_spreadsheet (port)", [] {
+    drive({"CVSTVSHARE_read_spreadsheet (port)",
+           [] {
                vexa::sim::set_default_spreadsheet_excel(true);
                CVSTVSHARE_set_xls_port(0);
            },
            [&] { return CVSTVSHARE_read_spreadsheet(1, material_xls.c_str(), &table); }, 0, release});
     // ODBC through the driver manager and the workbook driver.
-    drive({"GXDB_read_spreadsheet", nullptr, [&] { return GXDB_read_spreadsheet(material_xls.c_str(), &table); }, 0, release});
+    drive({"GXDB_read_spreadsheet", nullptr,
+           [&] { return GXDB_read_spreadsheet(material_xls.c_str(), &table); }, 0, release});
 }
 
 TEST_F(AllocBoundary, SheetNamesFailWithNoList)
@@ -200,7 +230,8 @@ TEST_F(AllocBoundary, SheetNamesFailWithNoList)
     };
     drive({"sheet_ask_sheetnames (XESS)", [] { vexa::sim::set_default_spreadsheet_excel(false); },
            [&] { return sheet_ask_sheetnames(material_xs4.c_str(), &names, &count); }, 0, release});
-    drive({"GXDB_read_sheetnames", nullptr, [&] { return GXDB_read_sheetnames(material_xls.c_str(), &names, &count); }, 0, release});
+    drive({"GXDB_read_sheetnames", nullptr,
+           [&] { return GXDB_read_sheetnames(material_xls.c_str(), &names, &count); }, 0, release});
 }
 
 TEST_F(AllocBoundary, WorkbookDatabaseQueriesFailCleanlyOnAConnection)
@@ -208,7 +239,8 @@ TEST_F(AllocBoundary, WorkbookDatabaseQueriesFailCleanlyOnAConnection)
     ASSERT_EQ(GXDB_Connect(material_xls.c_str()), 0);
     char **records = nullptr;
     int rows = 0, columns = 0;
-    drive({"GXDB_Query_All_Records_In_Table", nullptr, [&] { return GXDB_Query_All_Records_In_Table("Materials$", &rows, &columns, &records); }, 0,
+    drive({"GXDB_Query_All_Records_In_Table", nullptr,
+           [&] { return GXDB_Query_All_Records_In_Table("Materials$", &rows, &columns, &records); }, 0,
            [&](int status) {
                if (status != 0)
                    EXPECT_EQ(records, nullptr);
@@ -218,14 +250,16 @@ TEST_F(AllocBoundary, WorkbookDatabaseQueriesFailCleanlyOnAConnection)
            }});
     char **tables = nullptr;
     int count = 0;
-    drive({"GXDB_Query_Table_Names", nullptr, [&] { return GXDB_Query_Table_Names(&count, &tables); }, 0, [&](int status) {
+    drive({"GXDB_Query_Table_Names", nullptr, [&] { return GXDB_Query_Table_Names(&count, &tables); }, 0,
+           [&](int status) {
                if (status == 0) {
                    EXPECT_EQ(count, 1);
                }
                GXDB_Free_Record_List(&tables);
            }});
     EXPECT_EQ(GXDB_Disconnect(), 0);
-    drive({"GXDB_Connect", [] { GXDB_Disconnect(); }, [&] { return GXDB_Connect(material_xls.c_str()); }, 0, [](int) {}});
+    drive({"GXDB_Connect", [] { GXDB_Disconnect(); }, [&] { return GXDB_Connect(material_xls.c_str()); }, 0,
+           [](int) {}});
 }
 
 TEST_F(AllocBoundary, WorkbookWriteFailsWithTheWorkbookIntact)
@@ -255,8 +289,8 @@ TEST_F(AllocBoundary, WorkbookWriteFailsWithTheWorkbookIntact)
         std::ofstream(staged, std::ios::binary) << before;
         fs::rename(staged, copy.path);
     };
-    long failures =
-        drive({"GXDB_Add_Record", restore, [&] { return GXDB_Add_Record("Grades", 2, fields, values); }, 0, [](int) {}});
+    long failures = drive({"GXDB_Add_Record", restore,
+                           [&] { return GXDB_Add_Record("Grades", 2, fields, values); }, 0, [](int) {}});
     EXPECT_GT(failures, 0);
     EXPECT_EQ(GXDB_Disconnect(), 0);
 
@@ -269,7 +303,8 @@ TEST_F(AllocBoundary, WorkbookWriteFailsWithTheWorkbookIntact)
     for (int r = 0; r < original.table.row_count; ++r)
         for (int c = 0; c < original.table.column_count; ++c) {
             const char *was = original.table.rows[r][c], *is = materials.table.rows[r][c];
-            EXPECT_EQ(std::string(was ? was : ""), std::string(is ? is : "")) << "row " << r << " column " << c;
+            EXPECT_EQ(std::string(was ? was : ""), std::string(is ? is : ""))
+                << "row " << r << " column " << c;
         }
     ASSERT_EQ(GXDB_read_spreadsheet((copy.path + "::Grades").c_str(), &grades.table), 0);
     ASSERT_EQ(grades.table.row_count, 2);
@@ -279,7 +314,8 @@ TEST_F(AllocBoundary, WorkbookWriteFailsWithTheWorkbookIntact)
 TEST_F(AllocBoundary, StringListsAndKitPathsFailWithNothingHandedOut)
 {
     char **list = nullptr;
-    drive({"kt_decompose_str", nullptr, [&] { return kt_decompose_str("M8, M10 ,M12;M16", ",;", &list); }, 0, [&](int status) {
+    drive({"kt_decompose_str", nullptr, [&] { return kt_decompose_str("M8, M10 ,M12;M16", ",;", &list); }, 0,
+           [&](int status) {
                if (status != 0)
                    EXPECT_EQ(list, nullptr);
                else
@@ -291,7 +327,8 @@ TEST_F(AllocBoundary, StringListsAndKitPathsFailWithNothingHandedOut)
     kt_add_str_list(&source, "A");
     kt_add_str_list(&source, "B");
     char **target = nullptr;
-    drive({"kt_copy_str_list", [&] { kt_add_str_list(&target, "first"); }, [&] { return kt_copy_str_list(source, &target); }, 0,
+    drive({"kt_copy_str_list", [&] { kt_add_str_list(&target, "first"); },
+           [&] { return kt_copy_str_list(source, &target); }, 0,
            [&](int status) {
                EXPECT_STREQ(target[0], "first") << "the destination keeps its entries";
                EXPECT_EQ(kt_ask_str_list_count(target), status == 0 ? 3 : 1);
@@ -300,7 +337,8 @@ TEST_F(AllocBoundary, StringListsAndKitPathsFailWithNothingHandedOut)
     kt_free_str_list(&source);
 
     char *first = nullptr, *second = nullptr;
-    drive({"STV_split_string", nullptr, [&] { return STV_split_string("M8 x 20", " x", &first, &second); }, 0, [&](int status) {
+    drive({"STV_split_string", nullptr, [&] { return STV_split_string("M8 x 20", " x", &first, &second); }, 0,
+           [&](int status) {
                if (status != 0) {
                    EXPECT_EQ(first, nullptr);
                    EXPECT_EQ(second, nullptr);

@@ -20,8 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace boundary_test;
 
-
-
 class HostFaults : public HostTest {};
 
 } // namespace
@@ -33,8 +31,8 @@ TEST_F(HostFaults, DriverLibraryThatCannotBeLoadedFailsTheRead)
     ScratchCopy copy;
     fs::path not_a_library = copy.dir / "libnot_a_driver.so";
     std::ofstream(not_a_library) << "not an ELF file\n";
-    std::ofstream(copy.dir / "odbcinst.ini") << "[MICROSOFT EXCEL DRIVER (*.XLS)]\nDriver=" << not_a_library.string()
-                                               << "\n";
+    std::ofstream(copy.dir / "odbcinst.ini")
+        << "[MICROSOFT EXCEL DRIVER (*.XLS)]\nDriver=" << not_a_library.string() << "\n";
     std::ofstream(copy.dir / "odbc.ini").flush();
     setenv("ODBCSYSINI", copy.dir.c_str(), 1);
     std::size_t blocks = vexa::sim::live_blocks();

@@ -25,8 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace boundary_test;
 
-
-
 // While it lives, no file of this process may grow beyond a few hundred
 // bytes: every workbook write fails with EFBIG, as on a full disk (root
 // included, whom permissions would not stop).
@@ -96,7 +94,8 @@ TEST_F(HostFaults, FailedWorkbookWriteThroughTheDriverKeepsTheFile)
     }
     EXPECT_EQ(vexa::sim::live_blocks(), blocks);
     EXPECT_EQ(bytes_of(copy.path), before) << "the workbook is written whole or not at all";
-    EXPECT_EQ(fs::directory_iterator(copy.dir)->path().filename(), "cv_material.xls") << "no temporary file left";
+    EXPECT_EQ(fs::directory_iterator(copy.dir)->path().filename(), "cv_material.xls")
+        << "no temporary file left";
     char *error = nullptr;
     EXPECT_EQ(GXDB_Errors(&error), -1);
     ASSERT_NE(error, nullptr) << "the driver's diagnostic is there to read";
@@ -148,7 +147,8 @@ TEST_F(HostFaults, PortThatCannotBeCreatedLeavesTheTablesAlone)
     EXPECT_EQ(earlier.row_count, rows);
 
     vexa::sim::clear_call_failure("HX_SS_create_port");
-    EXPECT_EQ(CVSTVSHARE_read_spreadsheet(1, material_xls.c_str(), &table), 0) << "the next attempt starts a port";
+    EXPECT_EQ(CVSTVSHARE_read_spreadsheet(1, material_xls.c_str(), &table), 0)
+        << "the next attempt starts a port";
     EXPECT_EQ(table.row_count, rows) << "the same sheet by either method";
     sheet_release_memo(&table);
     sheet_release_memo(&earlier);

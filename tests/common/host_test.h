@@ -12,7 +12,7 @@
 #include <vector>
 
 class HostTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { blocks_at_start_ = vexa::sim::live_blocks(); }
     void TearDown() override
     {
@@ -20,10 +20,13 @@ protected:
         EXPECT_EQ(vexa::sim::live_blocks(), blocks_at_start_) << "host memory blocks leaked";
     }
 
-    static std::vector<std::string> message_boxes() { return vexa::sim::texts(vexa::sim::Entry::message_box); }
+    static std::vector<std::string> message_boxes()
+    {
+        return vexa::sim::texts(vexa::sim::Entry::message_box);
+    }
     static std::vector<std::string> dialogs() { return vexa::sim::texts(vexa::sim::Entry::message_dialog); }
 
-private:
+  private:
     std::size_t blocks_at_start_ = 0;
 };
 

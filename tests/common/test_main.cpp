@@ -15,7 +15,7 @@ extern "C" void cvstv_reset_module_state(void) __attribute__((weak));
 namespace {
 
 class HostSessionListener : public testing::EmptyTestEventListener {
-public:
+  public:
     void OnTestStart(const testing::TestInfo &) override
     {
         if (cvstv_reset_module_state)
@@ -37,7 +37,7 @@ public:
     }
     int leaking_tests() const { return leaking_tests_; }
 
-private:
+  private:
     std::size_t blocks_at_start_ = 0;
     int leaking_tests_ = 0;
 };

@@ -36,7 +36,8 @@ TEST_F(HostCore, AllocatorCountsLiveBlocksAndFailsOnRequest)
     EXPECT_NE(ok, nullptr);
     EXPECT_EQ(HX_allocate_memory(1, &status), nullptr);
     EXPECT_NE(status, 0);
-    EXPECT_EQ(HX_reallocate_memory(grown, 2000, &status), nullptr) << "a refused reallocation keeps the block";
+    EXPECT_EQ(HX_reallocate_memory(grown, 2000, &status), nullptr)
+        << "a refused reallocation keeps the block";
     vexa::sim::fail_allocations_after(-1);
 
     for (void *p : {static_cast<void *>(ok), grown, static_cast<void *>(z), static_cast<void *>(s)})

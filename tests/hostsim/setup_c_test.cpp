@@ -28,7 +28,8 @@ TEST_F(SetupC, SpreadsheetApplicationAndEnvironmentReachTheHostCalls)
     EXPECT_STREQ(value, "C:\\kit\\cavora");
     setenv("CVSTV_SETUP_C_TEST", "from the process", 1);
     EXPECT_EQ(vexahost_set_env("CVSTV_SETUP_C_TEST", nullptr), HX_OK);
-    EXPECT_EQ(HX_translate_variable("CVSTV_SETUP_C_TEST", &value), HX_ERR_NOT_FOUND) << "a null value reads as unset";
+    EXPECT_EQ(HX_translate_variable("CVSTV_SETUP_C_TEST", &value), HX_ERR_NOT_FOUND)
+        << "a null value reads as unset";
     vexahost_clear_env_overrides();
     ASSERT_EQ(HX_translate_variable("CVSTV_SETUP_C_TEST", &value), HX_OK);
     EXPECT_STREQ(value, "from the process");

@@ -58,9 +58,18 @@ workbook::Sheet sheet(std::string name, std::vector<std::vector<Cell>> rows)
     return s;
 }
 
-Cell T(const char *text) { return Cell::make_text(text); }
-Cell I(long long value) { return Cell::make_integer(value); }
-Cell R(double value) { return Cell::make_real(value); }
+Cell T(const char *text)
+{
+    return Cell::make_text(text);
+}
+Cell I(long long value)
+{
+    return Cell::make_integer(value);
+}
+Cell R(double value)
+{
+    return Cell::make_real(value);
+}
 
 // The cells of a sheet as text, "" for empty cells, trailing empty rows kept.
 Grid texts(const workbook::Sheet &s)
@@ -76,7 +85,7 @@ Grid texts(const workbook::Sheet &s)
 }
 
 class Spreadsheets : public HostTest {
-protected:
+  protected:
     void SetUp() override
     {
         HostTest::SetUp();
@@ -153,7 +162,8 @@ TEST_F(Spreadsheets, RegistryAnswersOnlyWhatTheSessionWasGiven)
     EXPECT_STREQ(value, "");
 
     vexa::sim::set_registry_value(key, "BinDirPath", "C:\\Office");
-    ASSERT_EQ(HX_CV_read_register("hkey_local_machine\\software\\MICROSOFT\\office", "bindirpath", value, sizeof value),
+    ASSERT_EQ(HX_CV_read_register("hkey_local_machine\\software\\MICROSOFT\\office", "bindirpath", value,
+                                  sizeof value),
               HX_OK)
         << "keys and value names compare without case";
     EXPECT_STREQ(value, "C:\\Office");
@@ -209,11 +219,11 @@ TEST_F(Spreadsheets, PortCreationCanBeMadeToFail)
 TEST_F(Spreadsheets, SheetGridHoldsCellsAsTextWithNullRowsForEmptyRows)
 {
     std::string path = write("grid.xls", {sheet("First", {{T("D"), T("L"), T("Note")},
-                                                           {I(8), R(2.5), T("  padded ")},
-                                                           {},
-                                                           {Cell{}, R(0.1), Cell{}},
-                                                           {R(12.0), I(-3)},
-                                                           {Cell{}, Cell{}, Cell{}}}),
+                                                          {I(8), R(2.5), T("  padded ")},
+                                                          {},
+                                                          {Cell{}, R(0.1), Cell{}},
+                                                          {R(12.0), I(-3)},
+                                                          {Cell{}, Cell{}, Cell{}}}),
                                           sheet("Second", {{T("only")}}), sheet("Empty", {})});
     int port = new_port();
     char ***rows = nullptr;
@@ -222,8 +232,9 @@ TEST_F(Spreadsheets, SheetGridHoldsCellsAsTextWithNullRowsForEmptyRows)
     ASSERT_EQ(HX_TOOL_read_sheet_grid(port, path.c_str(), nullptr, &rows, &row_count, &column_count), HX_OK);
     EXPECT_EQ(row_count, 5) << "rows end at the last row with data";
     EXPECT_EQ(column_count, 3);
-    EXPECT_EQ(take_grid(rows, row_count, column_count),
-              (Grid{{"D", "L", "Note"}, {"8", "2.5", "  padded "}, {}, {"~", "0.1", "~"}, {"12", "-3", "~"}}));
+    EXPECT_EQ(
+        take_grid(rows, row_count, column_count),
+        (Grid{{"D", "L", "Note"}, {"8", "2.5", "  padded "}, {}, {"~", "0.1", "~"}, {"12", "-3", "~"}}));
 
     ASSERT_EQ(HX_TOOL_read_sheet_grid(port, path.c_str(), "Second", &rows, &row_count, &column_count), HX_OK);
     EXPECT_EQ(take_grid(rows, row_count, column_count), (Grid{{"only"}}));
@@ -279,10 +290,10 @@ TEST_F(Spreadsheets, ReadWriteWorkbookChangesSheetsAndSavesOnClose)
     EXPECT_GE(handle, 1);
 
     HX_cell_value row[4] = {};
-    row[0].type = 2, row[0].text = "'007";   // marked text: stays text, mark dropped
-    row[1].type = 2, row[1].text = "2.50";   // unmarked number text becomes a number
+    row[0].type = 2, row[0].text = "'007"; // marked text: stays text, mark dropped
+    row[1].type = 2, row[1].text = "2.50"; // unmarked number text becomes a number
     row[2].type = 1, row[2].real = 0.25;
-    row[3].type = 9;                         // any other type: an empty cell
+    row[3].type = 9; // any other type: an empty cell
     EXPECT_EQ(HX_TOOL_append_row(handle, "Data", 4, row), HX_OK);
     EXPECT_EQ(HX_TOOL_append_blank_row(handle, "Data", 2), HX_OK);
     HX_cell_value last[2] = {};

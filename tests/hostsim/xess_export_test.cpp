@@ -73,9 +73,9 @@ TEST_F(XessExport, EveryKindOfCellReadsBack)
     XessSheet catalogue{"Screws",
                         {{"PARAMETERS"},
                          {"D", "P", "NOTE", "", "PRICE"},
-                         {"8", "1.25", "say \"hex\"", "", "0.42"},      // a quote: written as a value cell
-                         {"", "1+1/2", "A=B", "x:y", "3/4"},             // '=' as text, a fraction
-                         {"screw.xbm", "BITMAP", "images\\\\m8.bmp"},   // an image name in A stays a text
+                         {"8", "1.25", "say \"hex\"", "", "0.42"},    // a quote: written as a value cell
+                         {"", "1+1/2", "A=B", "x:y", "3/4"},          // '=' as text, a fraction
+                         {"screw.xbm", "BITMAP", "images\\\\m8.bmp"}, // an image name in A stays a text
                          {"BITMAP", "plate.xbm", "trailing  ", "Cib@", "X::not an extent"},
                          {"Sd::2", "Sn::9/x", "@", "\"", "BITMAP"},
                          {},
@@ -87,7 +87,9 @@ TEST_F(XessExport, EveryKindOfCellReadsBack)
 TEST_F(XessExport, LayoutOfTheText)
 {
     std::string text;
-    ASSERT_TRUE(format_xess({{"Metric", {{"D", "PITCH"}, {"8", "1.25"}}}, {"Unified", {{"BITMAP", "u.bmp"}}}}, text).ok);
+    ASSERT_TRUE(
+        format_xess({{"Metric", {{"D", "PITCH"}, {"8", "1.25"}}}, {"Unified", {{"BITMAP", "u.bmp"}}}}, text)
+            .ok);
     EXPECT_EQ(text, "Sn::1/Metric\n"
                     "Sn::2/Unified\n"
                     "X::4.1!B2.2\n"
@@ -133,11 +135,13 @@ TEST_F(XessExport, CellsTheTextCannotCarryAreRefused)
 // A random text built from the characters that matter to the line forms.
 std::string random_text(std::mt19937 &random)
 {
-    static const std::string pieces[] = {"a", "Z", "7", ".", "-", "/", "+", ",", " ", "\"", "=", ":", "@",
-                                         "\\", "~", "##", "Cib@", "::", ".xbm", "BITMAP", "\t", "\xc3\xa9"};
+    static const std::string pieces[] = {"a",    "Z",  "7",    ".",      "-",  "/",       "+", ",",
+                                         " ",    "\"", "=",    ":",      "@",  "\\",      "~", "##",
+                                         "Cib@", "::", ".xbm", "BITMAP", "\t", "\xc3\xa9"};
     switch (random() % 6) {
     case 0: return "";
-    case 1: return std::to_string(random() % 1000) + (random() % 2 ? "" : "." + std::to_string(random() % 100));
+    case 1:
+        return std::to_string(random() % 1000) + (random() % 2 ? "" : "." + std::to_string(random() % 100));
     case 2: return "BITMAP";
     default: break;
     }
@@ -204,7 +208,8 @@ TEST_F(XessExport, WriteIsWholeOrNothing)
     std::stringstream again;
     again << std::ifstream(path).rdbuf();
     EXPECT_EQ(again.str(), expected);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()),
+              1);
 
     auto status = vexa::sim::write_xess(dir + "/missing/book.xs4", sheets);
     EXPECT_FALSE(status.ok);

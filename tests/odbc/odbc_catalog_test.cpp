@@ -6,8 +6,8 @@ namespace {
 
 Rows tables(OdbcClient &c, const char *pattern = nullptr, const char *types = nullptr)
 {
-    EXPECT_EQ(SQLTables(c.stmt, nullptr, 0, nullptr, 0, (SQLCHAR *)pattern, pattern ? SQL_NTS : 0, (SQLCHAR *)types,
-                        types ? SQL_NTS : 0),
+    EXPECT_EQ(SQLTables(c.stmt, nullptr, 0, nullptr, 0, (SQLCHAR *)pattern, pattern ? SQL_NTS : 0,
+                        (SQLCHAR *)types, types ? SQL_NTS : 0),
               SQL_SUCCESS);
     return c.fetch_all();
 }

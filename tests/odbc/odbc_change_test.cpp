@@ -37,7 +37,8 @@ TEST(OdbcChange, TheLibrarysStatementsChangeTheFile)
     OdbcClient c;
     ASSERT_EQ(c.connect(library_connection_string(path)), SQL_SUCCESS) << c.message(SQL_HANDLE_DBC);
 
-    ASSERT_EQ(c.exec("CREATE TABLE [Config] (KEY text(50),VALUE number,^ text(10))"), SQL_SUCCESS) << c.message();
+    ASSERT_EQ(c.exec("CREATE TABLE [Config] (KEY text(50),VALUE number,^ text(10))"), SQL_SUCCESS)
+        << c.message();
     ASSERT_EQ(c.exec("INSERT INTO [Config] (KEY, VALUE) VALUES('width', 120) "), SQL_SUCCESS) << c.message();
     ASSERT_EQ(c.exec("INSERT INTO [Config] VALUES('it''s', 2.500000, 'z') "), SQL_SUCCESS) << c.message();
     ASSERT_EQ(c.exec("INSERT INTO [Config] VALUES ('', '', '') "), SQL_SUCCESS) << c.message();
@@ -47,7 +48,8 @@ TEST(OdbcChange, TheLibrarysStatementsChangeTheFile)
     const workbook::Sheet *sheet = book.find_sheet("Config");
     ASSERT_NE(sheet, nullptr);
     ASSERT_EQ(sheet->rows.size(), 5u);
-    EXPECT_EQ(texts_of_row(*sheet, 0), (std::vector<std::string>{"KEY", "VALUE"})) << "unnamed column: empty header";
+    EXPECT_EQ(texts_of_row(*sheet, 0), (std::vector<std::string>{"KEY", "VALUE"}))
+        << "unnamed column: empty header";
     EXPECT_EQ(texts_of_row(*sheet, 1), (std::vector<std::string>{"width", "120"}));
     EXPECT_EQ(sheet->rows[1][1].type, CellType::integer);
     EXPECT_EQ(texts_of_row(*sheet, 2), (std::vector<std::string>{"it's", "2.5", "z"}));
@@ -89,10 +91,12 @@ TEST(OdbcChange, ReadOnlyConnectionsRefuseEveryChange)
     write_parts_workbook(path);
     const std::string before = slurp(path);
     OdbcClient c;
-    ASSERT_EQ(c.connect(std::string("DRIVER={") + driver_name() + "};READONLY=TRUE;DBQ=" + path), SQL_SUCCESS);
-    for (const char *sql : {"CREATE TABLE [New] (A text(5))", "DROP TABLE Parts", "INSERT INTO [Parts] VALUES('a', 1, 2, 3)",
-                            "DELETE FROM Parts", "DELETE FROM Parts WHERE NAME='bolt'",
-                            "UPDATE Parts SET QTY=1  WHERE NAME='bolt'", "ALTER TABLE [Parts$] RENAME TO [P$]"}) {
+    ASSERT_EQ(c.connect(std::string("DRIVER={") + driver_name() + "};READONLY=TRUE;DBQ=" + path),
+              SQL_SUCCESS);
+    for (const char *sql :
+         {"CREATE TABLE [New] (A text(5))", "DROP TABLE Parts", "INSERT INTO [Parts] VALUES('a', 1, 2, 3)",
+          "DELETE FROM Parts", "DELETE FROM Parts WHERE NAME='bolt'",
+          "UPDATE Parts SET QTY=1  WHERE NAME='bolt'", "ALTER TABLE [Parts$] RENAME TO [P$]"}) {
         EXPECT_EQ(c.exec(sql), SQL_ERROR) << sql;
         EXPECT_EQ(c.state(), "HY000") << sql;
         EXPECT_NE(c.message().find("read-only"), std::string::npos) << c.message();

@@ -20,17 +20,20 @@
 using Row = std::vector<std::optional<std::string>>;
 using Rows = std::vector<Row>;
 
-inline const char *driver_name() { return "MICROSOFT EXCEL DRIVER (*.XLS)"; }
+inline const char *driver_name()
+{
+    return "MICROSOFT EXCEL DRIVER (*.XLS)";
+}
 
 // The connection string the workbook library sends.
 inline std::string library_connection_string(const std::string &path)
 {
-    return std::string("DRIVER={") + driver_name() + "};DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;CREATE_DB=\"" + path +
-           "\";DBQ=" + path;
+    return std::string("DRIVER={") + driver_name() +
+           "};DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;CREATE_DB=\"" + path + "\";DBQ=" + path;
 }
 
 class OdbcClient {
-public:
+  public:
     OdbcClient()
     {
         ::setenv("ODBCSYSINI", CVSTV_ODBCSYSINI_DIR, 1);
@@ -51,8 +54,8 @@ public:
     {
         SQLCHAR out[1024];
         SQLSMALLINT out_length = 0;
-        SQLRETURN rc = SQLDriverConnect(dbc, nullptr, (SQLCHAR *)connection_string.c_str(), SQL_NTS, out, sizeof out,
-                                        &out_length, SQL_DRIVER_COMPLETE);
+        SQLRETURN rc = SQLDriverConnect(dbc, nullptr, (SQLCHAR *)connection_string.c_str(), SQL_NTS, out,
+                                        sizeof out, &out_length, SQL_DRIVER_COMPLETE);
         connect_state = state(SQL_HANDLE_DBC); // before the next call on the connection clears it
         if (SQL_SUCCEEDED(rc)) {
             connected_ = true;
@@ -75,7 +78,8 @@ public:
     Rows query(const std::string &sql)
     {
         SQLRETURN rc = exec(sql);
-        EXPECT_TRUE(SQL_SUCCEEDED(rc)) << sql << ": " << state(SQL_HANDLE_STMT) << " " << message(SQL_HANDLE_STMT);
+        EXPECT_TRUE(SQL_SUCCEEDED(rc))
+            << sql << ": " << state(SQL_HANDLE_STMT) << " " << message(SQL_HANDLE_STMT);
         return SQL_SUCCEEDED(rc) ? fetch_all() : Rows{};
     }
 
@@ -136,14 +140,17 @@ public:
         return reinterpret_cast<char *>(msg);
     }
 
-    SQLHANDLE handle(SQLSMALLINT type) const { return type == SQL_HANDLE_STMT ? stmt : type == SQL_HANDLE_DBC ? dbc : env; }
+    SQLHANDLE handle(SQLSMALLINT type) const
+    {
+        return type == SQL_HANDLE_STMT ? stmt : type == SQL_HANDLE_DBC ? dbc : env;
+    }
 
     std::string connect_state; // SQLSTATE of the first record left by connect
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     SQLHSTMT stmt = SQL_NULL_HSTMT;
 
-private:
+  private:
     bool connected_ = false;
 };
 
@@ -164,7 +171,8 @@ inline void write_parts_workbook(const std::string &path)
     book.sheets.push_back({"Parts", {}});
     auto &rows = book.sheets[0].rows;
     rows.push_back({Cell::make_text("NAME"), Cell::make_text("QTY"), Cell{}, Cell::make_text("DIA")});
-    rows.push_back({Cell::make_text("bolt"), Cell::make_integer(3), Cell::make_text("x"), Cell::make_real(2.5)});
+    rows.push_back(
+        {Cell::make_text("bolt"), Cell::make_integer(3), Cell::make_text("x"), Cell::make_real(2.5)});
     rows.push_back({});
     rows.push_back({Cell::make_text("nut"), Cell::make_integer(12), Cell{}, Cell::make_real(8)});
     book.sheets.push_back({"Other", {{Cell::make_text("K")}, {Cell::make_integer(1)}}});

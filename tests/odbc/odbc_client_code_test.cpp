@@ -376,8 +376,10 @@ TEST(OdbcLongTexts, TextsUpToTheFormatsLimitAreWritten)
     std::string euros;
     for (int i = 0; i < 20000; ++i)
         euros += "€";
-    ASSERT_EQ(c.exec("INSERT INTO [Parts] (NAME, F3) VALUES('" + xs + "', 'long')"), SQL_SUCCESS) << c.message();
-    ASSERT_EQ(SQLPrepare(c.stmt, (SQLCHAR *)"INSERT INTO [Parts] (NAME, F3) VALUES(?, 'euro')", SQL_NTS), SQL_SUCCESS);
+    ASSERT_EQ(c.exec("INSERT INTO [Parts] (NAME, F3) VALUES('" + xs + "', 'long')"), SQL_SUCCESS)
+        << c.message();
+    ASSERT_EQ(SQLPrepare(c.stmt, (SQLCHAR *)"INSERT INTO [Parts] (NAME, F3) VALUES(?, 'euro')", SQL_NTS),
+              SQL_SUCCESS);
     SQLLEN length = SQL_NTS;
     SQLBindParameter(c.stmt, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, euros.size(), 0, euros.data(),
                      static_cast<SQLLEN>(euros.size() + 1), &length);
@@ -397,10 +399,11 @@ TEST(OdbcLongTexts, TextsUpToTheFormatsLimitAreWritten)
     EXPECT_TRUE(long_row[0].at(0) == xs) << "the 32,767 x come back whole";
     EXPECT_TRUE(euro_row[0].at(0) == euros) << "the 20,000 euro signs come back whole";
     int status = 0;
-    const std::string out = run_command("/usr/bin/python3 -c \"import xlrd,sys; s=xlrd.open_workbook(sys.argv[1])"
-                                        ".sheet_by_index(0); print([len(s.cell_value(r,0)) for r in range(s.nrows)])\" " +
-                                            path + " 2>&1",
-                                        status);
+    const std::string out =
+        run_command("/usr/bin/python3 -c \"import xlrd,sys; s=xlrd.open_workbook(sys.argv[1])"
+                    ".sheet_by_index(0); print([len(s.cell_value(r,0)) for r in range(s.nrows)])\" " +
+                        path + " 2>&1",
+                    status);
     EXPECT_EQ(status, 0) << out;
     EXPECT_EQ(out, "[4, 4, 0, 3, 32767, 20000]\n");
 }

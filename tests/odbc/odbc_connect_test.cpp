@@ -25,7 +25,8 @@ TEST(OdbcConnect, ValuesInBracesQuotesAndHostPathsWithBackslashes)
     for (const std::string &cs : {
              std::string("driver={") + driver_name() + "};dbq={" + path + "}",
              std::string("DRIVER={") + driver_name() + "}; DBQ=\"" + backslashed + "\" ;READONLY=0",
-             std::string("DRIVER={CVSTV XLS Workbook Driver};DBQ={" + backslashed + "};FIRSTROWHASNAMES=TRUE"),
+             std::string("DRIVER={CVSTV XLS Workbook Driver};DBQ={" + backslashed +
+                         "};FIRSTROWHASNAMES=TRUE"),
          }) {
         OdbcClient c;
         ASSERT_TRUE(SQL_SUCCEEDED(c.connect(cs))) << cs << ": " << c.message(SQL_HANDLE_DBC);
@@ -66,7 +67,8 @@ TEST(OdbcConnect, UnopenableWorkbooksFailWithASqlState)
         const std::string cs = std::string("DRIVER={") + driver_name() + "};DBQ=" + dir.file(name);
         EXPECT_EQ(c.connect(cs), SQL_ERROR) << name;
         EXPECT_EQ(c.state(SQL_HANDLE_DBC), "08001") << name;
-        EXPECT_NE(c.message(SQL_HANDLE_DBC).find(dir.file(name)), std::string::npos) << c.message(SQL_HANDLE_DBC);
+        EXPECT_NE(c.message(SQL_HANDLE_DBC).find(dir.file(name)), std::string::npos)
+            << c.message(SQL_HANDLE_DBC);
     }
     OdbcClient c;
     EXPECT_EQ(c.connect(std::string("DRIVER={") + driver_name() + "};READONLY=1"), SQL_ERROR);

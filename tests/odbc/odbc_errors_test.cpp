@@ -3,7 +3,7 @@
 #include "odbc_client.h"
 
 class OdbcErrors : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         write_parts_workbook(dir.file("parts.xls"));

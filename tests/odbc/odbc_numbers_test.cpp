@@ -24,8 +24,7 @@ void write_texts_workbook(const std::string &path)
     ASSERT_TRUE(workbook::write_workbook(path, book).ok);
 }
 
-class LocaleGuard
-{
+class LocaleGuard {
   public:
     LocaleGuard() : previous_(std::setlocale(LC_NUMERIC, nullptr)) {}
     ~LocaleGuard() { std::setlocale(LC_NUMERIC, previous_.c_str()); }

@@ -6,7 +6,7 @@
 #include <cstring>
 
 class OdbcQuery : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         path = dir.file("parts.xls");
@@ -43,7 +43,8 @@ TEST_F(OdbcQuery, WhereComparesTextsIgnoringCaseAndNumbersByValue)
     EXPECT_EQ(c.query("SELECT NAME FROM Parts WHERE NAME='bolt' AND QTY=3"), Rows{row({"bolt"})});
     EXPECT_TRUE(c.query("SELECT NAME FROM Parts WHERE NAME='washer'").empty());
     EXPECT_TRUE(c.query("SELECT NAME FROM Parts WHERE F3=NULL").empty()) << "NULL equals nothing";
-    EXPECT_EQ(c.query("SELECT F3 FROM Parts WHERE NAME='bolt'"), Rows{row({"x"})}) << "generated names select";
+    EXPECT_EQ(c.query("SELECT F3 FROM Parts WHERE NAME='bolt'"), Rows{row({"x"})})
+        << "generated names select";
 }
 
 TEST_F(OdbcQuery, GetDataConvertsToIntegersDoublesAndWideText)
@@ -111,8 +112,9 @@ TEST_F(OdbcQuery, ResultDescriptionAndBoundColumns)
     char name[16];
     SQLNumResultCols(c.stmt, &n);
     EXPECT_EQ(n, 2);
-    ASSERT_EQ(SQLDescribeCol(c.stmt, 2, (SQLCHAR *)name, sizeof name, nullptr, &type, &size, nullptr, &nullable),
-              SQL_SUCCESS);
+    ASSERT_EQ(
+        SQLDescribeCol(c.stmt, 2, (SQLCHAR *)name, sizeof name, nullptr, &type, &size, nullptr, &nullable),
+        SQL_SUCCESS);
     EXPECT_STREQ(name, "QTY");
     EXPECT_EQ(type, SQL_DOUBLE);
     EXPECT_EQ(nullable, SQL_NULLABLE);
@@ -152,7 +154,8 @@ TEST_F(OdbcQuery, AFailedColumnLeavesTheRowReadable)
     SQLINTEGER native = 0;
     SQLSMALLINT length = 0;
     SQLGetData(c.stmt, 5, SQL_C_CHAR, buf, sizeof buf, &ind);
-    ASSERT_EQ(SQLGetDiagRec(SQL_HANDLE_STMT, c.stmt, 1, state, &native, message, sizeof message, &length), SQL_SUCCESS);
+    ASSERT_EQ(SQLGetDiagRec(SQL_HANDLE_STMT, c.stmt, 1, state, &native, message, sizeof message, &length),
+              SQL_SUCCESS);
     const std::string text(reinterpret_cast<char *>(message), static_cast<std::size_t>(length));
     EXPECT_EQ(text, "[cvstv][XLS Driver] Invalid descriptor index: column 5");
     SQLINTEGER number = 0;
@@ -180,7 +183,8 @@ TEST_F(OdbcQuery, AFailedColumnLeavesTheRowReadable)
 // other reals in the shortest form that reads back, in one piece or cut.
 TEST_F(OdbcQuery, NumbersReadAsTextInTheirShortestForm)
 {
-    ASSERT_EQ(c.exec("INSERT INTO Parts (NAME, QTY, DIA) VALUES('w', -40, 0.30000000000000004)"), SQL_SUCCESS);
+    ASSERT_EQ(c.exec("INSERT INTO Parts (NAME, QTY, DIA) VALUES('w', -40, 0.30000000000000004)"),
+              SQL_SUCCESS);
     ASSERT_EQ(c.exec("INSERT INTO Parts (NAME, QTY, DIA) VALUES('v', 1234567890123, -0.125)"), SQL_SUCCESS);
     ASSERT_EQ(c.exec("INSERT INTO Parts (NAME, QTY, DIA) VALUES('u', 1e20, 0.0001)"), SQL_SUCCESS);
     EXPECT_EQ(c.query("SELECT QTY, DIA FROM Parts"),

@@ -30,8 +30,7 @@ void write_sizes_workbook(const std::string &path)
     ASSERT_TRUE(workbook::write_workbook(path, book).ok);
 }
 
-class OdbcSql : public testing::Test
-{
+class OdbcSql : public testing::Test {
   protected:
     void SetUp() override
     {

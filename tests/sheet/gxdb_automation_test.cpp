@@ -20,7 +20,7 @@ using Strings = std::vector<std::string>;
 namespace {
 
 class GxdbAutomation : public HostTest {
-protected:
+  protected:
     void SetUp() override
     {
         HostTest::SetUp();
@@ -70,7 +70,8 @@ TEST_F(GxdbAutomation, ConnectOpensTheWorkbookInThePortAndListsItsSheets)
     EXPECT_EQ(take_list(names), (Strings{"Screws", "Nuts"})) << "sheet names, without \"$\"";
 
     EXPECT_EQ(GXDB_Disconnect(), 0);
-    EXPECT_EQ(vexa::sim::open_workbooks(port_), (Strings{path})) << "a plain disconnect does nothing in automation";
+    EXPECT_EQ(vexa::sim::open_workbooks(port_), (Strings{path}))
+        << "a plain disconnect does nothing in automation";
     EXPECT_EQ(GXDB_Disconnect_RW_Mode(path.c_str(), 0), 0);
     EXPECT_TRUE(vexa::sim::open_workbooks(port_).empty());
 

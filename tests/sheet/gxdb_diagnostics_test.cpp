@@ -31,7 +31,7 @@ const std::string connect_failure = "Failed to connect to database.\nPlease chec
                                     "Please check if MICROSOFT EXCEL DRIVER (*.XLS) exists.";
 
 class GxdbWithoutDriver : public HostTest {
-protected:
+  protected:
     void SetUp() override
     {
         HostTest::SetUp();
@@ -250,7 +250,8 @@ TEST_F(GxdbRecordListMemory, AddingRefusesEmptyTextsAndReportsAllocationFailures
 
 TEST_F(GxdbRecordListMemory, FieldValueArraysAreFreedAndTheirPointerCleared)
 {
-    auto *values = static_cast<sGXDB_Field_Value *>(HX_zero_allocate_memory(3 * sizeof(sGXDB_Field_Value), nullptr));
+    auto *values =
+        static_cast<sGXDB_Field_Value *>(HX_zero_allocate_memory(3 * sizeof(sGXDB_Field_Value), nullptr));
     ASSERT_NE(values, nullptr);
     GXDB_Free_Field_Value(&values);
     EXPECT_EQ(values, nullptr);
@@ -263,6 +264,7 @@ TEST_F(GxdbRecordListMemory, InformationTextOpensTheListingWindowAndStopsAt511Ch
     GXDB_Display_Infor("Tables: %d %s", 2, "found");
     EXPECT_TRUE(vexa::sim::listing_open());
     GXDB_Display_Infor("%s", std::string(600, 'x').c_str());
-    EXPECT_EQ(vexa::sim::texts(vexa::sim::Entry::listing), (Strings{"Tables: 2 found", std::string(511, 'x')}));
+    EXPECT_EQ(vexa::sim::texts(vexa::sim::Entry::listing),
+              (Strings{"Tables: 2 found", std::string(511, 'x')}));
     GXDB_Display_Infor(nullptr);
 }

@@ -107,11 +107,14 @@ std::vector<TracedConnect> traced_connects()
 
 std::string expected_connection_string(const std::string &path)
 {
-    return "DRIVER={MICROSOFT EXCEL DRIVER (*.XLS)};DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;CREATE_DB=\"" + path +
-           "\";DBQ=" + path;
+    return "DRIVER={MICROSOFT EXCEL DRIVER (*.XLS)};DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;CREATE_DB=\"" +
+           path + "\";DBQ=" + path;
 }
 
-void clear_trace() { std::ofstream(registration() / "trace.log", std::ios::trunc).flush(); }
+void clear_trace()
+{
+    std::ofstream(registration() / "trace.log", std::ios::trunc).flush();
+}
 
 Grid take_table(sheet_table &table)
 {
@@ -127,19 +130,20 @@ Grid take_table(sheet_table &table)
 }
 
 class GxdbOdbc : public HostTest {
-protected:
+  protected:
     void SetUp() override
     {
         HostTest::SetUp();
         ::setenv("ODBCSYSINI", registration().c_str(), 1);
         clear_trace();
-        catalogue_ = dir_.write("screws.xls", {sheet("Screws", {{T("D"), T("L"), T("NAME"), T("Force")},
-                                                               {I(8), I(20), T("M8x20"), R(1.5)},
-                                                               {Cell{}, Cell{}, Cell{}, Cell{}},
-                                                               {I(10), I(30), T("M10x30")},
-                                                               {Cell{}, Cell{}, Cell{}, Cell{}, T("far")}}),
-                                               sheet("Nuts", {{T("D"), Cell{}, T("XF3")}, {I(8), T("hex"), I(1)}}),
-                                               sheet("Header only", {{T("A"), T("B")}})});
+        catalogue_ =
+            dir_.write("screws.xls", {sheet("Screws", {{T("D"), T("L"), T("NAME"), T("Force")},
+                                                       {I(8), I(20), T("M8x20"), R(1.5)},
+                                                       {Cell{}, Cell{}, Cell{}, Cell{}},
+                                                       {I(10), I(30), T("M10x30")},
+                                                       {Cell{}, Cell{}, Cell{}, Cell{}, T("far")}}),
+                                      sheet("Nuts", {{T("D"), Cell{}, T("XF3")}, {I(8), T("hex"), I(1)}}),
+                                      sheet("Header only", {{T("A"), T("B")}})});
     }
     static Strings boxes() { return vexa::sim::texts(vexa::sim::Entry::message_box); }
 
@@ -187,9 +191,11 @@ TEST_F(GxdbOdbc, ColumnNamesMarkGeneratedAndFNamesAsUnnamed)
     EXPECT_EQ(take_list(names), (Strings{"D", "L", "NAME", "^", "^"}))
         << "\"Force\" begins with F; the fifth column has the driver's name F5";
     ASSERT_EQ(GXDB_Query_Column_Names("Nuts$", &count, &names), 0);
-    EXPECT_EQ(take_list(names), (Strings{"D", "^", "^"})) << "F2 generated; \"XF3\" holds F and its column number";
+    EXPECT_EQ(take_list(names), (Strings{"D", "^", "^"}))
+        << "F2 generated; \"XF3\" holds F and its column number";
 
-    EXPECT_EQ(GXDB_Query_Column_Names("NoSuchSheet$", &count, &names), 0) << "an unknown table has no columns";
+    EXPECT_EQ(GXDB_Query_Column_Names("NoSuchSheet$", &count, &names), 0)
+        << "an unknown table has no columns";
     EXPECT_EQ(count, 0);
     EXPECT_EQ(names, nullptr);
 }
@@ -226,8 +232,9 @@ TEST_F(GxdbOdbc, RecordsStopAtTheLastColumnAndAtMost83)
         header.push_back(T(("C" + std::to_string(c)).c_str()));
         values.push_back(I(c));
     }
-    std::string path = dir_.write("wide.xls", {sheet("Wide", {header, values, {T("a"), Cell{}, I(3)}}),
-                                               sheet("Narrow", {{T("A"), T("B"), T("C")}, {T("x")}, {Cell{}, I(2)}})});
+    std::string path =
+        dir_.write("wide.xls", {sheet("Wide", {header, values, {T("a"), Cell{}, I(3)}}),
+                                sheet("Narrow", {{T("A"), T("B"), T("C")}, {T("x")}, {Cell{}, I(2)}})});
     ASSERT_EQ(GXDB_Connect(path.c_str()), 0);
     int rows = 0;
     int columns = 0;
@@ -365,7 +372,8 @@ TEST_F(GxdbOdbc, ConcurrentReadersOfAHeldWorkbookDoNotCollide)
 
 TEST_F(GxdbOdbc, EditingARegisterThroughStatements)
 {
-    std::string path = dir_.write("register.xls", {sheet("Old", {{T("A")}, {I(1)}}), sheet("Gone", {{T("B")}})});
+    std::string path =
+        dir_.write("register.xls", {sheet("Old", {{T("A")}, {I(1)}}), sheet("Gone", {{T("B")}})});
     ASSERT_EQ(GXDB_Connect_RW_Mode(path.c_str(), 1), 0) << "read-write mode is ODBC without a port";
     clear_trace();
 
@@ -382,7 +390,8 @@ TEST_F(GxdbOdbc, EditingARegisterThroughStatements)
     sGXDB_Field_Value change[] = {integer(2), text("washer"), real(1)};
     ASSERT_EQ(GXDB_Update_Record("[Parts$]", 3, 1, fields, change), 0);
     sGXDB_Field_Value renamed[] = {integer(7), text("nut"), real(1)};
-    ASSERT_EQ(GXDB_Update_Record("[Parts$]", 3, 3, fields, renamed), 0) << "key last: ID and NAME where QTY=1";
+    ASSERT_EQ(GXDB_Update_Record("[Parts$]", 3, 3, fields, renamed), 0)
+        << "key last: ID and NAME where QTY=1";
 
     sGXDB_Field_Value query[] = {integer(0), text(""), real(1)};
     ASSERT_EQ(GXDB_Query_Record("[Parts$]", 3, 3, fields, query), 0);
@@ -403,10 +412,8 @@ TEST_F(GxdbOdbc, EditingARegisterThroughStatements)
                        "UPDATE [Parts$] SET NAME='washer', QTY=1.000000  WHERE ID=2",
                        "UPDATE [Parts$] SET ID=7, NAME='nut'  WHERE QTY=1.000000",
                        "SELECT ID, NAME  FROM [Parts$] WHERE QTY=1.000000",
-                       "SELECT NAME, QTY  FROM [Parts$] WHERE ID=99",
-                       "DELETE FROM [Parts$] WHERE ID=1",
-                       "ALTER TABLE [Old$] RENAME TO [Renamed$]",
-                       "DROP TABLE [Gone$]"}));
+                       "SELECT NAME, QTY  FROM [Parts$] WHERE ID=99", "DELETE FROM [Parts$] WHERE ID=1",
+                       "ALTER TABLE [Old$] RENAME TO [Renamed$]", "DROP TABLE [Gone$]"}));
     ASSERT_EQ(GXDB_Disconnect_RW_Mode(path.c_str(), 1), 0);
 
     workbook::Workbook book = dir_.read("register.xls");
@@ -424,7 +431,8 @@ TEST_F(GxdbOdbc, EditingARegisterThroughStatements)
 
 TEST_F(GxdbOdbc, DeletingAllRecordsAndFailedStatements)
 {
-    std::string path = dir_.write("register.xls", {sheet("Data", {{T("K"), T("V")}, {I(1), I(2)}, {I(3), I(4)}})});
+    std::string path =
+        dir_.write("register.xls", {sheet("Data", {{T("K"), T("V")}, {I(1), I(2)}, {I(3), I(4)}})});
     ASSERT_EQ(GXDB_Connect(path.c_str()), 0);
     clear_trace();
     ASSERT_EQ(GXDB_Delete_All_Record("[Data$]"), 0);
@@ -456,10 +464,9 @@ TEST_F(GxdbOdbc, DatafileNameIsTheCatalogueWithItsExtension)
 
 TEST_F(GxdbOdbc, DriverFactsAndTheTraceOfAWorkbookGoToTheListingWindow)
 {
-    std::string path = dir_.write("trace.xls", {sheet("Screws", {{T("D"), T("NAME")},
-                                                                {I(8), T("M8")},
-                                                                {Cell{}, Cell{}},
-                                                                {I(10), T("M10")}})});
+    std::string path = dir_.write(
+        "trace.xls",
+        {sheet("Screws", {{T("D"), T("NAME")}, {I(8), T("M8")}, {Cell{}, Cell{}}, {I(10), T("M10")}})});
     ASSERT_EQ(GXDB_debug_database(path.c_str()), 0);
     std::string listing = vexa::sim::listing_text();
     EXPECT_THAT(listing, testing::StartsWith("\n ----------------------- Begin here  ------------------\n"

@@ -49,7 +49,10 @@ sGXDB_Field_Value text(const std::string &v)
     return value;
 }
 
-std::string or_refused(const std::optional<std::string> &sql) { return sql ? *sql : "<refused>"; }
+std::string or_refused(const std::optional<std::string> &sql)
+{
+    return sql ? *sql : "<refused>";
+}
 
 } // namespace
 
@@ -67,7 +70,8 @@ TEST(GxdbRecordLayout, FieldsKeepTheirDocumentedOffsetsAndSizes)
 
 TEST(GxdbSql, TableStatements)
 {
-    sGXDB_Field fields[] = {field("NAME", "text", 50, 1), field("SIZE", "number"), field("NOTE", "text", 20, 0)};
+    sGXDB_Field fields[] = {field("NAME", "text", 50, 1), field("SIZE", "number"),
+                            field("NOTE", "text", 20, 0)};
     EXPECT_EQ(or_refused(create_table_sql("Prices", 3, fields)),
               "CREATE TABLE [Prices] (NAME text(50),SIZE number,NOTE text)")
         << "the size is given only when has_size is set";

@@ -24,9 +24,18 @@ namespace gxdb_test {
 namespace fs = std::filesystem;
 using workbook::Cell;
 
-inline Cell T(const char *text) { return Cell::make_text(text); }
-inline Cell I(long long value) { return Cell::make_integer(value); }
-inline Cell R(double value) { return Cell::make_real(value); }
+inline Cell T(const char *text)
+{
+    return Cell::make_text(text);
+}
+inline Cell I(long long value)
+{
+    return Cell::make_integer(value);
+}
+inline Cell R(double value)
+{
+    return Cell::make_real(value);
+}
 
 inline workbook::Sheet sheet(std::string name, std::vector<std::vector<Cell>> rows)
 {
@@ -47,7 +56,7 @@ inline std::string host_path(std::string local)
 
 // A fresh directory named after the running test, removed afterwards.
 class ScratchDir {
-public:
+  public:
     explicit ScratchDir(const std::string &prefix)
     {
         const auto *info = testing::UnitTest::GetInstance()->current_test_info();
@@ -90,14 +99,14 @@ public:
         return names;
     }
 
-private:
+  private:
     fs::path path_;
 };
 
 // A child process holding an exclusive flock on a file until destroyed, as
 // another program that has the workbook open does.
 class LockHolder {
-public:
+  public:
     explicit LockHolder(const std::string &local_path)
     {
         int ready[2];
@@ -138,7 +147,7 @@ public:
 
     bool locked() const { return locked_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     int release_fd_ = -1;
     bool locked_ = false;

@@ -32,7 +32,7 @@ std::string host_form(std::string path)
 }
 
 class Loading : public HostTest {
-protected:
+  protected:
     void SetUp() override
     {
         HostTest::SetUp();
@@ -70,14 +70,14 @@ void write_prices(const XessScratch &scratch)
 {
     workbook::Workbook book;
     book.sheets.push_back({"Sizes", {{workbook::Cell::make_text("SIZE")}}});
-    book.sheets.push_back(
-        {"Prices",
-         {{workbook::Cell::make_text("D"), workbook::Cell::make_text("PRICE")},
-          {workbook::Cell::make_integer(8), workbook::Cell::make_real(0.42)},
-          {workbook::Cell{}, workbook::Cell::make_real(0.45)}}}); // D filled down
+    book.sheets.push_back({"Prices",
+                           {{workbook::Cell::make_text("D"), workbook::Cell::make_text("PRICE")},
+                            {workbook::Cell::make_integer(8), workbook::Cell::make_real(0.42)},
+                            {workbook::Cell{}, workbook::Cell::make_real(0.45)}}}); // D filled down
     ASSERT_TRUE(workbook::write_workbook(scratch.path("a.xls"), book).ok);
-    scratch.write("a.xs4", "Sn::1/Sizes\nSn::2/Prices\nX::4.1!A1.2\nSd::1\nTl@A1:\"L\"SIZE\"\nX::4.2!B3.2\nSd::2\n"
-                           "Tl@A1:\"L\"D\"\nTl@B1:\"L\"PRICE\"\nNv@A2:=G=8\nNv@B2:=G=0.42\nNv@B3:=G=0.45\n");
+    scratch.write("a.xs4",
+                  "Sn::1/Sizes\nSn::2/Prices\nX::4.1!A1.2\nSd::1\nTl@A1:\"L\"SIZE\"\nX::4.2!B3.2\nSd::2\n"
+                  "Tl@A1:\"L\"D\"\nTl@B1:\"L\"PRICE\"\nNv@A2:=G=8\nNv@B2:=G=0.42\nNv@B3:=G=0.45\n");
 }
 
 const Cells prices = {{"D", "PRICE"}, {"8", "0.42"}, {"8", "0.45"}};
@@ -147,7 +147,8 @@ TEST_F(Loading, SheetNamesByEveryMethod)
     EXPECT_EQ(names, nullptr);
     EXPECT_EQ(count, 0);
     EXPECT_EQ(sheet_ask_sheetnames(scratch.host("b.xls").c_str(), &names, &count), -1);
-    EXPECT_EQ(message_boxes(), std::vector<std::string>{"Cannot find spreadsheet = " + scratch.host("b.xls") + "\n"});
+    EXPECT_EQ(message_boxes(),
+              std::vector<std::string>{"Cannot find spreadsheet = " + scratch.host("b.xls") + "\n"});
 
     // Excel with a port open: listed through the port, the workbook closed again.
     vexa::sim::set_default_spreadsheet_excel(true);
@@ -173,7 +174,8 @@ TEST_F(Loading, StartingExcel)
     vexa::sim::set_default_spreadsheet_excel(true);
     EXPECT_EQ(CVSTVSHARE_xls_start(), -1);
     EXPECT_EQ(CVSTVSHARE_get_xls_port(), -1);
-    EXPECT_EQ(dialogs(), std::vector<std::string>{"Failed to find Microsoft Excel.\n Use XESS spreadsheet method."});
+    EXPECT_EQ(dialogs(),
+              std::vector<std::string>{"Failed to find Microsoft Excel.\n Use XESS spreadsheet method."});
     EXPECT_EQ(vexa::sim::journal().back().severity, 3) << "information dialog";
 
     // Found through the third registry place; the add-in in XLStart is opened.
@@ -196,8 +198,9 @@ TEST_F(Loading, StartingExcel)
     vexa::sim::set_env("STRIVO_DIR", scratch.host("no_kit"));
     EXPECT_EQ(CVSTVSHARE_xls_start(), 0);
     EXPECT_EQ(CVSTVSHARE_get_xls_port(), port);
-    EXPECT_EQ(dialogs(), std::vector<std::string>{
-                             "Failed to find cavora_add_in.xla.\n Copy the file into Excel XLStart directory."});
+    EXPECT_EQ(dialogs(),
+              std::vector<std::string>{
+                  "Failed to find cavora_add_in.xla.\n Copy the file into Excel XLStart directory."});
 
     // The port cannot be created.
     vexa::sim::clear_journal();
@@ -231,12 +234,13 @@ TEST_F(Loading, RegisterCheck)
     std::filesystem::create_directories(scratch.path("kit/pre_part"));
     std::filesystem::create_directories(scratch.path("kit/data"));
     vexa::sim::set_env("CAVORA_DIR", scratch.host("kit"));
-    scratch.write("kit/pre_part/register.xs4", "X::4.W!C2.1\nSn::1/MM\nSd::1\n"
-                                               "Tl@A1:\"L\"NAME\"\nTl@B1:\"L\"DIR\"\nTl@C1:\"L\"FILE\"\n"
-                                               "Tl@A2:\"L\"plates\"\nTl@B2:\"L\"/data\"\nTl@C2:\"L\"plates.xs4\"\n");
+    scratch.write("kit/pre_part/register.xs4",
+                  "X::4.W!C2.1\nSn::1/MM\nSd::1\n"
+                  "Tl@A1:\"L\"NAME\"\nTl@B1:\"L\"DIR\"\nTl@C1:\"L\"FILE\"\n"
+                  "Tl@A2:\"L\"plates\"\nTl@B2:\"L\"/data\"\nTl@C2:\"L\"plates.xs4\"\n");
     EXPECT_EQ(CVSTVSHARE_check_database("/pre_part", "register.xls", "MM"), -1);
-    EXPECT_EQ(message_boxes(),
-              std::vector<std::string>{"Cannot find the data file: " + scratch.host("kit") + "\\data\\plates.xs4"});
+    EXPECT_EQ(message_boxes(), std::vector<std::string>{"Cannot find the data file: " + scratch.host("kit") +
+                                                        "\\data\\plates.xs4"});
 
     vexa::sim::clear_journal();
     scratch.write("kit/data/plates.xs4", "X::4.W!A1.1\n");
@@ -281,7 +285,7 @@ constexpr bool odbc_registered = false;
 #endif
 
 class ThreeReaders : public Loading {
-protected:
+  protected:
     void SetUp() override
     {
         Loading::SetUp();
@@ -473,8 +477,8 @@ TEST_F(Loading, KitLookUpEndToEnd)
     ASSERT_EQ(status, 0);
     // Two conditions, the last not "=": the values are the lengths (column 1).
     EXPECT_EQ(sheet_search_record(&table, "D==8 && L>=20", &values, &distinct), 12);
-    EXPECT_EQ(names_of(values, distinct), (std::vector<std::string>{"20", "25", "30", "35", "40", "45", "50", "55",
-                                                                     "60", "65", "70", "80"}));
+    EXPECT_EQ(names_of(values, distinct), (std::vector<std::string>{"20", "25", "30", "35", "40", "45", "50",
+                                                                    "55", "60", "65", "70", "80"}));
     ASSERT_EQ(sheet_ask_field_value(&table, "PART_NUMBER", value), 0);
     EXPECT_STREQ(value, "SHCS129-M8x20");
     ASSERT_EQ(sheet_ask_field_value(&table, "DK", value), 0);

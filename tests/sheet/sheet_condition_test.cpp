@@ -63,14 +63,14 @@ TEST_F(SheetConditionTest, SingleSplitFindsOperatorNameAndValue)
     for (const Case &c : std::vector<Case>{
              {"A==1", SHEET_OP_EQ, "A", "1"},
              {"A=1", SHEET_OP_EQ, "A", "1"},
-             {"A = 1", SHEET_OP_EQ, "A ", "1"},     // trailing blank of the name stays
+             {"A = 1", SHEET_OP_EQ, "A ", "1"}, // trailing blank of the name stays
              {"A==1 ", SHEET_OP_EQ, "A", "1 "},
              {"  B==2", SHEET_OP_EQ, "B", "2"},
              {"D>20", SHEET_OP_GT, "D", "20"},
              {"D>=20", SHEET_OP_GE, "D", "20"},
              {"D<20", SHEET_OP_LT, "D", "20"},
              {"D<=20", SHEET_OP_LE, "D", "20"},
-             {"D=>20", SHEET_OP_EQ, "D", "20"},     // the first operator character decides
+             {"D=>20", SHEET_OP_EQ, "D", "20"}, // the first operator character decides
              {"FIND>=KT_ALL_RECORD", SHEET_OP_GE, "FIND", "KT_ALL_RECORD"},
          }) {
         char name[SHEET_SINGLE_CONDITION_SIZE] = "";

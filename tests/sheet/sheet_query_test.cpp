@@ -53,8 +53,8 @@ TEST_F(SheetQueryTest, KeywordListSplitsTheBlockRowsAtEquals)
         {"EXPRESSIONS", nullptr},
         {"H=20", "ignored"},
         {nullptr, "no first cell"},
-        {"W", nullptr},        // no '=': value "Empty"
-        {"R==3=4", nullptr},   // value up to a further '='
+        {"W", nullptr},      // no '=': value "Empty"
+        {"R==3=4", nullptr}, // value up to a further '='
         {"PARAMETERS", nullptr},
         {"X=1", nullptr},
     });
@@ -71,7 +71,8 @@ TEST_F(SheetQueryTest, KeywordListSplitsTheBlockRowsAtEquals)
 
 TEST_F(SheetQueryTest, LastBitmapCellWins)
 {
-    TestTable t({{"BITMAP", "first.bmp", "BITMAP"}, {"x", "BITMAP", "second.bmp"}, {"BITMAP", nullptr, "BITMAP"}});
+    TestTable t(
+        {{"BITMAP", "first.bmp", "BITMAP"}, {"x", "BITMAP", "second.bmp"}, {"BITMAP", nullptr, "BITMAP"}});
     char file[SHEET_BITMAP_SIZE] = "untouched";
     EXPECT_EQ(sheet_ask_bitmap(t.get(), file), 0);
     EXPECT_STREQ(file, "second.bmp");
@@ -84,8 +85,10 @@ TEST_F(SheetQueryTest, LastBitmapCellWins)
 
 TEST_F(SheetQueryTest, FieldNameRowFollowsParametersOrIsRowZero)
 {
-    TestTable with({{"SHEET_TYPE", "x", nullptr}, {"PARAMETERS", nullptr, nullptr},
-                    {"NAME", nullptr, "D"}, {"a", "b", "c"}});
+    TestTable with({{"SHEET_TYPE", "x", nullptr},
+                    {"PARAMETERS", nullptr, nullptr},
+                    {"NAME", nullptr, "D"},
+                    {"a", "b", "c"}});
     EXPECT_EQ(sheet_ask_field_start_no(with.get()), 2);
     char **row = nullptr;
     EXPECT_EQ(sheet_field_name_list(with.get(), &row), 2);

@@ -31,14 +31,14 @@ TEST_F(SheetTableTest, FillDownCoversTheRecordBlockOnly)
     TestTable t({
         {"SHEET_TYPE", nullptr, nullptr},
         {"PARAMETERS", nullptr, nullptr},
-        {},                            // null rows after PARAMETERS are passed over
-        {"NAME", nullptr, "D"},        // field-name row: never filled
+        {},                     // null rows after PARAMETERS are passed over
+        {"NAME", nullptr, "D"}, // field-name row: never filled
         {"M6", "steel", "6"},
         {nullptr, nullptr, "8"},
-        {},                            // a null row does not break the run
+        {}, // a null row does not break the run
         {"M10", nullptr, nullptr},
         {"END", nullptr, nullptr},
-        {nullptr, "after", nullptr},   // after END: left alone
+        {nullptr, "after", nullptr}, // after END: left alone
     });
     ASSERT_EQ(sheet_fill_down(t.get()), 0);
     EXPECT_EQ(t.row(3), (Strings{"NAME", "(null)", "D"}));

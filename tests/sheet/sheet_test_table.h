@@ -18,7 +18,7 @@ using SheetRow = std::vector<const char *>;
 using SheetGrid = std::vector<SheetRow>;
 
 class TestTable {
-public:
+  public:
     explicit TestTable(const SheetGrid &grid)
     {
         std::size_t width = 0;
@@ -59,13 +59,13 @@ public:
         return cells;
     }
 
-private:
+  private:
     sheet_table table_{};
 };
 
 // A string list handed out by the library, freed when it goes out of scope.
 class TestList {
-public:
+  public:
     TestList() = default;
     ~TestList() { sheet_free_mem(list_); }
     TestList(const TestList &) = delete;
@@ -81,7 +81,7 @@ public:
         return v;
     }
 
-private:
+  private:
     char **list_ = nullptr;
 };
 

@@ -32,7 +32,7 @@ TEST_F(SheetValueTest, NumbersReadDecimalsMixedNumbersAndFractions)
     EXPECT_DOUBLE_EQ(sheet_str_double(" -12.5mm"), -12.5); // reading stops at the unit
     EXPECT_DOUBLE_EQ(sheet_str_double("abc"), 0.0);
     EXPECT_DOUBLE_EQ(sheet_str_double("1+1/2"), 1.5);
-    EXPECT_DOUBLE_EQ(sheet_str_double("2+3"), 5.0);   // missing denominator is 1
+    EXPECT_DOUBLE_EQ(sheet_str_double("2+3"), 5.0); // missing denominator is 1
     EXPECT_DOUBLE_EQ(sheet_str_double("1-1/2"), 0.5);
     EXPECT_DOUBLE_EQ(sheet_str_double("3/4"), 0.75);
     EXPECT_DOUBLE_EQ(sheet_str_double("3/"), 3.0);
@@ -44,13 +44,24 @@ TEST_F(SheetValueTest, DecimalsReadExactlyAsTheStandardReader)
     // Short decimals take a fast path; long ones, exponents and many
     // decimals do not. Both must give the correctly rounded value.
     std::mt19937_64 random(42);
-    std::vector<std::string> texts = {"0.1", "0.3", "123456789012345", "1234567890123456789", ".5", "5.",
-                                      "007.250", "0.0000000000000000000001", "0.00000000000000000000001",
-                                      "9007199254740993", "1.7976931348623157e308", "1e400", "1e-400"};
+    std::vector<std::string> texts = {"0.1",
+                                      "0.3",
+                                      "123456789012345",
+                                      "1234567890123456789",
+                                      ".5",
+                                      "5.",
+                                      "007.250",
+                                      "0.0000000000000000000001",
+                                      "0.00000000000000000000001",
+                                      "9007199254740993",
+                                      "1.7976931348623157e308",
+                                      "1e400",
+                                      "1e-400"};
     for (int i = 0; i < 2000; ++i) {
         char buf[64];
         std::snprintf(buf, sizeof buf, "%llu.%0*llu", static_cast<unsigned long long>(random() % 100000000),
-                      static_cast<int>(random() % 12 + 1), static_cast<unsigned long long>(random() % 1000000000000));
+                      static_cast<int>(random() % 12 + 1),
+                      static_cast<unsigned long long>(random() % 1000000000000));
         texts.emplace_back(buf);
     }
     for (const std::string &text : texts) {
@@ -110,7 +121,7 @@ TEST_F(SheetValueTest, RangeCellHoldsForNumbersInTheOperatorsInterval)
     EXPECT_EQ(sheet_field_compare("10~20", SHEET_OP_LE, "20"), 0);
     EXPECT_EQ(sheet_field_compare("10~20", SHEET_OP_LE, "10"), -1);
     EXPECT_EQ(sheet_field_compare("10~20", SHEET_OP_LT, "15"), 0);
-    EXPECT_EQ(sheet_field_compare("10~", SHEET_OP_EQ, "15"), -1); // no upper bound
+    EXPECT_EQ(sheet_field_compare("10~", SHEET_OP_EQ, "15"), -1);     // no upper bound
     EXPECT_EQ(sheet_field_compare("10~20", SHEET_OP_EQ, "10~20"), 0); // text against text
 }
 

@@ -15,7 +15,7 @@ using Cells = std::vector<std::vector<std::string>>;
 namespace {
 
 class XessParse : public HostTest {
-protected:
+  protected:
     void TearDown() override
     {
         sheet_release_memo(&table);
@@ -31,7 +31,8 @@ protected:
     }
     std::string cell(int row, int column) const
     {
-        if (row >= table.row_count || column >= table.column_count || !table.rows[row] || !table.rows[row][column])
+        if (row >= table.row_count || column >= table.column_count || !table.rows[row] ||
+            !table.rows[row][column])
             return "";
         return table.rows[row][column];
     }
@@ -51,15 +52,15 @@ const std::string head = "X::4.Workbook!E10.1\nSn::1/Parts\nSd::1\n";
 TEST_F(XessParse, ValueAndTextCellForms)
 {
     ASSERT_EQ(parse(head + "Nv@A1:=G=12.5\n"          // value: second '='-piece
-                           "Nv@B1:===G===7\n"          // runs of '=' and leading ones count as one
-                           "Nv@C1:=G\n"                // no second piece: nothing stored
-                           "Tl@A2:\"L\"M8 x 20\"\n"    // text: second '"'-piece
-                           "Tl@B2:\"L\"   padded\"\n"  // leading blanks removed
-                           "Tl@C2:\"L\"   \"\n"        // blanks only: cell stays empty
-                           "Tl@D2:\"L\"\n"             // no second piece
-                           "Tl@E2:\"L\"say \"\"x\"\n"  // quotes end the text
-                           "Nv@A3:=G=a\"b\n"           // a value may hold '"'
-                           "Tl@B3:\"L\"x:=y\"\n"),      // ":=" makes it a value line
+                           "Nv@B1:===G===7\n"         // runs of '=' and leading ones count as one
+                           "Nv@C1:=G\n"               // no second piece: nothing stored
+                           "Tl@A2:\"L\"M8 x 20\"\n"   // text: second '"'-piece
+                           "Tl@B2:\"L\"   padded\"\n" // leading blanks removed
+                           "Tl@C2:\"L\"   \"\n"       // blanks only: cell stays empty
+                           "Tl@D2:\"L\"\n"            // no second piece
+                           "Tl@E2:\"L\"say \"\"x\"\n" // quotes end the text
+                           "Nv@A3:=G=a\"b\n"          // a value may hold '"'
+                           "Tl@B3:\"L\"x:=y\"\n"),    // ":=" makes it a value line
               0);
     EXPECT_EQ(cell(0, 0), "12.5");
     EXPECT_EQ(cell(0, 1), "7");
@@ -84,12 +85,12 @@ TEST_F(XessParse, LaterLineForTheSameCellReplacesIt)
 TEST_F(XessParse, Pictures)
 {
     ASSERT_EQ(parse(head + "Tl@A1:\"L\"images\\\\\\\\screw.xbm\"\n" // column A image name: picture
-                           "Tl@B2:\"L\"screw.xbm\"\n"                // not column A: a text
-                           "Tl@A3:\"L\".xbm\"\n"                     // four characters: a text
+                           "Tl@B2:\"L\"screw.xbm\"\n"               // not column A: a text
+                           "Tl@A3:\"L\".xbm\"\n"                    // four characters: a text
                            "Tl@A4:\"L\"pin.ubm\"\n"
-                           "PCib@C5::bitmaps\\plate.bmp\n"           // picture line with "::"
-                           "PCib@B6:x:dowel.bmp\"tail\n"             // third ':'-piece up to '"'
-                           "PCib@B7::\n"),                           // no name: ignored
+                           "PCib@C5::bitmaps\\plate.bmp\n" // picture line with "::"
+                           "PCib@B6:x:dowel.bmp\"tail\n"   // third ':'-piece up to '"'
+                           "PCib@B7::\n"),                 // no name: ignored
               0);
     EXPECT_EQ(cell(0, 0), "BITMAP");
     EXPECT_EQ(cell(0, 1), "images\\screw.xbm");
@@ -138,8 +139,9 @@ TEST_F(XessParse, SheetSelection)
     EXPECT_EQ(stored_rows(), 0);
 
     // A later sheet-name line with the requested name selects again.
-    ASSERT_EQ(parse("X::4.W!B3.2\nSn::1/Dup\nSn::2/Dup\nSd::1\nTl@A1:\"L\"one\"\nSd::2\nTl@A1:\"L\"two\"\n", "Dup"),
-              0);
+    ASSERT_EQ(
+        parse("X::4.W!B3.2\nSn::1/Dup\nSn::2/Dup\nSd::1\nTl@A1:\"L\"one\"\nSd::2\nTl@A1:\"L\"two\"\n", "Dup"),
+        0);
     EXPECT_EQ(cell(0, 0), "two");
 }
 
@@ -192,7 +194,8 @@ TEST_F(XessParse, LinesAreCutAtTheLineLength)
     EXPECT_EQ(cell(1, 0), "");
 
     // A line feed, then a carriage return, are removed before the cut.
-    ASSERT_EQ(parse("X::4.W!B2.1\r\nSn::1/S\r\nSd::1\r\nNv@A1:=G=4\r\nTl@B1:\"L\"" + std::string(240, 'y') + "\r\n"),
+    ASSERT_EQ(parse("X::4.W!B2.1\r\nSn::1/S\r\nSd::1\r\nNv@A1:=G=4\r\nTl@B1:\"L\"" + std::string(240, 'y') +
+                    "\r\n"),
               0);
     EXPECT_EQ(cell(0, 0), "4");
     EXPECT_EQ(cell(0, 1), std::string(240, 'y'));
@@ -201,8 +204,8 @@ TEST_F(XessParse, LinesAreCutAtTheLineLength)
 TEST_F(XessParse, GarbageGivesAStatusNotACrash)
 {
     std::mt19937 random(20261207);
-    const std::string pieces[] = {"X::", "Sn::", "Sd::", "@", ":=", ":\"", "\"", "=", "Cib@", "::", "!", ".",
-                                  "A",   "Z",    "9",    "\n", "\r", "\\",  " ",  "/", "1",    "\0"};
+    const std::string pieces[] = {"X::", "Sn::", "Sd::", "@", ":=", ":\"", "\"", "=", "Cib@", "::", "!",
+                                  ".",   "A",    "Z",    "9", "\n", "\r",  "\\", " ", "/",    "1",  "\0"};
     for (int round = 0; round < 300; ++round) {
         std::string text;
         int n = static_cast<int>(random() % 200);
@@ -364,7 +367,7 @@ TEST(XessCellReference, LettersAndDigits)
 // ---- The reader on files ------------------------------------------------------
 
 class XessFile : public HostTest {
-protected:
+  protected:
     void TearDown() override
     {
         sheet_release_memo(&table);
@@ -436,7 +439,8 @@ TEST_F(XessFile, SheetNamesInFileOrder)
     ASSERT_EQ(cvstv::xess::read_sheet_names(scratch.host("a.xs4").c_str(), names), 0);
     EXPECT_EQ(names, (std::vector<std::string>{"Sizes", "Prices", "Late"}));
     EXPECT_EQ(cvstv::xess::read_sheet_names(scratch.host("a.xls").c_str(), names), -1) << "opened unchanged";
-    EXPECT_EQ(message_boxes(), std::vector<std::string>{"Cannot find spreadsheet = " + scratch.host("a.xls") + "\n"});
+    EXPECT_EQ(message_boxes(),
+              std::vector<std::string>{"Cannot find spreadsheet = " + scratch.host("a.xls") + "\n"});
 }
 
 } // namespace

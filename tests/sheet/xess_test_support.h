@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 class XessScratch {
-public:
+  public:
     XessScratch()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "xess_test_XXXXXX").string();
@@ -47,7 +47,7 @@ public:
     }
     const std::string &dir() const { return dir_; }
 
-private:
+  private:
     std::string dir_;
 };
 

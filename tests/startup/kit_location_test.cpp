@@ -26,7 +26,7 @@ std::string host_form(const fs::path &p)
 } // namespace
 
 class KitLocation : public HostTest {
-protected:
+  protected:
     void SetUp() override
     {
         HostTest::SetUp();
@@ -53,7 +53,7 @@ protected:
     }
     char result_[257] = "untouched";
 
-private:
+  private:
     fs::path tree_;
 };
 
@@ -87,8 +87,9 @@ TEST_F(KitLocation, UnsetVariableShowsTheFamilyMessageAndLeavesTheResult)
     EXPECT_EQ(CVSTVSHARE_ask_mold_fspec0(2, "/templates", nullptr, result_), -1);
     EXPECT_EQ(CVSTVSHARE_ask_mold_fspec(1, nullptr, "/templates", nullptr, result_), -1);
     EXPECT_STREQ(result_, "untouched");
-    EXPECT_EQ(message_boxes(), (std::vector<std::string>{"Variable TOOLING_BASE_DIR manquante",
-                                                         "No environment variable", "No environment variable"}));
+    EXPECT_EQ(message_boxes(),
+              (std::vector<std::string>{"Variable TOOLING_BASE_DIR manquante", "No environment variable",
+                                        "No environment variable"}));
     EXPECT_EQ(vexa::sim::journal()[0].severity, 1);
 
     EXPECT_EQ(CV_MENU_ask_cv_fspec(nullptr, "a", nullptr, result_), -1);
@@ -101,9 +102,16 @@ TEST_F(KitLocation, KitVariableFollowsTheWizardType)
     vexa::sim::set_env("STRIVO_DIR", "/k/stv");
     vexa::sim::set_env("KRPRESDES_DIR", "/k/pd");
     vexa::sim::set_env("FULGO_DIR", "/k/fg");
-    struct Case { int type; const char *expected; };
-    for (Case c : {Case{1, "\\k\\cv\\t"}, {2, "\\k\\stv\\t"}, {3, "\\k\\pd\\t"}, {4, "\\k\\fg\\t"},
-                   {0, "\\k\\cv\\t"}, {9, "\\k\\cv\\t"}}) {
+    struct Case {
+        int type;
+        const char *expected;
+    };
+    for (Case c : {Case{1, "\\k\\cv\\t"},
+                   {2, "\\k\\stv\\t"},
+                   {3, "\\k\\pd\\t"},
+                   {4, "\\k\\fg\\t"},
+                   {0, "\\k\\cv\\t"},
+                   {9, "\\k\\cv\\t"}}) {
         ASSERT_EQ(CVSTVSHARE_ask_mold_fspec0(c.type, "t", nullptr, result_), 0);
         EXPECT_STREQ(result_, c.expected) << "wizard type " << c.type;
     }
@@ -127,8 +135,9 @@ TEST_F(KitLocation, StandardPartPathComesFirstThenTheKit)
 
 TEST_F(KitLocation, ExistenceTestFallsBackUnderTheBaseDirectory)
 {
-    fs::path tree = make_tree({"kit/cavora/configuration/in_kit.xs4", "base/cavora/configuration/cv_material.xs4",
-                               "base/krautomotive/presdes/templates/t.prt"});
+    fs::path tree =
+        make_tree({"kit/cavora/configuration/in_kit.xs4", "base/cavora/configuration/cv_material.xs4",
+                   "base/krautomotive/presdes/templates/t.prt"});
     vexa::sim::set_env("CAVORA_DIR", host_form(tree / "kit" / "cavora"));
     vexa::sim::set_env("KRPRESDES_DIR", host_form(tree / "kit" / "presdes"));
     vexa::sim::set_env("KRAX_BASE_DIR", host_form(tree / "base"));

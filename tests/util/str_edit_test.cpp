@@ -72,9 +72,23 @@ TEST_F(StrEdit, CaseReversalAndCaseBlindComparison)
 
 TEST_F(StrEdit, RoundingToAGridOfFive)
 {
-    struct Case { double in, out; };
-    for (Case c : {Case{2.9, 0}, {3, 5}, {8, 5}, {9, 10}, {10, 10}, {12.7, 10}, {13, 15}, {18.9, 15},
-                   {19, 20}, {-23, -15}, {-29, -10}, {0, 0}, {1234567, 1234565}, {70, 70}})
+    struct Case {
+        double in, out;
+    };
+    for (Case c : {Case{2.9, 0},
+                   {3, 5},
+                   {8, 5},
+                   {9, 10},
+                   {10, 10},
+                   {12.7, 10},
+                   {13, 15},
+                   {18.9, 15},
+                   {19, 20},
+                   {-23, -15},
+                   {-29, -10},
+                   {0, 0},
+                   {1234567, 1234565},
+                   {70, 70}})
         EXPECT_EQ(kt_round_double(c.in), c.out) << "x = " << c.in;
 }
 

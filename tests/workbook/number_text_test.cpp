@@ -23,8 +23,7 @@ std::string formatted(double v)
 
 // Sets LC_NUMERIC for the lifetime of the object; `active` tells whether the
 // locale exists on this machine (scripts/install_deps.sh generates it).
-class NumericLocale
-{
+class NumericLocale {
   public:
     explicit NumericLocale(const char *name)
     {

@@ -12,7 +12,7 @@
 #include <string>
 
 class ScratchDir {
-public:
+  public:
     ScratchDir()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "cvstv_wb_XXXXXX").string();
@@ -31,7 +31,7 @@ public:
     std::string file(const std::string &name) const { return (path_ / name).string(); }
     const std::filesystem::path &path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -44,7 +44,8 @@ TEST(WorkbookAtomicWrite, AFailedWriteLeavesThePreviousWorkbookIntactAndReadable
     // Fail at the start, in the middle and one byte short of the end.
     std::vector<std::uint8_t> full;
     ASSERT_TRUE(workbook::encode_xls(numbered(2000), full).ok);
-    for (std::int64_t after : {std::int64_t{0}, std::int64_t{700}, static_cast<std::int64_t>(full.size() - 1)}) {
+    for (std::int64_t after :
+         {std::int64_t{0}, std::int64_t{700}, static_cast<std::int64_t>(full.size() - 1)}) {
         workbook::fail_next_write_after(after);
         workbook::Status s = workbook::write_workbook(path, numbered(2000));
         EXPECT_FALSE(s.ok) << after;

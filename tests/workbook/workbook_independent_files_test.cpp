@@ -51,29 +51,18 @@ std::string dump(const workbook::Workbook &book)
                 const Cell &cell = sheet.rows[r][c];
                 const std::string at = std::to_string(r) + "\t" + std::to_string(c) + "\t";
                 switch (cell.type) {
-                case CellType::empty:
-                    break;
+                case CellType::empty: break;
                 case CellType::text:
                     if (!cell.text.empty())
                         out += at + "text\t" + escaped(cell.text) + "\n";
                     break;
-                case CellType::integer:
-                    out += at + "number\t" + std::to_string(cell.integer) + "\n";
-                    break;
-                case CellType::real:
-                    out += at + "number\t" + shortest(cell.real) + "\n";
-                    break;
+                case CellType::integer: out += at + "number\t" + std::to_string(cell.integer) + "\n"; break;
+                case CellType::real: out += at + "number\t" + shortest(cell.real) + "\n"; break;
                 case CellType::date:
                 case CellType::time:
-                case CellType::datetime:
-                    out += at + "date\t" + shortest(cell.real) + "\n";
-                    break;
-                case CellType::boolean:
-                    out += at + "boolean\t" + std::to_string(cell.integer) + "\n";
-                    break;
-                case CellType::error:
-                    out += at + "error\t" + std::to_string(cell.integer) + "\n";
-                    break;
+                case CellType::datetime: out += at + "date\t" + shortest(cell.real) + "\n"; break;
+                case CellType::boolean: out += at + "boolean\t" + std::to_string(cell.integer) + "\n"; break;
+                case CellType::error: out += at + "error\t" + std::to_string(cell.integer) + "\n"; break;
                 }
             }
     }

@@ -36,20 +36,21 @@ TEST(WorkbookInterop, XlrdReadsExactlyWhatWasWritten)
     int status = 0;
     std::string out = run_command(python + " " + scripts + "/xlrd_dump.py " + path + " 2>&1", status);
     ASSERT_EQ(status, 0) << out;
-    std::string expected =
-        "sheet\t0\tParts\t4\t3\n"
-        "cell\t0\t0\ttext\t'NAME'\n"
-        "cell\t0\t1\ttext\t'QTY'\n"
-        "cell\t0\t2\ttext\t'DIA'\n"
-        "cell\t1\t0\ttext\t\"it's\"\n"
-        "cell\t1\t1\tnumber\t3.0\n"
-        "cell\t1\t2\tnumber\t0.25\n"
-        "cell\t3\t1\tnumber\t-40000000.0\n"
-        "cell\t3\t2\tnumber\t0.3333333333333333\n"
-        "sheet\t1\tMaße\t1\t2\n"
-        "cell\t0\t0\ttext\t'Ø 12 – ½'\n"
-        "cell\t0\t1\ttext\t'" + std::string(9000, 'z') + "'\n"
-        "sheet\t2\tBlank\t0\t0\n";
+    std::string expected = "sheet\t0\tParts\t4\t3\n"
+                           "cell\t0\t0\ttext\t'NAME'\n"
+                           "cell\t0\t1\ttext\t'QTY'\n"
+                           "cell\t0\t2\ttext\t'DIA'\n"
+                           "cell\t1\t0\ttext\t\"it's\"\n"
+                           "cell\t1\t1\tnumber\t3.0\n"
+                           "cell\t1\t2\tnumber\t0.25\n"
+                           "cell\t3\t1\tnumber\t-40000000.0\n"
+                           "cell\t3\t2\tnumber\t0.3333333333333333\n"
+                           "sheet\t1\tMaße\t1\t2\n"
+                           "cell\t0\t0\ttext\t'Ø 12 – ½'\n"
+                           "cell\t0\t1\ttext\t'" +
+                           std::string(9000, 'z') +
+                           "'\n"
+                           "sheet\t2\tBlank\t0\t0\n";
     EXPECT_EQ(out, expected);
 }
 
@@ -57,22 +58,23 @@ TEST(WorkbookInterop, WorkbooksWrittenByXlwtAreReadExactly)
 {
     ScratchDir dir;
     const std::string path = dir.file("theirs.xls");
-    const std::string description =
-        "Catalog\t0\t0\ttext\tNAME\n"
-        "Catalog\t0\t1\ttext\tPRICE\n"
-        "Catalog\t0\t3\ttext\tNOTE\n"
-        "Catalog\t1\t0\ttext\tnut M8\n"
-        "Catalog\t1\t1\treal\t0.35\n"
-        "Catalog\t1\t3\ttext\tzinc ✓\n"
-        "Catalog\t3\t0\ttext\twasher\n"
-        "Catalog\t3\t1\tint\t7\n"
-        "Catalog\t3\t2\tint\t-123456789\n"
-        "Catalog\t4\t1\treal\t1e+300\n"
-        "Empty\t0\t0\tnone\t\n"
-        "Größen\t0\t0\ttext\t" + std::string(3000, 'q') + "\n";
+    const std::string description = "Catalog\t0\t0\ttext\tNAME\n"
+                                    "Catalog\t0\t1\ttext\tPRICE\n"
+                                    "Catalog\t0\t3\ttext\tNOTE\n"
+                                    "Catalog\t1\t0\ttext\tnut M8\n"
+                                    "Catalog\t1\t1\treal\t0.35\n"
+                                    "Catalog\t1\t3\ttext\tzinc ✓\n"
+                                    "Catalog\t3\t0\ttext\twasher\n"
+                                    "Catalog\t3\t1\tint\t7\n"
+                                    "Catalog\t3\t2\tint\t-123456789\n"
+                                    "Catalog\t4\t1\treal\t1e+300\n"
+                                    "Empty\t0\t0\tnone\t\n"
+                                    "Größen\t0\t0\ttext\t" +
+                                    std::string(3000, 'q') + "\n";
     spew(dir.file("in.txt"), description);
     int status = 0;
-    std::string out = run_command(python + " " + scripts + "/xlwt_make.py " + path + " < " + dir.file("in.txt") + " 2>&1", status);
+    std::string out = run_command(
+        python + " " + scripts + "/xlwt_make.py " + path + " < " + dir.file("in.txt") + " 2>&1", status);
     ASSERT_EQ(status, 0) << out;
 
     Workbook book;

@@ -53,7 +53,7 @@ TEST(WorkbookRoundTrip, SheetsCellTypesAndLayoutComeBackExactly)
     auto &rows = book.sheets[0].rows;
     rows.push_back({Cell::make_text("NAME"), Cell::make_text("QTY"), Cell::make_text("SIZE")});
     rows.push_back({Cell::make_text("bolt"), Cell::make_integer(12), Cell::make_real(2.5)});
-    rows.push_back({});                                                    // empty row inside the sheet
+    rows.push_back({});                                                     // empty row inside the sheet
     rows.push_back({Cell{}, Cell::make_integer(-7), Cell::make_real(0.1)}); // leading empty cell
     rows.push_back({Cell::make_text(""), Cell::make_text("")});             // empty texts keep the row
     rows.push_back({Cell::make_integer((1 << 29) - 1), Cell::make_integer(-(1 << 29))});
@@ -92,7 +92,8 @@ TEST(WorkbookRoundTrip, TrailingEmptyRowsAreKeptButTrailingEmptyCellsAreNot)
 {
     ScratchDir dir;
     Workbook book;
-    book.sheets.push_back(Sheet{"T", {{Cell::make_integer(1), Cell{}, Cell{}}, {}, {Cell{}, Cell::make_text("")}}});
+    book.sheets.push_back(
+        Sheet{"T", {{Cell::make_integer(1), Cell{}, Cell{}}, {}, {Cell{}, Cell::make_text("")}}});
     ASSERT_TRUE(workbook::write_workbook(dir.file("t.xls"), book).ok);
     Workbook back = read_back(dir.file("t.xls"));
     ASSERT_EQ(back.sheets.at(0).rows.size(), 3u);
@@ -112,7 +113,8 @@ TEST(WorkbookRoundTrip, LongAndManyStringsSpanContinueRecords)
     for (int i = 0; i < 32767; ++i)
         cjk += "漢";
     sheet.rows.push_back({Cell::make_text(std::string(32767, 'x')), Cell::make_text(cjk)});
-    sheet.rows.push_back({Cell::make_text(std::string(16000, 'y')), Cell::make_text(std::string(12000, 'w'))});
+    sheet.rows.push_back(
+        {Cell::make_text(std::string(16000, 'y')), Cell::make_text(std::string(12000, 'w'))});
     for (int i = 0; i < 4000; ++i)
         sheet.rows.push_back({Cell::make_text("item " + std::to_string(i)),
                               Cell::make_text(i % 2 ? "é" + std::to_string(i) : "plain")});
@@ -260,16 +262,37 @@ TEST(CellText, RealsReadAsTheShortestFormThatReadsBack)
         char buf[workbook::number_text_size];
         return std::string(buf, workbook::number_text(Cell::make_real(v), buf));
     };
-    std::vector<double> values = {0.1,     0.3,        0.30000000000000004, 0.09999999999999999, 0.5, 1.5, -2.25,
-                                  1e-05,   0.001,      0.0001,              0.123456789012345,   1.0 / 3,
-                                  2.0 / 3, 12345.25,   999999999999999.9,   99999999999999.98,   123456789012.5,
-                                  1e15 + 0.5, 5e-324,  1.7976931348623157e308, 0.1 + 0.2, 100.01, 4.35, 8.0 / 7};
+    std::vector<double> values = {0.1,
+                                  0.3,
+                                  0.30000000000000004,
+                                  0.09999999999999999,
+                                  0.5,
+                                  1.5,
+                                  -2.25,
+                                  1e-05,
+                                  0.001,
+                                  0.0001,
+                                  0.123456789012345,
+                                  1.0 / 3,
+                                  2.0 / 3,
+                                  12345.25,
+                                  999999999999999.9,
+                                  99999999999999.98,
+                                  123456789012.5,
+                                  1e15 + 0.5,
+                                  5e-324,
+                                  1.7976931348623157e308,
+                                  0.1 + 0.2,
+                                  100.01,
+                                  4.35,
+                                  8.0 / 7};
     std::mt19937_64 random(42);
     for (int i = 0; i < 20000; ++i) {
         // Decimals of 1 to 17 digits with 0 to 16 places, and arbitrary bit patterns.
         const auto digits = static_cast<int>(random() % 17) + 1;
         const auto places = static_cast<int>(random() % 17);
-        const double mantissa = static_cast<double>(random() % static_cast<std::uint64_t>(std::pow(10.0, digits)));
+        const double mantissa =
+            static_cast<double>(random() % static_cast<std::uint64_t>(std::pow(10.0, digits)));
         values.push_back((random() % 2 ? -1 : 1) * mantissa / std::pow(10.0, places));
         std::uint64_t bits = random();
         double any = 0;

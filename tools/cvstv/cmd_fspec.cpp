@@ -30,7 +30,8 @@ const char *const usage =
     "Example: cvstv --kit examples/kit fspec --wizard 2 /templates stv_add_in.xla\n";
 
 // The variables a kind of resolution reads, in the order it reads them.
-std::vector<std::string> variables_read(const std::string &kind, int wizard, const std::optional<std::string> &variable)
+std::vector<std::string> variables_read(const std::string &kind, int wizard,
+                                        const std::optional<std::string> &variable)
 {
     if (kind == "menu")
         return {variable.value_or("")};
@@ -67,7 +68,8 @@ int run(const std::vector<std::string> &args)
     if (kind == "mold1") {
         status = CVSTVSHARE_ask_mold_fspec1(wizard, sub1, sub2, result);
     } else if (kind == "mold") {
-        status = CVSTVSHARE_ask_mold_fspec(wizard, variable ? variable->c_str() : nullptr, sub1, sub2, result);
+        status =
+            CVSTVSHARE_ask_mold_fspec(wizard, variable ? variable->c_str() : nullptr, sub1, sub2, result);
     } else if (kind == "mold0") {
         status = CVSTVSHARE_ask_mold_fspec0(wizard, sub1, sub2, result);
     } else if (kind == "data") {

@@ -91,14 +91,16 @@ int run(const std::vector<std::string> &args)
         return result;
 
     if (parsed.has("json")) {
-        std::string out = "{\"workbook\": " + json_string(shown) + ", \"method\": " +
-                          json_string(method_name(method)) + ", \"condition\": " + json_string(condition) +
+        std::string out = "{\"workbook\": " + json_string(shown) +
+                          ", \"method\": " + json_string(method_name(method)) +
+                          ", \"condition\": " + json_string(condition) +
                           ", \"matches\": " + std::to_string(report.matches) + ", \"values\": [";
         for (std::size_t i = 0; i < report.values.size(); ++i)
             out += (i ? ", " : "") + json_string(report.values[i]);
         out += "], \"fields\": {";
         for (std::size_t i = 0; i < report.fields.size(); ++i)
-            out += (i ? ", " : "") + json_string(report.fields[i].first) + ": " + json_string(report.fields[i].second);
+            out += (i ? ", " : "") + json_string(report.fields[i].first) + ": " +
+                   json_string(report.fields[i].second);
         out += "}}";
         std::printf("%s\n", out.c_str());
         return result;
@@ -110,6 +112,7 @@ int run(const std::vector<std::string> &args)
 
 } // namespace
 
-const Command lookup_command = {"lookup", "read a kit workbook's sheet by a read method and search it", usage, run};
+const Command lookup_command = {"lookup", "read a kit workbook's sheet by a read method and search it", usage,
+                                run};
 
 } // namespace cvstv_cli

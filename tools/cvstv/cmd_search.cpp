@@ -29,26 +29,25 @@ namespace cvstv_cli {
 
 namespace {
 
-const char *const usage =
-    "usage: cvstv search [--field NAME]... FILE CONDITION\n"
-    "\n"
-    "Reads a sheet from a tab-separated text file (one row per line) as the\n"
-    "host spreadsheet's text export, normalised like every sheet the library\n"
-    "reads (comments after ## or //, values filled down through the record\n"
-    "block, empty rows dropped), and searches its records with a condition such\n"
-    "as \"D==8 && MAT==steel\" or \"FIND>=KT_ALL_RECORD\". A cell the export\n"
-    "cannot carry (a leading blank, both '\"' and '=', over 249 characters) is\n"
-    "refused with its position. A condition on a field the sheet does not have\n"
-    "is reported on standard error.\n"
-    "\n"
-    "Prints the matching records' values (consecutive repeats dropped), one per\n"
-    "line, then \"matches: N values: M\".\n"
-    "\n"
-    "  --field NAME   also print NAME=value of the first matching record\n"
-    "                 (repeatable; fails when no record matched or no column has\n"
-    "                 that name)\n"
-    "\n"
-    "Example: cvstv search tests/resources/sheet/screws.tsv \"D==8 && MAT==steel\"\n";
+const char *const usage = "usage: cvstv search [--field NAME]... FILE CONDITION\n"
+                          "\n"
+                          "Reads a sheet from a tab-separated text file (one row per line) as the\n"
+                          "host spreadsheet's text export, normalised like every sheet the library\n"
+                          "reads (comments after ## or //, values filled down through the record\n"
+                          "block, empty rows dropped), and searches its records with a condition such\n"
+                          "as \"D==8 && MAT==steel\" or \"FIND>=KT_ALL_RECORD\". A cell the export\n"
+                          "cannot carry (a leading blank, both '\"' and '=', over 249 characters) is\n"
+                          "refused with its position. A condition on a field the sheet does not have\n"
+                          "is reported on standard error.\n"
+                          "\n"
+                          "Prints the matching records' values (consecutive repeats dropped), one per\n"
+                          "line, then \"matches: N values: M\".\n"
+                          "\n"
+                          "  --field NAME   also print NAME=value of the first matching record\n"
+                          "                 (repeatable; fails when no record matched or no column has\n"
+                          "                 that name)\n"
+                          "\n"
+                          "Example: cvstv search tests/resources/sheet/screws.tsv \"D==8 && MAT==steel\"\n";
 
 std::vector<std::string> split_tabs(const std::string &line)
 {
@@ -90,7 +89,8 @@ bool read_rows(const std::string &path, std::vector<std::vector<std::string>> &r
 class TemporaryExport {
   public:
     TemporaryExport()
-        : path_(std::filesystem::temp_directory_path() / ("cvstv_search_" + std::to_string(::getpid()) + ".xs4"))
+        : path_(std::filesystem::temp_directory_path() /
+                ("cvstv_search_" + std::to_string(::getpid()) + ".xs4"))
     {
     }
     ~TemporaryExport()
@@ -121,12 +121,14 @@ int run(const std::vector<std::string> &args)
     if (!read_rows(path, rows, error))
         return fail("search", error);
     TemporaryExport export_file;
-    if (vexa::sim::XessStatus written = vexa::sim::write_xess(export_file.path(), {{"Sheet1", rows}}); !written)
+    if (vexa::sim::XessStatus written = vexa::sim::write_xess(export_file.path(), {{"Sheet1", rows}});
+        !written)
         return fail("search", "'" + path + "' cannot be read as a sheet: " + written.error);
 
     vexa::sim::set_default_spreadsheet_excel(false);
     TableHolder holder;
-    int status = CVSTVSHARE_read_spreadsheet(1, vexa::sim::host_path(export_file.path()).c_str(), &holder.table);
+    int status =
+        CVSTVSHARE_read_spreadsheet(1, vexa::sim::host_path(export_file.path()).c_str(), &holder.table);
     if (status == -2)
         return fail("search", "'" + path + "' holds no data");
     if (status != 0)
@@ -142,7 +144,7 @@ int run(const std::vector<std::string> &args)
 
 } // namespace
 
-const Command search_command = {"search", "search the records of a sheet (tab-separated text) with a condition",
-                                usage, run};
+const Command search_command = {
+    "search", "search the records of a sheet (tab-separated text) with a condition", usage, run};
 
 } // namespace cvstv_cli

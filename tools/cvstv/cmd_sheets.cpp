@@ -16,27 +16,26 @@ namespace cvstv_cli {
 
 namespace {
 
-const char *const usage =
-    "usage: cvstv [--kit DIR] sheets [options] WORKBOOK\n"
-    "\n"
-    "Lists the sheet names of a workbook in workbook order, one per line.\n"
-    "WORKBOOK is resolved as by 'cvstv lookup' (a '::' suffix is ignored).\n"
-    "\n"
-    "  --dir SUB        kit sub-directory of the workbook (default: the kit root)\n"
-    "  --wizard N       wizard type of the kit (default 1)\n"
-    "  --method M       xess: the names in the .xs4 text export\n"
-    "                   excel: through a spreadsheet port\n"
-    "                   odbc: the workbook ODBC driver (no port open)\n"
-    "                   (default: the host's default spreadsheet setting)\n"
-    "  --json           print a JSON object instead\n"
-    "  --odbc-ini DIR   directory of the odbcinst.ini registering the workbook driver\n"
-    "\n"
-    "Example: cvstv sheets --method excel thread_standard_dat.xls\n";
+const char *const usage = "usage: cvstv [--kit DIR] sheets [options] WORKBOOK\n"
+                          "\n"
+                          "Lists the sheet names of a workbook in workbook order, one per line.\n"
+                          "WORKBOOK is resolved as by 'cvstv lookup' (a '::' suffix is ignored).\n"
+                          "\n"
+                          "  --dir SUB        kit sub-directory of the workbook (default: the kit root)\n"
+                          "  --wizard N       wizard type of the kit (default 1)\n"
+                          "  --method M       xess: the names in the .xs4 text export\n"
+                          "                   excel: through a spreadsheet port\n"
+                          "                   odbc: the workbook ODBC driver (no port open)\n"
+                          "                   (default: the host's default spreadsheet setting)\n"
+                          "  --json           print a JSON object instead\n"
+                          "  --odbc-ini DIR   directory of the odbcinst.ini registering the workbook driver\n"
+                          "\n"
+                          "Example: cvstv sheets --method excel thread_standard_dat.xls\n";
 
 int run(const std::vector<std::string> &args)
 {
-    ParsedArgs parsed =
-        parse_args(args, {{"dir", true}, {"wizard", true}, {"method", true}, {"json", false}, {"odbc-ini", true}});
+    ParsedArgs parsed = parse_args(
+        args, {{"dir", true}, {"wizard", true}, {"method", true}, {"json", false}, {"odbc-ini", true}});
     if (!parsed.error.empty())
         return fail("sheets", parsed.error);
     if (parsed.positional.size() != 1)
@@ -69,8 +68,8 @@ int run(const std::vector<std::string> &args)
                                   std::to_string(status) + ")");
     }
     if (parsed.has("json")) {
-        std::string out = "{\"workbook\": " + json_string(vexa::sim::local_path(file)) + ", \"method\": " + json_string(method_name(method)) +
-                          ", \"sheets\": [";
+        std::string out = "{\"workbook\": " + json_string(vexa::sim::local_path(file)) +
+                          ", \"method\": " + json_string(method_name(method)) + ", \"sheets\": [";
         for (int i = 0; i < count; ++i)
             out += (i ? ", " : "") + json_string(names[i]);
         std::printf("%s]}\n", out.c_str());

@@ -12,8 +12,9 @@ namespace cvstv_cli {
 namespace {
 
 // Every variable through which the library finds a kit.
-constexpr const char *kit_variables[] = {"KRAX_BASE_DIR", "CAVORA_DIR",       "STRIVO_DIR",         "FULGO_DIR",
-                                         "KRPRESDES_DIR", "TOOLING_BASE_DIR", "CV_STANDARDPARTPATH"};
+constexpr const char *kit_variables[] = {"KRAX_BASE_DIR",      "CAVORA_DIR",    "STRIVO_DIR",
+                                         "FULGO_DIR",          "KRPRESDES_DIR", "TOOLING_BASE_DIR",
+                                         "CV_STANDARDPARTPATH"};
 
 } // namespace
 

@@ -12,7 +12,7 @@
 namespace cvstv_cli {
 
 struct OptionSpec {
-    std::string name;    // without the leading "--"
+    std::string name; // without the leading "--"
     bool takes_value;
 };
 

@@ -120,10 +120,11 @@ bool resolve_workbook(const ParsedArgs &args, const std::string &name, std::stri
     }
     std::string dir = args.value("dir").value_or("");
     char resolved[257] = "";
-    if (CVSTVSHARE_ask_mold_data_fspec(wizard, dir.empty() ? nullptr : dir.c_str(), workbook.c_str(), resolved) != 0) {
+    if (CVSTVSHARE_ask_mold_data_fspec(wizard, dir.empty() ? nullptr : dir.c_str(), workbook.c_str(),
+                                       resolved) != 0) {
         std::string unset = unset_variables({"CV_STANDARDPARTPATH", kit_variable(wizard)});
-        error = "cannot resolve '" + workbook + "' in the kit: " +
-                (unset.empty() ? "a .xls or .xs4 name is needed" : unset);
+        error = "cannot resolve '" + workbook +
+                "' in the kit: " + (unset.empty() ? "a .xls or .xs4 name is needed" : unset);
         return false;
     }
     file = resolved;
@@ -146,8 +147,9 @@ int search_table(const char *command, sheet_table &table, const std::string &con
     for (const std::string &field : fields) {
         char value[SHEET_VALUE_SIZE] = "";
         if (sheet_ask_field_value(&table, field.c_str(), value) != 0) {
-            result = fail(command, report.matches == 0 ? "no record matched, no field '" + field + "' to print"
-                                                       : "no field named '" + field + "'");
+            result =
+                fail(command, report.matches == 0 ? "no record matched, no field '" + field + "' to print"
+                                                  : "no field named '" + field + "'");
             continue;
         }
         report.fields.emplace_back(field, value);

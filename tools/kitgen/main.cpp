@@ -104,7 +104,9 @@ bool generate(const fs::path &source, const fs::path &target_dir)
         std::fprintf(stderr, "kitgen: %s.xls: %s\n", stem.c_str(), s.error.c_str());
         return false;
     }
-    if (vexa::sim::XessStatus s = vexa::sim::write_xess(stem.string() + ".xs4", vexa::sim::xess_sheets_of(book)); !s) {
+    if (vexa::sim::XessStatus s =
+            vexa::sim::write_xess(stem.string() + ".xs4", vexa::sim::xess_sheets_of(book));
+        !s) {
         std::fprintf(stderr, "kitgen: %s: %s\n", source.c_str(), s.error.c_str());
         return false;
     }
@@ -127,8 +129,8 @@ int main(int argc, char **argv)
     }
     bool ok = true;
     int workbooks = 0;
-    for (auto it = fs::recursive_directory_iterator(source, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(source, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         fs::path relative = fs::relative(it->path(), source);
         fs::path target = output / relative;
         if (it->is_directory()) {

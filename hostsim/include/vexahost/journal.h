@@ -23,9 +23,9 @@ enum class Entry {
     syslog,
     cue,
     status,
-    user_message, // a message the user may switch off (title, text, buttons, answer)
-    tooling_log,  // a text written to the host's tooling log
-    shell,        // the user-interface shell changed: a toolbar, a palette, a translation file
+    user_message,  // a message the user may switch off (title, text, buttons, answer)
+    tooling_log,   // a text written to the host's tooling log
+    shell,         // the user-interface shell changed: a toolbar, a palette, a translation file
     dialog_open,   // title, text: the dialog file
     dialog_action, // title: the dialog; text: what the user did; answer: the item
     dialog_close,  // title, response: the dialog's response

@@ -21,8 +21,8 @@
 namespace vexa::sim {
 
 struct XessSheet {
-    std::string name;                             // non-empty, unique in the workbook
-    std::vector<std::vector<std::string>> cells;  // cells[row][column], rows may be ragged
+    std::string name;                            // non-empty, unique in the workbook
+    std::vector<std::vector<std::string>> cells; // cells[row][column], rows may be ragged
 };
 
 struct XessStatus {
@@ -39,8 +39,7 @@ VEXAHOST_API XessStatus write_xess(const std::string &local_path, const std::vec
 
 // The sheets of a workbook (anything shaped like workbook::Workbook: sheets
 // with a name and rows of cells offering empty() and as_text()), as text.
-template <class Workbook>
-std::vector<XessSheet> xess_sheets_of(const Workbook &book)
+template <class Workbook> std::vector<XessSheet> xess_sheets_of(const Workbook &book)
 {
     std::vector<XessSheet> sheets;
     for (const auto &sheet : book.sheets) {
