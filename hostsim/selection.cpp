@@ -108,7 +108,7 @@ int answer_selection(const HX_UI_selection_request_t &request, std::vector<tag_t
     if (request.multiple || a->pick == Pick::ok)
         return HX_UI_SEL_OK;
     if (picked.empty())
-        return HX_UI_SEL_OK; // nothing selectable was picked: the user ends with OK
+        return HX_UI_SEL_OK;                        // nothing selectable was picked: the user ends with OK
     picked.erase(picked.begin() + 1, picked.end()); // a single pick keeps the first
     return a->pick == Pick::by_name ? HX_UI_SEL_PICKED_BY_NAME : HX_UI_SEL_PICKED;
 }
