@@ -10,10 +10,14 @@
 #endif
 
 #include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <string>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 
+#include <malloc.h>
 #include <unistd.h>
 
 namespace cvstv::bench {
@@ -30,6 +34,37 @@ double median(std::vector<double> values)
 }
 
 } // namespace
+
+namespace {
+
+// A field of /proc/self/status in KiB; -1 when it cannot be read.
+long status_kib(const char *field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    std::size_t n = std::strlen(field);
+    while (std::getline(status, line))
+        if (line.compare(0, n, field) == 0 && line.size() > n && line[n] == ':')
+            return std::atol(line.c_str() + n + 1);
+    return -1;
+}
+
+} // namespace
+
+double peak_bytes_added(const std::function<bool()> &work)
+{
+    if (under_valgrind())
+        return -1;
+    malloc_trim(0);
+    long before = status_kib("VmRSS");
+    std::ofstream clear("/proc/self/clear_refs");
+    if (!(clear << "5" << std::flush) || before < 0)
+        return -1;
+    bool ok = work();
+    long peak = status_kib("VmHWM");
+    malloc_trim(0);
+    return ok && peak >= before ? static_cast<double>(peak - before) * 1024.0 : -1;
+}
 
 bool under_valgrind()
 {

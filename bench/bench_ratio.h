@@ -33,12 +33,20 @@
 
 #include <memory>
 #include <string>
+#include <functional>
 #include <vector>
 
 namespace cvstv::bench {
 
 // True when the program runs under valgrind.
 bool under_valgrind();
+
+// What running `work` once adds to the process's peak resident memory, in
+// bytes: the heap is given back to the system, the peak is reset
+// (/proc/self/clear_refs) and compared with the resident size before.
+// -1 when the kernel does not allow resetting the peak, under valgrind, or
+// when `work` answers false.
+double peak_bytes_added(const std::function<bool()> &work);
 
 // Scope of a benchmark's timed loop. Construct it right before
 // `for (auto _ : state)` with the benchmark's name (__func__); route every

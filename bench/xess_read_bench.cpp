@@ -37,11 +37,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include <malloc.h>
 #include <unistd.h>
 
 namespace {
@@ -202,35 +200,15 @@ BENCHMARK(BM_host_blocks)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_line_scan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_block_line_split)->Unit(benchmark::kMillisecond);
 
-// A field of /proc/self/status in KiB; -1 when it cannot be read.
-long status_kib(const char *field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    std::size_t n = std::strlen(field);
-    while (std::getline(status, line))
-        if (line.compare(0, n, field) == 0 && line.size() > n && line[n] == ':')
-            return std::atol(line.c_str() + n + 1);
-    return -1;
-}
-
-// What one read adds to the peak resident memory, in bytes: the peak is
-// reset (clear_refs) after the heap has been given back to the system, and
-// compared with the resident size before the read. -1 when the kernel does
-// not allow resetting the peak.
+// What one read adds to the peak resident memory, in bytes.
 double read_peak_bytes()
 {
-    malloc_trim(0);
-    long before = status_kib("VmRSS");
-    std::ofstream clear("/proc/self/clear_refs");
-    if (!(clear << "5" << std::flush) || before < 0)
-        return -1;
-    sheet_table table{};
-    int status = cvstv::xess::read_spreadsheet(fixture().path.c_str(), &table);
-    long peak = status_kib("VmHWM");
-    sheet_release_memo(&table);
-    malloc_trim(0);
-    return status == 0 && peak >= before ? static_cast<double>(peak - before) * 1024.0 : -1;
+    return cvstv::bench::peak_bytes_added([] {
+        sheet_table table{};
+        int status = cvstv::xess::read_spreadsheet(fixture().path.c_str(), &table);
+        sheet_release_memo(&table);
+        return status == 0;
+    });
 }
 
 } // namespace
@@ -239,7 +217,7 @@ int main(int argc, char **argv)
 {
     cvstv::bench::RatioSession session(argc, argv);
     const double file_size = static_cast<double>(std::filesystem::file_size(fixture().path));
-    double peak = cvstv::bench::under_valgrind() ? -1 : read_peak_bytes();
+    double peak = read_peak_bytes();
     bool ok = session.run();
     std::printf("\n%d records x %d columns, %.1f MB\n", record_count, column_count, file_size / 1e6);
     session.ratio("xess_vs_fgets", "BM_xess_read", "BM_line_scan",
