@@ -26,6 +26,12 @@ namespace vexa::sim {
 // ("excel.exe"). An empty command removes the setting.
 VEXAHOST_API void set_program(const std::string &name, const std::vector<std::string> &command);
 VEXAHOST_API void clear_programs();
+// Installs a local program (command[0] and leading arguments) as the host's
+// separate spreadsheet program: the registry names its directory (the first
+// place the applications look, "BinDirPath" under
+// "HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Office") and requests for
+// "excel.exe" start the command. An empty command does nothing.
+VEXAHOST_API void install_spreadsheet_program(const std::vector<std::string> &command);
 // Waits for every program started without waiting that has not ended yet;
 // how many there were.
 VEXAHOST_API int wait_for_programs();
