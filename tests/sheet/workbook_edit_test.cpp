@@ -9,6 +9,9 @@
 #include "hx_spreadsheet.h"
 #include "kit_test.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -189,6 +192,28 @@ TEST_F(WorkbookEdit, RefusalsStartNothing)
     EXPECT_EQ(CVSTVSHARE_sheet_edit(1, host_form(scratch() / "other.xls").c_str()), -1);
     EXPECT_TRUE(spawns().empty());
     EXPECT_FALSE(fs::exists(scratch() / "other.xls"));
+}
+
+TEST_F(WorkbookEdit, FullDiskLeavesNoHalfCopiedWorkbook)
+{
+    fs::path book = scratch() / "full.xls";
+    // No file of this process may grow beyond 512 bytes while the template
+    // is copied: the write fails as on a full disk, root included.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 512;
+    setrlimit(RLIMIT_FSIZE, &small);
+    int status = CVSTVSHARE_sheet_edit(1, host_form(book).c_str());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(status, -1);
+    EXPECT_EQ(message_boxes(), std::vector<std::string>{copy_failed});
+    EXPECT_TRUE(spawns().empty());
+    std::vector<fs::path> left;
+    for (const auto &e : fs::directory_iterator(scratch()))
+        left.push_back(e.path().filename());
+    EXPECT_TRUE(left.empty()) << "neither the workbook nor a temporary file: " << left.size();
 }
 
 TEST_F(WorkbookEdit, SpawningFailureIsRecordedAndReturnedWithTheWorkbookKept)
