@@ -116,7 +116,9 @@ void install_spreadsheet_program(const std::vector<std::string> &command)
     if (command.empty())
         return;
     std::size_t cut = command[0].find_last_of('/');
-    std::string directory = cut == std::string::npos ? "/usr/bin" : cut == 0 ? "/" : command[0].substr(0, cut);
+    std::string directory = cut == std::string::npos ? "/usr/bin"
+                            : cut == 0               ? "/"
+                                                     : command[0].substr(0, cut);
     set_registry_value("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Office", "BinDirPath", host_path(directory));
     set_program("excel.exe", command);
 }

@@ -12,9 +12,9 @@
 
 /* Application modules of HX_ask_application_module. */
 enum {
-    HX_APP_DRAFTING = 1,   /* drawings */
+    HX_APP_DRAFTING = 1,    /* drawings */
     HX_APP_ASSEMBLIES = 40, /* assemblies */
-    HX_APP_MODELING = 48   /* modelling: where the session starts */
+    HX_APP_MODELING = 48    /* modelling: where the session starts */
 };
 
 /* Drawing display states of HX_DRAW_ask_display_state: the displayed part

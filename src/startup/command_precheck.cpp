@@ -105,7 +105,8 @@ extern "C" {
 
 CVSTV_API int CVSTVSHARE_init_all_module(int wizard_type, int flag) noexcept
 {
-    return cvstv::guarded("CVSTVSHARE_init_all_module", -1, [&] { return init_all_module(wizard_type, flag); });
+    return cvstv::guarded("CVSTVSHARE_init_all_module", -1,
+                          [&] { return init_all_module(wizard_type, flag); });
 }
 
 } // extern "C"

@@ -24,9 +24,8 @@ class HostPrograms : public HostTest {
     void SetUp() override
     {
         HostTest::SetUp();
-        dir = fs::temp_directory_path() /
-              ("hostsim_programs_" + std::to_string(::getpid()) + "_" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() / ("hostsim_programs_" + std::to_string(::getpid()) + "_" +
+                                           testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -117,8 +116,8 @@ TEST_F(HostPrograms, ArgumentsReachTheProgramUnread)
 {
     fs::path out = dir / "args.out";
     vexa::sim::set_program("Excel.EXE", {SPAWN_PROBE, out.string()});
-    const std::vector<std::string> hostile = {"/tmp/a b;$(touch x)/c.xls", "it's \"quoted\"", "`id` | cat &",
-                                              "*", "", "$HOME"};
+    const std::vector<std::string> hostile = {
+        "/tmp/a b;$(touch x)/c.xls", "it's \"quoted\"", "`id` | cat &", "*", "", "$HOME"};
     std::error_code ec;
     fs::path before = fs::current_path();
     fs::current_path(dir);

@@ -111,9 +111,11 @@ TEST_F(CommandPrecheck, ProjectTopPartDirectoryBecomesTheDefault)
     vexa::sim::set_string_attribute(stamping, "STAMPING_PROJECT", "A1");
     ASSERT_EQ(vexa::sim::display_part(), shown);
 
-    const std::pair<int, const char *> expected[] = {
-        {1, "D:\\moulds\\P100"}, {2, "E:\\dies\\S7"}, {3, "F:\\stamping\\A1"}, {4, "D:\\moulds\\P100"},
-        {7, "D:\\moulds\\P100"}};
+    const std::pair<int, const char *> expected[] = {{1, "D:\\moulds\\P100"},
+                                                     {2, "E:\\dies\\S7"},
+                                                     {3, "F:\\stamping\\A1"},
+                                                     {4, "D:\\moulds\\P100"},
+                                                     {7, "D:\\moulds\\P100"}};
     for (auto [wizard, directory] : expected) {
         EXPECT_EQ(CVSTVSHARE_init_all_module(wizard, 1), 0);
         EXPECT_EQ(default_directory(), directory) << "wizard type " << wizard;

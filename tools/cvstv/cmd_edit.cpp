@@ -18,27 +18,26 @@ namespace cvstv_cli {
 
 namespace {
 
-const char *const usage =
-    "usage: cvstv [--kit DIR] [--defaults FILE] edit [options] WORKBOOK\n"
-    "\n"
-    "Opens a workbook for editing as the applications do. With the spreadsheet\n"
-    "program (the default) a workbook that does not exist yet is first copied from\n"
-    "the application's template workbook in the kit (cavora_template.xls,\n"
-    "stv_template.xls for wizard type 2, pressa_template.xls for type 3); the\n"
-    "program then gets the .xls workbook as its one argument, never through a\n"
-    "shell. WORKBOOK is resolved as by 'cvstv lookup' (a '::' suffix is ignored).\n"
-    "\n"
-    "  --dir SUB        kit sub-directory of the workbook (default: the kit root)\n"
-    "  --wizard N       wizard type of the kit and template (default 1)\n"
-    "  --method M       excel: the spreadsheet program (default)\n"
-    "                   xess: the host's own spreadsheet editor gets the path\n"
-    "  --program PROG   the local program started as the spreadsheet program\n"
-    "                   (default: $CVSTV_SPREADSHEET_PROGRAM, else xdg-open)\n"
-    "  --wait           wait until the program ends (the customer default\n"
-    "                   CV_ExcelBackground = 0); otherwise the site's default decides\n"
-    "  --json           print {\"workbook\": ..., \"created\": ..., \"status\": ...}\n"
-    "\n"
-    "Example: cvstv edit --dir /standard/screws --program gnumeric cap_screw.xls\n";
+const char *const usage = "usage: cvstv [--kit DIR] [--defaults FILE] edit [options] WORKBOOK\n"
+                          "\n"
+                          "Opens a workbook for editing as the applications do. With the spreadsheet\n"
+                          "program (the default) a workbook that does not exist yet is first copied from\n"
+                          "the application's template workbook in the kit (cavora_template.xls,\n"
+                          "stv_template.xls for wizard type 2, pressa_template.xls for type 3); the\n"
+                          "program then gets the .xls workbook as its one argument, never through a\n"
+                          "shell. WORKBOOK is resolved as by 'cvstv lookup' (a '::' suffix is ignored).\n"
+                          "\n"
+                          "  --dir SUB        kit sub-directory of the workbook (default: the kit root)\n"
+                          "  --wizard N       wizard type of the kit and template (default 1)\n"
+                          "  --method M       excel: the spreadsheet program (default)\n"
+                          "                   xess: the host's own spreadsheet editor gets the path\n"
+                          "  --program PROG   the local program started as the spreadsheet program\n"
+                          "                   (default: $CVSTV_SPREADSHEET_PROGRAM, else xdg-open)\n"
+                          "  --wait           wait until the program ends (the customer default\n"
+                          "                   CV_ExcelBackground = 0); otherwise the site's default decides\n"
+                          "  --json           print {\"workbook\": ..., \"created\": ..., \"status\": ...}\n"
+                          "\n"
+                          "Example: cvstv edit --dir /standard/screws --program gnumeric cap_screw.xls\n";
 
 // The program to start: --program, else the environment's, else xdg-open.
 std::string spreadsheet_program(const ParsedArgs &parsed)

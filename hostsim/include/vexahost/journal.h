@@ -40,14 +40,14 @@ enum class Entry {
 
 struct JournalEntry {
     Entry kind;
-    int severity = 0;                 // message box severity, dialog type
-    std::string title;                // dialog title
-    std::string text;                 // the text as shown (dialog lines joined by '\n')
-    int response = 0;                 // the answer: a button position from 1, or the
-                                      // response code the dialog returned; else 0
-    std::vector<std::string> buttons; // labels offered, in order (dialogs only)
-    std::string answer;               // label of the button pressed ("" when closed)
-    std::vector<tag_t> objects;       // objects picked (selections, point picks)
+    int severity = 0;                   // message box severity, dialog type
+    std::string title;                  // dialog title
+    std::string text;                   // the text as shown (dialog lines joined by '\n')
+    int response = 0;                   // the answer: a button position from 1, or the
+                                        // response code the dialog returned; else 0
+    std::vector<std::string> buttons;   // labels offered, in order (dialogs only)
+    std::string answer;                 // label of the button pressed ("" when closed)
+    std::vector<tag_t> objects;         // objects picked (selections, point picks)
     std::vector<std::string> arguments; // a spawned program's arguments, one each
 };
 
