@@ -4,6 +4,7 @@
 // reaches the program unread by any command processor, a program the host
 // cannot run raises, and a file copy never replaces or half-writes a file.
 #include "host_test.h"
+#include "spawn_probe.h"
 #include "hx_cxx.h"
 #include "hx_files.h"
 #include "hx_session.h"
@@ -42,18 +43,7 @@ class HostPrograms : public HostTest {
         text << in.rdbuf();
         return text.str();
     }
-    // The arguments the probe wrote, one per NUL-terminated piece.
-    static std::vector<std::string> probe_arguments(const fs::path &out)
-    {
-        std::vector<std::string> args;
-        std::string text = read(out);
-        for (std::size_t start = 0; start < text.size();) {
-            std::size_t end = text.find('\0', start);
-            args.push_back(text.substr(start, end - start));
-            start = end + 1;
-        }
-        return args;
-    }
+    static std::vector<std::string> probe_arguments(const fs::path &out) { return read_probe_arguments(out); }
     fs::path dir;
 };
 

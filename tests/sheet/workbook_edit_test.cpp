@@ -8,6 +8,7 @@
 #include "hx_common.h"
 #include "hx_spreadsheet.h"
 #include "kit_test.h"
+#include "spawn_probe.h"
 
 #include <sys/resource.h>
 
@@ -48,14 +49,7 @@ class WorkbookEdit : public KitTest {
     std::vector<std::string> probe_arguments()
     {
         vexa::sim::wait_for_programs();
-        std::vector<std::string> args;
-        std::string text = read(probe_out);
-        for (std::size_t start = 0; start < text.size();) {
-            std::size_t end = text.find('\0', start);
-            args.push_back(text.substr(start, end - start));
-            start = end + 1;
-        }
-        return args;
+        return read_probe_arguments(probe_out);
     }
     static std::vector<vexa::sim::JournalEntry> spawns()
     {
