@@ -175,6 +175,9 @@ int SpawnProgram(const char *program, const std::vector<std::string> &arguments,
 
     // A name without a directory is looked up in PATH; posix_spawnp never
     // falls back to a shell for a file it cannot execute.
+    // Room for the process is made first: once started, it is always kept
+    // to be reaped.
+    running.reserve(running.size() + 1);
     pid_t pid = 0;
     int failed = command[0].find('/') == std::string::npos
                      ? ::posix_spawnp(&pid, command[0].c_str(), nullptr, nullptr, argv.data(), environ)
