@@ -12,17 +12,20 @@
 #include <array>
 #include <cstdio>
 
-namespace {
+namespace vexa::sim {
 
-// Enters a C++ service: raises the injected status, if any.
 void enter_service(const char *service)
 {
-    if (int injected = vexa::sim::enter_call(service)) {
+    if (int injected = enter_call(service)) {
         std::array<char, HX_FAIL_MESSAGE_SIZE + 1> text{};
         HX_get_fail_message(injected, text.data());
         throw Orvel::HostError(injected, text.data());
     }
 }
+
+} // namespace vexa::sim
+
+namespace {
 
 // True when text is well-formed UTF-8 (what the user's locale, UTF-8 in the
 // headless host, can represent).
@@ -90,7 +93,7 @@ const char *UString::GetText() const
 
 std::string UString::GetLocaleText() const
 {
-    enter_service("Orvel::UString::GetLocaleText");
+    vexa::sim::enter_service("Orvel::UString::GetLocaleText");
     if (!is_utf8(text_))
         throw HostError(HX_ERR_BAD_ARGUMENT, "Text cannot be converted to the user's locale");
     return text_;

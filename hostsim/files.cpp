@@ -8,8 +8,11 @@
 
 #include "hx_files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +57,81 @@ int copy_result(const std::string &text, char *result, std::size_t capacity)
         return HX_ERR_TOO_LONG;
     }
     std::memcpy(result, text.c_str(), text.size() + 1);
+    return HX_OK;
+}
+
+// Closes a descriptor and removes a temporary file unless released.
+struct TempFile {
+    int fd = -1;
+    std::string path;
+    ~TempFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        if (!path.empty())
+            ::unlink(path.c_str());
+    }
+};
+
+bool write_all(int fd, const char *data, std::size_t size)
+{
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Copies source to target (local paths): the data goes to a temporary file
+// beside the target, which is then linked under the target's name, so the
+// target appears whole or not at all and an existing target is never
+// replaced.
+int copy_file_no_replace(const std::string &source, const std::string &target)
+{
+    struct stat st;
+    if (::stat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return HX_ERR_NOT_FOUND;
+    if (::lstat(target.c_str(), &st) == 0)
+        return HX_ERR_EXISTS;
+    int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return HX_ERR_NOT_FOUND;
+    TempFile tmp;
+    tmp.path = target + ".copy-XXXXXX";
+    tmp.fd = ::mkostemp(tmp.path.data(), O_CLOEXEC);
+    if (tmp.fd < 0) {
+        tmp.path.clear();
+        ::close(in);
+        return HX_ERR_IO;
+    }
+    char buffer[65536];
+    bool ok = true;
+    for (;;) {
+        ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ok = false;
+        if (n <= 0)
+            break;
+        if (!write_all(tmp.fd, buffer, static_cast<std::size_t>(n))) {
+            ok = false;
+            break;
+        }
+    }
+    ::close(in);
+    ok = ok && ::fsync(tmp.fd) == 0;
+    int closed = ::close(tmp.fd);
+    tmp.fd = -1;
+    if (!ok || closed != 0)
+        return HX_ERR_IO;
+    if (::link(tmp.path.c_str(), target.c_str()) != 0)
+        return errno == EEXIST ? static_cast<int>(HX_ERR_EXISTS) : static_cast<int>(HX_ERR_IO);
     return HX_OK;
 }
 
@@ -224,6 +302,16 @@ HX_API int HX_CFI_merge_dir_and_name(const char *directory, const char *name, in
         if (file_type == HX_CFI_TYPE_PALETTE && !std::string_view(name).ends_with(".pax"))
             merged += ".pax";
         return copy_result(merged, result, HX_CFI_NAME_SIZE);
+    });
+}
+
+HX_API int HX_CFI_copy_file(const char *source, const char *target)
+{
+    return host_call("HX_CFI_copy_file", [&]() -> int {
+        std::string from, to;
+        if (!to_local(source, from) || !to_local(target, to) || from.empty() || to.empty())
+            return HX_ERR_BAD_ARGUMENT;
+        return copy_file_no_replace(from, to);
     });
 }
 

@@ -66,6 +66,16 @@ HX_API int HX_ask_default_spreadsheet(int *application)
     });
 }
 
+HX_API int HX_kt_ask_default_spreadsheet_format(int *format)
+{
+    return host_call("HX_kt_ask_default_spreadsheet_format", [&]() -> int {
+        if (!format)
+            return HX_ERR_BAD_ARGUMENT;
+        *format = settings->default_spreadsheet_excel ? HX_SPREADSHEET_EXCEL : HX_SPREADSHEET_XESS;
+        return HX_OK;
+    });
+}
+
 HX_API int HX_CV_read_register(const char *key, const char *value_name, char *value, size_t capacity)
 {
     return host_call("HX_CV_read_register", [&]() -> int {

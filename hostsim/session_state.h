@@ -22,6 +22,10 @@ namespace vexa::sim {
 void record(JournalEntry entry);
 void record(Entry kind, int severity, std::string title, std::string text, int response = 0);
 
+// Enters a C++ service of the host (hx_cxx.h): counts it and raises an
+// injected status as an Orvel::HostError.
+void enter_service(const char *service);
+
 // The index-th journal entry in storage that does not move until the
 // journal is cleared or reset (for the C setup API); null out of range.
 const JournalEntry *stable_journal_entry(std::size_t index);

@@ -33,6 +33,8 @@ vexahost_entry_kind c_kind(vexa::sim::Entry kind)
     case Entry::dialog_close: return VEXAHOST_DIALOG_CLOSE;
     case Entry::selection: return VEXAHOST_SELECTION;
     case Entry::point: return VEXAHOST_POINT;
+    case Entry::spawn: return VEXAHOST_SPAWN;
+    case Entry::sheet_edit: return VEXAHOST_SHEET_EDIT;
     }
     return VEXAHOST_SYSLOG;
 }

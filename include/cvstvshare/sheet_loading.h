@@ -57,6 +57,26 @@ CVSTV_API int sheet_ask_sheetnames(const char *path, char ***names, int *count) 
 CVSTV_API int CVSTVSHARE_check_database(const char *sub_path, const char *register_name,
                                         const char *sheet_name) CVSTV_NOEXCEPT;
 
+/* ---- Editing a workbook ---------------------------------------------------- */
+
+/* Opens a workbook (a "::" sheet suffix is ignored) for the user to change.
+ * With the host's default spreadsheet format XESS it goes to the host's
+ * spreadsheet editor: 0, or the editor's status. Otherwise the separate
+ * spreadsheet program opens the ".xls" workbook (".xs4" is read as ".xls"),
+ * copied first from the wizard type's template workbook in the kit's
+ * "templates" directory ("stv_template.xls" type 2, "pressa_template.xls"
+ * type 3, "cavora_template.xls" otherwise) when it does not exist. The call
+ * waits for the program to end when the customer default
+ * "CV_ExcelBackground" is 0, and returns once it has started otherwise.
+ * -1 after "Failed to find Microsoft Excel" (information dialog) or
+ * "Cannot copy the template file into the database directory.
+Check if you
+ * have write permission to the directory." (error), or without a path; the
+ * host's status when the program cannot be started. The workbook path is
+ * passed to the program as one argument and never read by a command
+ * processor. */
+CVSTV_API int CVSTVSHARE_sheet_edit(int wizard_type, const char *path) CVSTV_NOEXCEPT;
+
 CVSTV_END_DECLS
 
 #endif

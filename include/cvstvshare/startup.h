@@ -59,6 +59,21 @@ CVSTV_API int kt_set_module_id(int module_id) CVSTV_NOEXCEPT;
 /* -1 until set. */
 CVSTV_API int kt_ask_module_id(void) CVSTV_NOEXCEPT;
 
+/* ---- Before a command ------------------------------------------------------ */
+
+/* Prepares the host for a command of the application of a wizard type:
+ * opens the library's use of the host interface, requires a work part when
+ * flag is non-zero ("No active part") and the modelling or assemblies
+ * module ("To use this command, change application to Lobbin."), shows the
+ * work part's model instead of a drawing sheet, loads its inter-part link
+ * parents and, without the PDM manager, makes the project's directory (the
+ * directory of the first loaded part carrying "STV_PROJECT" for type 2,
+ * "STAMPING_PROJECT" for type 3, "KT_TOP" otherwise, else of the displayed
+ * part) the default directory of part files. 0, with the use of the
+ * interface left open for the command; -1 (after the message, if any) with
+ * it ended. Without a work part and with flag 0: 0 at once. */
+CVSTV_API int CVSTVSHARE_init_all_module(int wizard_type, int flag) CVSTV_NOEXCEPT;
+
 CVSTV_END_DECLS
 
 #endif

@@ -18,6 +18,7 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 #define HX_CXX_API __attribute__((visibility("default")))
 
@@ -58,6 +59,18 @@ class HX_CXX_API UString {
   private:
     std::string text_;
 };
+
+// The host's program-spawning service. Starts the program (a host path to
+// an executable) with an argument vector: each argument reaches the program
+// as one argument, exactly as given; nothing passes through a command
+// processor, so blanks, quotes, ';' or "$(...)" in an argument are never
+// interpreted. With wait true it returns when the program has ended and
+// writes its exit status to *exit_code (when not null); otherwise it returns
+// once the program has started (*exit_code 0). Returns 0; raises HostError
+// (HX_ERR_NOT_FOUND when there is no such program, HX_ERR_IO when it cannot
+// be started) instead of a failing status.
+HX_CXX_API int SpawnProgram(const char *program, const std::vector<std::string> &arguments, bool wait,
+                            int *exit_code);
 
 } // namespace Orvel
 

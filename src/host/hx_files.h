@@ -83,6 +83,11 @@ HX_API int HX_file_split_spec(const char *spec, char directory[257], char name[2
 /* A file name without its type: without ".prt" for HX_FILE_CODE_PART (the
  * name itself when it has another type or none); at most 256 characters. */
 HX_API int HX_file_remove_type(const char *name, int file_code, char result[257]);
+/* Copies a file (host paths) to a name that does not exist yet: the copy
+ * appears whole under its name or not at all. HX_ERR_NOT_FOUND when the
+ * source is not a readable file, HX_ERR_EXISTS when the target exists,
+ * HX_ERR_IO when it cannot be written. */
+HX_API int HX_CFI_copy_file(const char *source, const char *target);
 
 HX_END_DECLS
 

@@ -32,9 +32,18 @@ HX_BEGIN_DECLS
 /* ---- Settings and registry ---------------------------------------------- */
 
 HX_API int HX_ask_default_spreadsheet(int *application);
+/* The same setting as the tooling utilities ask it: HX_SPREADSHEET_XESS or
+ * another value for the separate spreadsheet program. */
+HX_API int HX_kt_ask_default_spreadsheet_format(int *format);
 /* A registry value (key such as "HKEY_LOCAL_MACHINE\\SOFTWARE\\...", value
  * name) into value (capacity bytes). 0 when found. */
 HX_API int HX_CV_read_register(const char *key, const char *value_name, char *value, size_t capacity);
+
+/* ---- The host's spreadsheet editor ---------------------------------------- */
+
+/* Opens a workbook (host path, without a sheet suffix) in the host's own
+ * spreadsheet editor for the user to change; returns once it is open. */
+HX_API int HX_sheet_edit(const char *path);
 
 /* ---- Spreadsheet ports ----------------------------------------------------- */
 

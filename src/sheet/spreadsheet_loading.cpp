@@ -64,8 +64,10 @@ void empty_table(sheet_table *table)
     table->found_row = -1;
 }
 
-// Excel's directory from the registry: the first of the three places that
-// answers. Empty when none does.
+} // namespace
+
+namespace cvstv {
+
 std::string excel_directory()
 {
     struct Place {
@@ -81,6 +83,12 @@ std::string excel_directory()
     }
     return {};
 }
+
+} // namespace cvstv
+
+namespace {
+
+using cvstv::excel_directory;
 
 // Reads a sheet through the port: the host's tooling utilities fill a raw
 // grid, which is normalised here like every other reader's.

@@ -38,6 +38,11 @@ inline std::string swap_extension(std::string_view path, std::string_view from, 
     return swapped;
 }
 
+// The separate spreadsheet program's directory as the host's registry
+// names it: the first of its three places that answers; empty when none
+// does.
+std::string excel_directory();
+
 // The local file-system path of a host path; empty when the host cannot map
 // it.
 std::string local_path(const std::string &host_path);

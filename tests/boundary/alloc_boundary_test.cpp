@@ -358,3 +358,43 @@ TEST_F(AllocBoundary, StringListsAndKitPathsFailWithNothingHandedOut)
                }
            }});
 }
+
+namespace {
+
+TEST_F(AllocBoundary, WorkbookEditingMakesTheWholeTemplateOrNothing)
+{
+    ScratchCopy scratch;
+    fs::path book = scratch.dir / "edited.xls";
+    fs::path probe_out = scratch.dir / "probe.out";
+    std::string book_host = vexa::sim::host_path(book.string());
+    std::string template_bytes = bytes_of(kit + "/templates/cavora_template.xls");
+    ASSERT_FALSE(template_bytes.empty());
+    vexa::sim::set_env("CAVORA_DIR", kit);
+    vexa::sim::unset_env("CV_STANDARDPARTPATH");
+    vexa::sim::set_default_spreadsheet_excel(true);
+    vexa::sim::set_registry_value("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Office", "BinDirPath",
+                                  "C:\\Office");
+    vexa::sim::set_program("excel.exe", {SPAWN_PROBE, probe_out.string()});
+    vexa::sim::set_int_preference("CV_ExcelBackground", 0);
+    drive({"CVSTVSHARE_sheet_edit",
+           [&] {
+               fs::remove(book);
+               fs::remove(probe_out);
+           },
+           [&] { return CVSTVSHARE_sheet_edit(1, book_host.c_str()); }, 0,
+           [&](int status) {
+               if (fs::exists(book)) {
+                   EXPECT_TRUE(bytes_of(book) == template_bytes) << "a whole copy of the template";
+               }
+               if (status == 0) {
+                   EXPECT_TRUE(fs::exists(probe_out)) << "the program ran";
+               }
+               for (const auto &e : fs::directory_iterator(scratch.dir)) {
+                   std::string name = e.path().filename().string();
+                   EXPECT_TRUE(name == "cv_material.xls" || name == "edited.xls" || name == "probe.out")
+                       << name;
+               }
+           }});
+}
+
+} // namespace

@@ -400,9 +400,10 @@ TEST(OdbcLongTexts, TextsUpToTheFormatsLimitAreWritten)
     EXPECT_TRUE(euro_row[0].at(0) == euros) << "the 20,000 euro signs come back whole";
     int status = 0;
     const std::string out =
-        run_command("/usr/bin/python3 -c \"import xlrd,sys; s=xlrd.open_workbook(sys.argv[1])"
-                    ".sheet_by_index(0); print([len(s.cell_value(r,0)) for r in range(s.nrows)])\" " +
-                        path + " 2>&1",
+        run_program({"/usr/bin/python3", "-c",
+                     "import xlrd,sys; s=xlrd.open_workbook(sys.argv[1]).sheet_by_index(0); "
+                     "print([len(s.cell_value(r,0)) for r in range(s.nrows)])",
+                     path},
                     status);
     EXPECT_EQ(status, 0) << out;
     EXPECT_EQ(out, "[4, 4, 0, 3, 32767, 20000]\n");

@@ -72,9 +72,9 @@ std::vector<std::string> lines_of(const std::string &text)
 std::vector<std::string> formats(const std::string &path)
 {
     int status = 0;
-    const std::string out = run_command("/usr/bin/python3 " + std::string(CVSTV_SOURCE_DIR) +
-                                            "/tests/workbook/xlrd_formats.py '" + path + "' 2>&1",
-                                        status);
+    const std::string out = run_program(
+        {"/usr/bin/python3", std::string(CVSTV_SOURCE_DIR) + "/tests/workbook/xlrd_formats.py", path},
+        status);
     EXPECT_EQ(status, 0) << out;
     return lines_of(out);
 }
@@ -84,9 +84,11 @@ std::vector<std::string> csv(const ScratchDir &dir, const std::string &path, con
                              const char *options = "")
 {
     int status = 0;
-    const std::string out = run_command(std::string("ssconvert ") + options + " -S '" + path + "' '" +
-                                            dir.file(tag + "_%n.csv") + "' 2>&1",
-                                        status);
+    std::vector<std::string> command = {"ssconvert"};
+    if (*options)
+        command.emplace_back(options);
+    command.insert(command.end(), {"-S", path, dir.file(tag + "_%n.csv")});
+    const std::string out = run_program(command, status);
     EXPECT_EQ(status, 0) << out;
     std::vector<std::string> all;
     for (int n = 0; std::filesystem::exists(dir.file(tag + "_" + std::to_string(n) + ".csv")); ++n)

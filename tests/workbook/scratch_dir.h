@@ -3,6 +3,12 @@
 #ifndef CVSTV_TESTS_WORKBOOK_SCRATCH_DIR_H
 #define CVSTV_TESTS_WORKBOOK_SCRATCH_DIR_H
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +16,9 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <vector>
+
+extern char **environ;
 
 class ScratchDir {
   public:
@@ -46,21 +55,50 @@ inline void spew(const std::string &path, const std::string &bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// Runs a shell command and returns its standard output; `status` gets the
-// exit status.
-inline std::string run_command(const std::string &command, int &status)
+// Runs a program with an argument vector (argv[0] looked up in PATH when it
+// has no '/'), never through a shell, and returns what it wrote to standard
+// output and standard error together; `status` gets its exit status (-1
+// when it could not be started or did not exit). Its standard input is the
+// file `input`, or /dev/null.
+inline std::string run_program(const std::vector<std::string> &argv, int &status,
+                               const std::string &input = {})
 {
+    status = -1;
     std::string out;
-    FILE *p = ::popen(command.c_str(), "r");
-    if (!p) {
-        status = -1;
+    int fds[2];
+    if (argv.empty() || ::pipe2(fds, O_CLOEXEC) != 0)
         return out;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, input.empty() ? "/dev/null" : input.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+    std::vector<std::string> args = argv;
+    std::vector<char *> pointers;
+    for (std::string &a : args)
+        pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    pid_t pid = 0;
+    int failed = ::posix_spawnp(&pid, pointers[0], &actions, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    if (failed == 0) {
+        char buf[4096];
+        ssize_t n;
+        while ((n = ::read(fds[0], buf, sizeof buf)) != 0) {
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                break;
+            out.append(buf, static_cast<std::size_t>(n));
+        }
     }
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    int rc = ::pclose(p);
+    ::close(fds[0]);
+    if (failed != 0)
+        return out;
+    int rc = 0;
+    while (::waitpid(pid, &rc, 0) < 0 && errno == EINTR) {
+    }
     status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
     return out;
 }

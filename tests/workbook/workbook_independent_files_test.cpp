@@ -93,7 +93,7 @@ TEST(WorkbookIndependentFiles, EveryCellReadsAsXlrdReadsIt)
                              "gnumeric_formulas.xls", "xlwt_long_strings.xls", "gnumeric_long_strings.xls"}) {
         int status = 0;
         const std::string expected =
-            run_command(python + " " + scripts + "/xlrd_cells.py " + resources + name + " 2>&1", status);
+            run_program({python, scripts + "/xlrd_cells.py", resources + name}, status);
         ASSERT_EQ(status, 0) << expected;
         EXPECT_EQ(dump(read(name)), expected) << name;
     }

@@ -34,7 +34,7 @@ TEST(WorkbookInterop, XlrdReadsExactlyWhatWasWritten)
     const std::string path = dir.file("ours.xls");
     ASSERT_TRUE(workbook::write_workbook(path, book).ok);
     int status = 0;
-    std::string out = run_command(python + " " + scripts + "/xlrd_dump.py " + path + " 2>&1", status);
+    std::string out = run_program({python, scripts + "/xlrd_dump.py", path}, status);
     ASSERT_EQ(status, 0) << out;
     std::string expected = "sheet\t0\tParts\t4\t3\n"
                            "cell\t0\t0\ttext\t'NAME'\n"
@@ -73,8 +73,7 @@ TEST(WorkbookInterop, WorkbooksWrittenByXlwtAreReadExactly)
                                     std::string(3000, 'q') + "\n";
     spew(dir.file("in.txt"), description);
     int status = 0;
-    std::string out = run_command(
-        python + " " + scripts + "/xlwt_make.py " + path + " < " + dir.file("in.txt") + " 2>&1", status);
+    std::string out = run_program({python, scripts + "/xlwt_make.py", path}, status, dir.file("in.txt"));
     ASSERT_EQ(status, 0) << out;
 
     Workbook book;

@@ -29,24 +29,24 @@ std::vector<std::string> lines_of(const std::string &text)
     return out;
 }
 
-std::vector<std::string> run_lines(const std::string &command)
+std::vector<std::string> run_lines(const std::vector<std::string> &command)
 {
     int status = 0;
-    const std::string out = run_command(command + " 2>&1", status);
-    EXPECT_EQ(status, 0) << command << "\n" << out;
+    const std::string out = run_program(command, status);
+    EXPECT_EQ(status, 0) << command.back() << "\n" << out;
     return lines_of(out);
 }
 
 // xlrd's view of the workbook with its formatting.
 std::vector<std::string> formats(const std::string &path)
 {
-    return run_lines(python + " " + scripts + "/xlrd_formats.py " + path);
+    return run_lines({python, scripts + "/xlrd_formats.py", path});
 }
 
 // The streams of the container other than Workbook, with their digests.
 std::vector<std::string> streams(const std::string &path)
 {
-    return run_lines(python + " " + scripts + "/cfb_streams.py " + path);
+    return run_lines({python, scripts + "/cfb_streams.py", path});
 }
 
 // gnumeric's CSV of every sheet, "sheet:line" for each line.
@@ -54,7 +54,7 @@ std::vector<std::string> csv(const ScratchDir &dir, const std::string &path, con
 {
     const std::string pattern = dir.file(tag + "_%n.csv");
     int status = 0;
-    const std::string out = run_command("ssconvert -S '" + path + "' '" + pattern + "' 2>&1", status);
+    const std::string out = run_program({"ssconvert", "-S", path, pattern}, status);
     EXPECT_EQ(status, 0) << out;
     std::vector<std::string> all;
     for (int n = 0;; ++n) {
@@ -194,8 +194,7 @@ TEST(WorkbookPreservingWrite, FormulasSurviveAndSheetsAreRenamedDroppedAndAdded)
 
     // gnumeric recalculates: the formula is still there.
     int status = 0;
-    const std::string out =
-        run_command("ssconvert --recalc -S '" + path + "' '" + dir.file("r_%n.csv") + "' 2>&1", status);
+    const std::string out = run_program({"ssconvert", "--recalc", "-S", path, dir.file("r_%n.csv")}, status);
     ASSERT_EQ(status, 0) << out;
     const auto calc = lines_of(slurp(dir.file("r_0.csv")));
     ASSERT_GE(calc.size(), 2u);

@@ -27,6 +27,7 @@ extern const Command app_command;
 extern const Command default_command;
 extern const Command material_command;
 extern const Command thread_command;
+extern const Command edit_command;
 
 // Prints "cvstv: <command>: <message>" to standard error; returns 1.
 int fail(const char *command, const std::string &message);

@@ -40,7 +40,7 @@ namespace {
 // The commands, in the order 'cvstv --help' lists them.
 const Command *const commands[] = {
     &fspec_command,   &search_command,   &lookup_command, &sheets_command, &app_command,
-    &default_command, &material_command, &thread_command, &part_command,
+    &default_command, &material_command, &thread_command, &part_command,   &edit_command,
 };
 
 void print_usage(std::FILE *out)

@@ -32,18 +32,23 @@ enum class Entry {
     selection,     // title, text: the prompt; response; objects picked
     point,         // text: the prompt; severity: the construction method offered;
                    // response; answer: the position picked
+    spawn,         // text: the program asked for; arguments: its argument vector;
+                   // severity: 1 when the caller waits; answer: the local program
+                   // started ("" when none was); response: the exit status waited for
+    sheet_edit,    // text: the workbook opened in the host's spreadsheet editor
 };
 
 struct JournalEntry {
     Entry kind;
-    int severity = 0;                 // message box severity, dialog type
-    std::string title;                // dialog title
-    std::string text;                 // the text as shown (dialog lines joined by '\n')
-    int response = 0;                 // the answer: a button position from 1, or the
-                                      // response code the dialog returned; else 0
-    std::vector<std::string> buttons; // labels offered, in order (dialogs only)
-    std::string answer;               // label of the button pressed ("" when closed)
-    std::vector<tag_t> objects;       // objects picked (selections, point picks)
+    int severity = 0;                   // message box severity, dialog type
+    std::string title;                  // dialog title
+    std::string text;                   // the text as shown (dialog lines joined by '\n')
+    int response = 0;                   // the answer: a button position from 1, or the
+                                        // response code the dialog returned; else 0
+    std::vector<std::string> buttons;   // labels offered, in order (dialogs only)
+    std::string answer;                 // label of the button pressed ("" when closed)
+    std::vector<tag_t> objects;         // objects picked (selections, point picks)
+    std::vector<std::string> arguments; // a spawned program's arguments, one each
 };
 
 VEXAHOST_API const std::vector<JournalEntry> &journal();

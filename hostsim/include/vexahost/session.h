@@ -20,6 +20,7 @@
 #include "vexahost/objects.h"
 #include "vexahost/parts.h"
 #include "vexahost/preferences.h"
+#include "vexahost/programs.h"
 #include "vexahost/session_switches.h"
 #include "vexahost/spreadsheets.h"
 #include "vexahost/tooling.h"

@@ -88,7 +88,10 @@ typedef enum vexahost_entry_kind {
     VEXAHOST_DIALOG_ACTION = 10, /* title: the dialog; text: what the user did; answer: the item */
     VEXAHOST_DIALOG_CLOSE = 11,  /* title; response: the dialog's response */
     VEXAHOST_SELECTION = 12,     /* title, text: the prompt; response */
-    VEXAHOST_POINT = 13          /* text: the prompt; response; answer: the position picked */
+    VEXAHOST_POINT = 13,         /* text: the prompt; response; answer: the position picked */
+    VEXAHOST_SPAWN = 14,         /* text: the program asked for; severity: 1 when waited for;
+                                    answer: the local program started; response: its exit status */
+    VEXAHOST_SHEET_EDIT = 15     /* text: the workbook opened in the host's spreadsheet editor */
 } vexahost_entry_kind;
 
 /* Longest list of buttons an entry reports. */
