@@ -19,6 +19,7 @@
 #include "vexahost/pdm.h"
 
 #include <cstring>
+#include <filesystem>
 #include <map>
 
 using vexa::sim::copy_out;
@@ -383,6 +384,67 @@ int pdm_part_file(const std::string &name, std::string &cli, std::string &local)
         if (!file || file->empty())
             return HX_ERR_NOT_FOUND;
         local = *file;
+        return HX_OK;
+    } catch (const PdmStoreError &) {
+        return HX_ERR_PDM;
+    }
+}
+
+bool pdm_clone_source(const std::string &name, std::string &number, std::string &local)
+{
+    if (!pdm->active)
+        return false;
+    try {
+        PdmName n;
+        if (!decode(name, n) && !parse_cli(name, n)) {
+            auto revs = store().revisions(name);
+            if (revs.empty())
+                return false;
+            n = {name, revs.back(), "master", ""};
+        }
+        auto file = store().file(n.number, n.revision, "master", "");
+        if (n.type != "master" || !file || file->empty())
+            return false;
+        number = n.number;
+        local = *file;
+        return true;
+    } catch (const PdmStoreError &) {
+        return false;
+    }
+}
+
+int pdm_clone_item(const std::string &source_number, const std::string &source_local,
+                   const std::string &number, const std::string &folder_path, std::string &cli)
+{
+    if (!pdm->active)
+        return HX_ERR_PDM;
+    if (!pdm_clean_value(number, true) || number.size() > HX_PDM_NUMBER_SIZE)
+        return HX_ERR_BAD_ARGUMENT;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path target = fs::path(source_local).parent_path() / (number + ".prt");
+    try {
+        auto &s = store();
+        if (s.item_type(number) || fs::exists(target, ec))
+            return HX_ERR_EXISTS;
+        std::string type = s.item_type(source_number).value_or("");
+        std::string revision = s.initial_revision(type).value_or("");
+        if (revision.empty())
+            revision = "A";
+        std::int64_t folder = folder_path.empty() ? 0 : s.folder_at(folder_path);
+        if (!folder)
+            folder = s.folder_at(s.setting("default_container"));
+        if (!folder && !s.setting("user").empty())
+            folder = s.user_folder(s.setting("user"));
+        if (!fs::copy_file(source_local, target, ec) || ec)
+            return HX_ERR_IO;
+        try {
+            s.add_item(number, type, {revision}, target.string(), folder);
+        } catch (...) {
+            fs::remove(target, ec);
+            throw;
+        }
+        cli = cli_of({number, revision, "master", ""});
         return HX_OK;
     } catch (const PdmStoreError &) {
         return HX_ERR_PDM;

@@ -33,8 +33,23 @@
 /* Longest revision and part number CV_KRMGR_encode_part_file_name takes. */
 #define KT_PDM_MAX_REVISION 15
 #define KT_PDM_MAX_ENCODE_NUMBER 64
+/* Most numbered copies tried when the clone fails (the last status is
+ * answered then), and the highest counter put after a prefix whose name is
+ * taken. */
+#define KT_NUMBERED_COPY_ATTEMPTS 8
+#define KT_NUMBERED_COPY_MAX_COUNTER 499
 /* The folder answered when a search finds none. */
 #define KT_PDM_DEFAULT_FOLDER "Newstuff"
+
+/* The outcome of opening a part, for each file that could not be loaded:
+ * the arrays come from the host allocator and are freed by
+ * kt_free_load_status (null when n_parts is 0). */
+typedef struct KT_load_status_s {
+    int failed;        /* the status of the part asked for; 0 when it opened */
+    int n_parts;       /* the number of files that failed */
+    char **file_names; /* their full names */
+    int *statuses;     /* the status of each */
+} KT_load_status_t;
 
 CVSTV_BEGIN_DECLS
 
@@ -151,6 +166,37 @@ CVSTV_API int kt_create_prefix_name(const char *base, char *prefix) CVSTV_NOEXCE
  * it. 0, the decoding status, or -1 for a null buffer or a part without
  * name. */
 CVSTV_API int kt_ask_prefix_name(tag_t part, char *prefix) CVSTV_NOEXCEPT;
+
+/* ---- Numbered copies ------------------------------------------------------------- */
+
+/* Opens a numbered copy of a part: prefix + the source's name (its part
+ * number for a PDM name, else its file name without directory and type),
+ * copied by the host's clone operation into the PDM folder `folder` (a
+ * folder path; "" for the default container) or, without PDM, beside the
+ * source file. While a part of that name is loaded, a counter follows the
+ * prefix (prefix0, prefix1, ... up to KT_NUMBERED_COPY_MAX_COUNTER); a
+ * failed clone is tried again with the next counter, at most
+ * KT_NUMBERED_COPY_ATTEMPTS times. With open_source, the source is opened
+ * quietly first (its name after the last "/" and before the first ".",
+ * encoded as a part number). *part is the copy; *status is filled by the
+ * last open (free with kt_free_load_status). 0, the host's status of the
+ * step that failed last, or -1 for null arguments. */
+CVSTV_API int hx_kt_part_open(const char *source, const char *folder, const char *prefix, bool open_source,
+                              tag_t *part, KT_load_status_t *status) CVSTV_NOEXCEPT;
+/* With PDM: opens a numbered copy of source (prefix: the parent's prefix
+ * name, then name and "_" when a name is given; folder: the project folder
+ * of the displayed part), makes that folder the host's default PDM folder,
+ * and adds the copy to parent at origin with the orientation (x axis, y
+ * axis) and reference set refset (tried once more without a reference set
+ * when that fails), keeping the part's layers. The work and displayed parts
+ * are restored. 0 when added (or without PDM, *instance 0); -1 when adding
+ * fails; the status when opening the copy fails. */
+CVSTV_API int kt_open_and_add_to_assembly(const char *source, tag_t parent, const char *name,
+                                          const char *refset, const double origin[3], const double matrix[6],
+                                          tag_t *instance) CVSTV_NOEXCEPT;
+/* Frees the arrays of a load status when its count is non-zero and sets
+ * the count to 0. */
+CVSTV_API void kt_free_load_status(KT_load_status_t *status) CVSTV_NOEXCEPT;
 
 CVSTV_END_DECLS
 

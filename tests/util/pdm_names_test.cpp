@@ -9,6 +9,8 @@
 
 #include "util/module_state.h"
 
+#include "hx_assem.h"
+#include "hx_clone.h"
 #include "hx_memory.h"
 #include "hx_parts.h"
 #include "hx_pdm.h"
@@ -18,6 +20,7 @@
 #include "vexahost/pdm.h"
 #include "vexahost/preferences.h"
 
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -268,4 +271,108 @@ TEST_F(PdmNames, SettingsTypesSeedsAndNewRevisions)
     char latest[KT_PDM_REVISION_BUFFER_SIZE];
     EXPECT_EQ(CV_KRMGE_ask_latest_revision("P100", latest), HX_ERR_PDM);
     EXPECT_STREQ(latest, "");
+}
+
+class PdmNumberedCopies : public PdmNames {
+  protected:
+    void SetUp() override
+    {
+        PdmNames::SetUp();
+        with_pdm();
+        vexa::sim::add_pdm_item("SEED1", "Mould", {"A"}, project_.file("screw_M8.prt"));
+        vexa::sim::add_pdm_item_type("Mould", "01");
+        HX_PART_load_status_t status{};
+        ASSERT_EQ(HX_PART_open_quiet("@DB/P100/B", &pdm_top_, &status), HX_OK);
+        ASSERT_EQ(HX_PART_set_display_part(pdm_top_), HX_OK);
+    }
+    static std::string name_of(tag_t part)
+    {
+        char name[HX_MAX_FSPEC_SIZE + 1] = "";
+        HX_PART_ask_part_name(part, name);
+        return name;
+    }
+    tag_t pdm_top_ = 0;
+};
+
+TEST_F(PdmNumberedCopies, ACopyIsANewItemInTheFolderAndTakesACounterWhenTaken)
+{
+    tag_t part = 0;
+    KT_load_status_t status{};
+    ASSERT_EQ(hx_kt_part_open("SEED1", "user7:tools", "P100_", false, &part, &status), 0);
+    EXPECT_EQ(name_of(part), "PDM|P100_SEED1|01|master|") << "at the type's initial revision";
+    EXPECT_EQ(vexa::sim::pdm_folder_of("P100_SEED1"), "user7:tools");
+    EXPECT_TRUE(std::filesystem::exists(project_.file("P100_SEED1.prt")));
+    kt_free_load_status(&status);
+
+    ASSERT_EQ(hx_kt_part_open("SEED1", "user7:tools", "P100_", false, &part, &status), 0);
+    EXPECT_EQ(name_of(part), "PDM|P100_0SEED1|01|master|") << "the prefix takes a counter";
+
+    // Opening the source first, by its name cut at the first '.'.
+    ASSERT_EQ(hx_kt_part_open("/seeds/SEED1.prt", "tools", "K_", true, &part, &status), 0);
+    EXPECT_EQ(name_of(part), "PDM|K_SEED1|01|master|");
+    EXPECT_EQ(vexa::sim::pdm_folder_of("K_SEED1"), "user7:tools") << "the user id is put before the folder";
+    EXPECT_EQ(hx_kt_part_open("/seeds/NOSEED.prt", "tools", "K_", true, &part, &status), HX_ERR_NOT_FOUND);
+    EXPECT_EQ(part, 0u);
+    kt_free_load_status(&status);
+}
+
+TEST_F(PdmNumberedCopies, FailingClonesAreRetriedABoundedNumberOfTimes)
+{
+    vexa::sim::fail_call("HX_CLONE_perform", HX_ERR_PDM);
+    tag_t part = 0;
+    KT_load_status_t status{};
+    EXPECT_EQ(hx_kt_part_open("SEED1", "user7:tools", "P100_", false, &part, &status), HX_ERR_PDM);
+    EXPECT_EQ(vexa::sim::call_count("HX_CLONE_perform"), KT_NUMBERED_COPY_ATTEMPTS);
+    EXPECT_EQ(part, 0u);
+    EXPECT_EQ(HX_CLONE_initialise(HX_CLONE_IMPORT_OPERATION), HX_OK) << "every operation was ended";
+    HX_CLONE_terminate();
+    vexa::sim::clear_call_failure("HX_CLONE_perform");
+
+    // A number the PDM holds already is never copied over: the next counter.
+    vexa::sim::add_pdm_item("X_SEED1", "Mould", {"A"});
+    ASSERT_EQ(hx_kt_part_open("SEED1", "", "X_", false, &part, &status), 0);
+    EXPECT_EQ(name_of(part), "PDM|X_0SEED1|01|master|");
+    kt_free_load_status(&status);
+    EXPECT_EQ(hx_kt_part_open("SEED1", "", "Y/", false, &part, &status), HX_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(hx_kt_part_open(nullptr, "", "Y_", false, &part, &status), -1);
+}
+
+TEST_F(PdmNumberedCopies, AddingToAnAssemblyRetriesWithoutTheReferenceSet)
+{
+    tag_t work = HX_ASSEM_ask_work_part();
+    const double origin[3] = {10, 0, 0}, matrix[6] = {1, 0, 0, 0, 1, 0};
+    tag_t instance = 0;
+    ASSERT_EQ(kt_open_and_add_to_assembly("SEED1", pdm_top_, "CAV", "FALSE", origin, matrix, &instance), 0);
+    ASSERT_NE(instance, 0u);
+    char refset[HX_OBJ_NAME_SIZE + 1] = "";
+    ASSERT_EQ(HX_ASSEM_ask_refset_name(instance, refset), HX_OK);
+    EXPECT_STREQ(refset, "FALSE");
+    tag_t folder = 0;
+    ASSERT_EQ(HX_KRMGR_ask_default_folder(&folder), HX_OK);
+    EXPECT_NE(folder, 0u) << "the project folder became the default PDM folder";
+    EXPECT_EQ(vexa::sim::pdm_folder_of("P100CAV_SEED1"), "user7:tools");
+
+    ASSERT_EQ(kt_open_and_add_to_assembly("SEED1", pdm_top_, "", "NO_SUCH_SET", origin, matrix, &instance),
+              0);
+    ASSERT_EQ(HX_ASSEM_ask_refset_name(instance, refset), HX_OK);
+    EXPECT_STREQ(refset, HX_REFSET_NONE) << "added again without a reference set";
+    EXPECT_EQ(HX_ASSEM_ask_work_part(), work);
+    EXPECT_EQ(HX_PART_ask_display_part(), pdm_top_);
+
+    EXPECT_EQ(kt_open_and_add_to_assembly("NOSEED", pdm_top_, "", "", origin, matrix, &instance),
+              HX_ERR_NOT_FOUND);
+    vexa::sim::set_pdm_active(false);
+    EXPECT_EQ(kt_open_and_add_to_assembly("SEED1", pdm_top_, "", "", origin, matrix, &instance), 0);
+    EXPECT_EQ(instance, 0u) << "nothing is added without the PDM manager";
+}
+
+TEST_F(PdmNames, WithoutThePdmManagerACopyIsAFileBesideItsSource)
+{
+    tag_t part = 0;
+    KT_load_status_t status{};
+    ASSERT_EQ(hx_kt_part_open(project_.file("screw_M8.prt").c_str(), "", "X_", false, &part, &status), 0);
+    char name[HX_MAX_FSPEC_SIZE + 1] = "";
+    HX_PART_ask_part_name(part, name);
+    EXPECT_EQ(std::string(name), project_.file("X_screw_M8.prt"));
+    kt_free_load_status(&status);
 }
