@@ -376,3 +376,64 @@ TEST_F(PdmNames, WithoutThePdmManagerACopyIsAFileBesideItsSource)
     EXPECT_EQ(std::string(name), project_.file("X_screw_M8.prt"));
     kt_free_load_status(&status);
 }
+
+// Every PDM call failing in turn, and the allocator refusing: each function
+// answers its documented failure, hands out nothing half-made and leaks
+// nothing (the fixture counts the host's live blocks).
+TEST_F(PdmNumberedCopies, FailingPdmCallsAndMemoryLeaveNothingBehind)
+{
+    const char *calls[] = {"HX_is_krmanager_active",        "HX_KRMGR_encode_part_filename",
+                           "HX_KRMGR_decode_part_filename", "HX_KRMGR_convert_name_to_cli",
+                           "HX_KRMGR_convert_cli_to_name",  "HX_KRMGR_ask_latest_revision",
+                           "HX_KRMGR_ask_item_types",       "HX_KRMGR_ask_seed_parts",
+                           "HX_KRMGR_ask_folder_contents",  "HX_KRMGR_ask_user_folder",
+                           "HX_KRMGR_ask_root_folder",      "HX_KRMGR_ask_folder_path",
+                           "HX_KRMGR_assign_part_number",   "HX_CLONE_add_part",
+                           "HX_CLONE_initialise",           "HX_PART_open_quiet"};
+    const double origin[3] = {0, 0, 0}, matrix[6] = {1, 0, 0, 0, 1, 0};
+    auto exercise = [&] {
+        char buffer[KT_PDM_NAME_BUFFER_SIZE], other[KT_PDM_NAME_BUFFER_SIZE];
+        kt_encode_part_file_name("P100", buffer);
+        kt_convert_part_number_to_cli("P100", buffer);
+        kt_convert_cli_to_part_number("@DB/P100/B", buffer);
+        int count = 0;
+        char **list = nullptr;
+        if (CV_KRMGR_ask_item_types(&count, &list) != 0) {
+            EXPECT_EQ(list, nullptr);
+        }
+        kt_free_str_list(&list);
+        if (CV_KRMGR_ask_seed_parts("Mould", &count, &list) != 0) {
+            EXPECT_EQ(list, nullptr);
+        }
+        kt_free_str_list(&list);
+        cvstv_reset_module_state();
+        tag_t folder = 0;
+        char *path = nullptr;
+        kt_get_pdmx_folder("P200", &folder, &path);
+        HX_free(path);
+        kt_ask_folder_tag("user7:tools", &folder);
+        kt_ask_project_name_from_str("", buffer, other);
+        kt_create_prefix_name("B", buffer);
+        HX_free(CV_KRMGR_ask_part_rev_prefix());
+        HX_free(CV_KRMGR_ask_default_part_type());
+        tag_t part = 0, instance = 0;
+        KT_load_status_t status{};
+        hx_kt_part_open("SEED1", "user7:tools", "F_", false, &part, &status);
+        kt_free_load_status(&status);
+        kt_open_and_add_to_assembly("SEED1", pdm_top_, "G", "FALSE", origin, matrix, &instance);
+        CVSTVSHARE_is_part_in_pdmx("P100");
+        EXPECT_EQ(HX_PART_ask_display_part(), pdm_top_) << "the displayed part comes back";
+    };
+    for (const char *call : calls) {
+        vexa::sim::fail_call(call, HX_ERR_PDM);
+        exercise();
+        vexa::sim::clear_call_failure(call);
+        EXPECT_EQ(HX_CLONE_initialise(HX_CLONE_IMPORT_OPERATION), HX_OK) << call << ": a clone left running";
+        HX_CLONE_terminate();
+    }
+    for (long after = 0; after < 40; ++after) {
+        vexa::sim::fail_allocations_after(after);
+        exercise();
+        vexa::sim::fail_allocations_after(-1);
+    }
+}
