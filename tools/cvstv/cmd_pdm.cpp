@@ -4,7 +4,6 @@
 #include "commands.h"
 
 #include "cvstvshare/pdm_names.h"
-#include "hx_memory.h"
 #include "vexahost/assemblies.h"
 #include "vexahost/pdm.h"
 
