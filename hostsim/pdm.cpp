@@ -689,8 +689,9 @@ HX_API int HX_KRMGR_assign_part_number(const char *part_type, char number[HX_PDM
         auto &s = store();
         std::string type = *part_type ? part_type : s.setting("default_part_type");
         auto types = s.item_types(true);
-        // A PDM without item types lets every type be created.
-        if (!types.empty() && std::find(types.begin(), types.end(), type) == types.end())
+        // A PDM without item types (or without a default type, asked for
+        // none) lets every type be created.
+        if (!types.empty() && !type.empty() && std::find(types.begin(), types.end(), type) == types.end())
             return HX_ERR_NOT_FOUND;
         return copy_out(s.draw_number(), number, HX_PDM_NUMBER_SIZE);
     });

@@ -157,7 +157,8 @@ CVSTV_API int kt_get_file_name(const char *spec, char **folder, char **name) CVS
  * displayed part's project folder and prefix name. 0; -1 for null
  * arguments, or an empty text without a displayed part. */
 CVSTV_API int kt_ask_project_name_from_str(const char *text, char *folder, char *name) CVSTV_NOEXCEPT;
-/* A new prefix (prefix: buffer): base + a new part number + "_", or the
+/* A new prefix (prefix: buffer): base + a new part number (drawn for the
+ * master model of a part of the default part type) + "_", or the
  * number + "_" for a null base. 0, the PDM's status (also without PDM), or
  * -1 for a null buffer or too long a prefix. */
 CVSTV_API int kt_create_prefix_name(const char *base, char *prefix) CVSTV_NOEXCEPT;

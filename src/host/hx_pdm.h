@@ -88,7 +88,9 @@ HX_API int HX_KRMGR_ask_new_rev_name(const char *number, const char *part_type,
                                      char revision[HX_PDM_REVISION_SIZE + 1], int *produced);
 /* Draws a new part number for a part type; never the same twice, even
  * between processes sharing the PDM. HX_ERR_NOT_FOUND for a part type the
- * user may not create (an empty type stands for the default part type). */
+ * user may not create (an empty type stands for the default part type; a
+ * PDM without item types, or an empty type without a default, lets any
+ * part type be created). */
 HX_API int HX_KRMGR_assign_part_number(const char *part_type, char number[HX_PDM_NUMBER_SIZE + 1]);
 /* Does the PDM hold the object (HX_PDM_MASTER or HX_PDM_SPECIFICATION) of
  * an encoded name? HX_ERR_BAD_ARGUMENT for a text that is no encoded name

@@ -646,7 +646,8 @@ CVSTV_API int kt_create_prefix_name(const char *base, char *prefix) noexcept
             return -1;
         prefix[0] = '\0';
         char number[HX_PDM_NUMBER_SIZE + 1] = "";
-        if (int s = HX_KRMGR_assign_part_number("master", number))
+        // A number for a new master model, of the default part type.
+        if (int s = HX_KRMGR_assign_part_number("", number))
             return s;
         std::string out = std::string(base ? base : "") + number + "_";
         return cvstv::copy_bounded(prefix, name_capacity, out) ? 0 : -1;

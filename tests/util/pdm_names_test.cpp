@@ -252,6 +252,13 @@ TEST_F(PdmNames, SettingsTypesSeedsAndNewRevisions)
     ASSERT_EQ(CV_KRMGR_ask_seed_parts(nullptr, &count, &list), 0);
     EXPECT_EQ(count, 0);
 
+    char prefix[KT_PDM_NAME_BUFFER_SIZE];
+    EXPECT_EQ(kt_create_prefix_name("B", prefix), 0) << "a prefix is drawn for the default part type";
+    char drawn[HX_PDM_NUMBER_SIZE + 1];
+    EXPECT_EQ(HX_KRMGR_assign_part_number("Internal", drawn), HX_ERR_NOT_FOUND)
+        << "a type the user may not create";
+    EXPECT_EQ(HX_KRMGR_assign_part_number("Tooling", drawn), HX_OK);
+
     char *revision = nullptr;
     ASSERT_EQ(CV_KRMGR_assign_revname("P100", "Mould", &revision), 0);
     EXPECT_EQ(take(revision), "C") << "after the last revision B";
