@@ -55,6 +55,19 @@ std::vector<std::string> take_names(int count, char **names)
     return out;
 }
 
+// Hands the host's list of a PDM call (its status s) on to the caller as a
+// string list; the host's list is freed. 0, s, or -1 when memory runs out.
+int hand_on(int s, int n, char **host_list, int *count, char ***list)
+{
+    auto names = take_names(n, host_list);
+    if (s != 0)
+        return s;
+    if (cvstv::append_str_list(list, names) < 0)
+        return -1;
+    *count = cvstv::str_list_count(*list);
+    return 0;
+}
+
 char *new_string(const std::string &text)
 {
     return HX_strdup(text.c_str());
@@ -299,13 +312,7 @@ CVSTV_API int CV_KRMGR_ask_item_types(int *count, char ***types) noexcept
         int n = 0;
         char **names = nullptr;
         int s = HX_KRMGR_ask_item_types(&n, &names);
-        auto list = take_names(n, names);
-        if (s != 0)
-            return s;
-        if (cvstv::append_str_list(types, list) < 0)
-            return -1;
-        *count = cvstv::str_list_count(*types);
-        return 0;
+        return hand_on(s, n, names, count, types);
     });
 }
 
@@ -321,13 +328,7 @@ CVSTV_API int CV_KRMGR_ask_seed_parts(const char *type, int *count, char ***name
         int n = 0;
         char **seeds = nullptr;
         int s = HX_KRMGR_ask_seed_parts(type, &n, &seeds);
-        auto list = take_names(n, seeds);
-        if (s != 0)
-            return s;
-        if (cvstv::append_str_list(names, list) < 0)
-            return -1;
-        *count = cvstv::str_list_count(*names);
-        return 0;
+        return hand_on(s, n, seeds, count, names);
     });
 }
 
