@@ -180,9 +180,17 @@ std::unique_ptr<PdmStore> PdmStore::create(const std::string &path)
             });
         }
         // Link rather than rename: a store made meanwhile by another process
-        // is never replaced.
-        fs::create_hard_link(temporary, path);
-        fs::remove(temporary);
+        // is never replaced. Where the file system has no links, rename
+        // after a last look.
+        fs::create_hard_link(temporary, path, ec);
+        if (ec == std::errc::file_exists)
+            throw PdmStoreError("PDM store " + path + " exists already");
+        if (ec) {
+            if (fs::exists(path))
+                throw PdmStoreError("PDM store " + path + " exists already");
+            fs::rename(temporary, path);
+        }
+        fs::remove(temporary, ec);
     } catch (const fs::filesystem_error &e) {
         fs::remove(temporary, ec);
         throw PdmStoreError("PDM store " + path + " cannot be created: " + e.code().message());

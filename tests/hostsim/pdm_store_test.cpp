@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <stdexcept>
@@ -113,6 +114,17 @@ TEST_F(PdmStoreTest, MissingOrDamagedStoresAreRefusedClearly)
         EXPECT_NE(std::string(e.what()).find("is not a PDM store"), std::string::npos) << e.what();
     }
     EXPECT_EQ(vexa::sim::pdm_store_path(), "") << "the session keeps its own store";
+
+    // A real store cut short, as a crash during a copy would leave it.
+    std::string whole = dir_.file("whole.pdm"), cut = dir_.file("cut.pdm");
+    vexa::sim::create_pdm_store(whole);
+    vexa::sim::add_pdm_item("P100", "Mould", {"A"});
+    vexa::sim::reset();
+    std::filesystem::copy_file(whole, cut);
+    std::filesystem::resize_file(cut, std::filesystem::file_size(whole) / 2);
+    EXPECT_THROW(vexa::sim::open_pdm_store(cut), std::runtime_error);
+    EXPECT_FALSE(std::filesystem::exists(whole + ".new-" + std::to_string(getpid())))
+        << "no temporary file is left beside a store";
 }
 
 TEST_F(PdmStoreTest, FoldersEncodedNamesAndRefusals)
