@@ -149,8 +149,9 @@ CVSTV_API int kt_ask_folder_tag(const char *path, tag_t *folder) CVSTV_NOEXCEPT;
 CVSTV_API int kt_get_pdmx_folder(const char *number, tag_t *folder, char **path) CVSTV_NOEXCEPT;
 /* The folder and name of a part file specification (spec: buffer) as new
  * strings: with PDM the folder path (kt_get_pdmx_folder) and the part
- * number; without, the directory and the file name without type. 0, a
- * status, or -1 for null arguments. */
+ * number; without, the directory and the file name without type. 0 or
+ * the status of the step that failed, with both strings handed out (empty
+ * when unknown); -1 with none for null arguments or no memory. */
 CVSTV_API int kt_get_file_name(const char *spec, char **folder, char **name) CVSTV_NOEXCEPT;
 /* Splits "folder:...:name" at ":" into the folder (the pieces before the
  * last, joined by ":") and the name (buffers). An empty text gives the
