@@ -216,6 +216,14 @@ TEST_F(PdmNames, ProjectNamesAndPrefixes)
     EXPECT_STREQ(folder, "user7:tools") << "the displayed part's project folder";
     EXPECT_STREQ(name, "P100");
 
+    char *spec_folder = nullptr, *spec_name = nullptr;
+    ASSERT_EQ(kt_get_file_name("PDM|P200|A|master|", &spec_folder, &spec_name), 0);
+    EXPECT_EQ(take(spec_folder), "user7:tools:cavity");
+    EXPECT_EQ(take(spec_name), "P200");
+    EXPECT_NE(kt_get_file_name("@DB/P200/A", &spec_folder, &spec_name), 0) << "not an encoded name";
+    EXPECT_EQ(take(spec_folder), "");
+    EXPECT_EQ(take(spec_name), "");
+
     ASSERT_EQ(kt_create_prefix_name("CAV", prefix), 0);
     EXPECT_STREQ(prefix, "CAV000001_");
     ASSERT_EQ(kt_create_prefix_name(nullptr, prefix), 0);
