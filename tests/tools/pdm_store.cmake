@@ -25,7 +25,7 @@ cvstv_pdm(0 create)
 cvstv_pdm(1 create)
 cvstv_pdm(0 user user7)
 cvstv_pdm(0 folder-add user7:tools:cavity)
-cvstv_pdm(0 item P100 Mould A B --folder user7:tools:cavity)
+cvstv_pdm(0 item P100 Mould A B --file ${WORK}/P100.prt --folder user7:tools:cavity)
 cvstv_pdm(1 item P:200 Mould A)
 cvstv_pdm(0 set number_prefix N)
 cvstv_pdm(0 draw 2)
@@ -52,8 +52,10 @@ items = db.execute("SELECT number, type FROM items").fetchall()
 assert items == [("P100", "Mould")], items
 revs = [r for (r,) in db.execute("SELECT revision FROM revisions WHERE number = 'P100' ORDER BY seq")]
 assert revs == ["A", "B"], revs
+files = db.execute("SELECT revision, local_path FROM files WHERE number = 'P100' AND file_type = 'master'").fetchall()
+assert sorted(files) == [("A", sys.argv[2]), ("B", sys.argv[2])], files
 ]=])
-execute_process(COMMAND ${PYTHON} -c "${check}" ${store} RESULT_VARIABLE py)
+execute_process(COMMAND ${PYTHON} -c "${check}" ${store} ${WORK}/P100.prt RESULT_VARIABLE py)
 if(NOT py EQUAL 0)
   message(FATAL_ERROR "the store does not read back as an SQLite database holding P100")
 endif()

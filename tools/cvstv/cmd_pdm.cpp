@@ -77,8 +77,10 @@ int run_action(const std::string &action, const std::vector<std::string> &a)
         std::vector<std::string> revisions;
         std::string file, folder;
         for (std::size_t i = 2; i < a.size(); ++i) {
-            if ((a[i] == "--file" || a[i] == "--folder") && i + 1 < a.size())
-                (a[i] == "--file" ? file : folder) = a[++i];
+            if (a[i] == "--file" && i + 1 < a.size())
+                file = a[++i];
+            else if (a[i] == "--folder" && i + 1 < a.size())
+                folder = a[++i];
             else
                 revisions.push_back(a[i]);
         }
