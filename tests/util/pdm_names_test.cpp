@@ -194,6 +194,24 @@ TEST_F(PdmNames, TheFolderSearchFindsTheHolderAndRemembersNothingFound)
     EXPECT_EQ(tag, CV_KRMGR_ask_default_container()) << "method 0 always answers the container";
 }
 
+TEST_F(PdmNames, DeepFolderTreesAndLongPathsAreBounded)
+{
+    with_pdm();
+    std::string path = "user7";
+    for (int i = 0; i < 300; ++i)
+        path += ":d";
+    vexa::sim::add_pdm_folder(path);
+    vexa::sim::add_pdm_item("DEEP", "Mould", {"A"});
+    vexa::sim::file_pdm_item("DEEP", path);
+    EXPECT_EQ(folder_of("DEEP"), "Newstuff") << "the search stops at its depth bound";
+    cvstv_reset_module_state();
+    tag_t tag = 0;
+    ASSERT_EQ(kt_ask_folder_tag(path.c_str(), &tag), 0);
+    EXPECT_NE(tag, 0u) << "a path is walked as deep as it goes";
+    std::string long_path(100000, ':');
+    EXPECT_EQ(kt_ask_folder_tag(long_path.c_str(), &tag), -1);
+}
+
 TEST_F(PdmNames, ProjectNamesAndPrefixes)
 {
     char folder[KT_PDM_NAME_BUFFER_SIZE], name[KT_PDM_NAME_BUFFER_SIZE];
