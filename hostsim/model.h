@@ -228,6 +228,18 @@ std::string display_name_of(const std::string &name);
 // PDM name; HX_ERR_PDM while the PDM manager is inactive; HX_ERR_NOT_FOUND
 // for an item or revision the PDM does not hold.
 int pdm_part_file(const std::string &name, std::string &cli, std::string &local);
+// The PDM item of a name for the clone operation: a command-line or
+// encoded name, or a bare part number at its last revision. False when the
+// PDM is inactive or holds no master file for it.
+bool pdm_clone_source(const std::string &name, std::string &number, std::string &local);
+// Copies an item's master into a new item `number` (its type, the type's
+// initial revision or "A"), its master file beside the source's, filed in
+// the folder of `folder_path` ("user:folder...", else the default
+// container, else the user's folder). The new item's command-line name in
+// `cli`. HX_ERR_EXISTS when the number or file is taken, HX_ERR_BAD_ARGUMENT
+// for a number the PDM cannot hold, HX_ERR_PDM when the store fails.
+int pdm_clone_item(const std::string &source_number, const std::string &source_local,
+                   const std::string &number, const std::string &folder_path, std::string &cli);
 // Copies text into a buffer of capacity + 1 bytes; HX_ERR_TOO_LONG (and an
 // empty buffer) when it does not fit.
 int copy_out(const std::string &text, char *buffer, std::size_t capacity);

@@ -107,9 +107,11 @@ int answer_selection(const HX_UI_selection_request_t &request, std::vector<tag_t
             picked.push_back(object);
     if (request.multiple || a->pick == Pick::ok)
         return HX_UI_SEL_OK;
+    // Nothing selectable was picked: the user ends with OK. A single pick
+    // keeps the first object.
     if (picked.empty())
-        return HX_UI_SEL_OK;                        // nothing selectable was picked: the user ends with OK
-    picked.erase(picked.begin() + 1, picked.end()); // a single pick keeps the first
+        return HX_UI_SEL_OK;
+    picked.erase(picked.begin() + 1, picked.end());
     return a->pick == Pick::by_name ? HX_UI_SEL_PICKED_BY_NAME : HX_UI_SEL_PICKED;
 }
 

@@ -13,6 +13,7 @@
 #include "dialog_items.h"
 #include "selection.h"
 #include "part_attributes.h"
+#include "pdm_names.h"
 #include "sheet.h"
 #include "sheet_gxdb.h"
 #include "sheet_loading.h"

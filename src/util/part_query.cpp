@@ -165,37 +165,3 @@ std::string spec_directory(const std::string &spec)
 }
 
 } // namespace cvstv
-
-extern "C" int kt_encode_part_file_name(const char *name, char *encoded)
-{
-    if (!encoded)
-        return -1;
-    encoded[0] = '\0';
-    if (!name)
-        return -1;
-    if (!cvstv::pdm_active()) {
-        cvstv::copy_bounded(encoded, cvstv::part_name_size + 1, name);
-        return 0;
-    }
-    std::string number = name, revision;
-    if (auto slash = number.find('/'); slash != std::string::npos) {
-        revision = number.substr(slash + 1);
-        number.resize(slash);
-    } else {
-        char latest[HX_PDM_REVISION_SIZE + 1] = "";
-        if (int s = HX_KRMGR_ask_latest_revision(number.c_str(), latest))
-            return s;
-        revision = latest;
-        if (revision.empty()) {
-            char type[HX_PDM_TYPE_SIZE + 1] = "";
-            HX_KRMGR_ask_default_part_type(type);
-            char initial[HX_PDM_REVISION_SIZE + 1] = "";
-            HX_KRMGR_assign_initial_revision(*type ? type : "Item", initial);
-            revision = *initial ? initial : "A";
-        }
-    }
-    int s = HX_KRMGR_encode_part_filename(number.c_str(), revision.c_str(), "master", "", encoded);
-    if (s != 0)
-        encoded[0] = '\0';
-    return s;
-}

@@ -56,15 +56,8 @@ std::string spec_directory(const std::string &spec);
 
 } // namespace cvstv
 
-extern "C" {
-
-// A part name as a PDM part file name: without the PDM manager a copy of
-// the name; with it the encoded name of the master of "number" or
-// "number/revision" (the last revision the PDM lists for the number, else
-// the initial revision of the default part type or "Item", else "A").
-// `encoded` holds 257 bytes. 0, or the PDM's status with `encoded` empty.
-int kt_encode_part_file_name(const char *name, char *encoded);
-
-} // extern "C"
+// kt_encode_part_file_name (PDM part file names) is declared in
+// cvstvshare/pdm_names.h.
+#include "cvstvshare/pdm_names.h"
 
 #endif

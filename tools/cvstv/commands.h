@@ -28,6 +28,12 @@ extern const Command default_command;
 extern const Command material_command;
 extern const Command thread_command;
 extern const Command edit_command;
+extern const Command pdm_command;
+
+// The PDM store file of --pdm ("" when not given), and opening it for a
+// command with the PDM manager active (false after a message).
+extern std::string pdm_store_file;
+bool open_pdm_store_file(const char *command);
 
 // Prints "cvstv: <command>: <message>" to standard error; returns 1.
 int fail(const char *command, const std::string &message);

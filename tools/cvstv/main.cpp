@@ -39,8 +39,8 @@ namespace {
 
 // The commands, in the order 'cvstv --help' lists them.
 const Command *const commands[] = {
-    &fspec_command,   &search_command,   &lookup_command, &sheets_command, &app_command,
-    &default_command, &material_command, &thread_command, &part_command,   &edit_command,
+    &fspec_command,    &search_command, &lookup_command, &sheets_command, &app_command, &default_command,
+    &material_command, &thread_command, &part_command,   &edit_command,   &pdm_command,
 };
 
 void print_usage(std::FILE *out)
@@ -55,6 +55,7 @@ void print_usage(std::FILE *out)
                  "                   example kit%s%s\n"
                  "  --defaults FILE  load the host's preference store (customer defaults) from FILE,\n"
                  "                   NAME=VALUE lines; default: the kit's tooling/customer_defaults.txt\n"
+                 "  --pdm FILE       use the PDM store FILE (the PDM manager is active); see 'cvstv pdm'\n"
                  "  --help           this text; 'cvstv <command> --help' describes a command\n\n"
                  "Commands:\n",
                  kit.empty() ? "" : " in ", kit.c_str());
@@ -138,6 +139,11 @@ int run(const std::vector<std::string> &args)
             i += 2;
             continue;
         }
+        if (args[i] == "--pdm" && i + 1 < args.size()) {
+            pdm_store_file = args[i + 1];
+            i += 2;
+            continue;
+        }
         if (args[i].rfind("--defaults=", 0) == 0) {
             defaults = args[i].substr(11);
             ++i;
@@ -173,6 +179,9 @@ int run(const std::vector<std::string> &args)
                 return 0;
             }
         if (!set_up_session(kit_given, defaults))
+            return 1;
+        // The pdm command opens (or creates) the store itself.
+        if (!pdm_store_file.empty() && c != &pdm_command && !open_pdm_store_file(c->name))
             return 1;
         return c->run(rest);
     }

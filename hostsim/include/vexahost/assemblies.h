@@ -80,7 +80,9 @@ VEXAHOST_API std::vector<AttributeInfo> part_file_attributes(const std::string &
 VEXAHOST_API void set_pdm_active(bool active);
 // An item of the PDM: its number, part type and revisions (oldest first), and
 // optionally the local path of the part file that holds its master model
-// (opened by "@DB/number/revision").
+// (opened by "@DB/number/revision"). Revisions new to an item the PDM holds
+// already are added after its own. Kept in the PDM database (vexahost/pdm.h),
+// which throws std::runtime_error for a name it cannot hold.
 VEXAHOST_API void add_pdm_item(const std::string &number, const std::string &part_type,
                                const std::vector<std::string> &revisions,
                                const std::string &master_file = {});

@@ -29,6 +29,7 @@ enum class ObjectKind {
     occurrence,       // a part or object seen through an assembly
     xform,            // a transformation between two occurrences' contexts
     clearance_set,    // a clearance analysis dataset of a part
+    pdm_folder,       // a folder of the PDM
 };
 
 // Number of live objects in the table.
