@@ -1040,18 +1040,9 @@ Status rebuild_workbook_stream(const Workbook &book, const Source &source, Bytes
         }
     }
     std::vector<std::u16string> names;
+    if (Status s = check_sheet_names(book.sheets, names); !s)
+        return s;
     for (const Sheet &sheet : book.sheets) {
-        std::u16string n;
-        if (Status s = check_sheet_name(sheet.name, n); !s)
-            return s;
-        for (const auto &other : names) {
-            auto lower = [](char16_t c) { return c < 0x80 ? static_cast<char16_t>(std::tolower(c)) : c; };
-            if (other.size() == n.size() &&
-                std::equal(other.begin(), other.end(), n.begin(),
-                           [&](char16_t a, char16_t b) { return lower(a) == lower(b); }))
-                return Status::failure("two sheets are named '" + sheet.name + "'");
-        }
-        names.push_back(std::move(n));
         if (sheet.rows.size() > 65536)
             return Status::failure("sheet '" + sheet.name + "' has more than 65536 rows");
         if (sheet.column_count() > 256)

@@ -128,6 +128,24 @@ Status check_sheet_name(const std::string &name, std::u16string &n)
     return {};
 }
 
+Status check_sheet_names(const std::vector<Sheet> &sheets, std::vector<std::u16string> &names)
+{
+    names.clear();
+    auto lower = [](char16_t c) { return c < 0x80 ? static_cast<char16_t>(std::tolower(c)) : c; };
+    for (const Sheet &sheet : sheets) {
+        std::u16string n;
+        if (Status s = check_sheet_name(sheet.name, n); !s)
+            return s;
+        for (const auto &other : names)
+            if (other.size() == n.size() &&
+                std::equal(other.begin(), other.end(), n.begin(),
+                           [&](char16_t a, char16_t b) { return lower(a) == lower(b); }))
+                return Status::failure("two sheets are named '" + sheet.name + "'");
+        names.push_back(std::move(n));
+    }
+    return {};
+}
+
 // A string's header (and its first character) never straddles records;
 // its characters may, each continuation starting with the byte that says
 // whether they are 8- or 16-bit; formatting runs are split only between
@@ -298,19 +316,8 @@ Status build_workbook_stream(const Workbook &input, Bytes &stream)
         book = &placeholder;
     }
     std::vector<std::u16string> names;
-    for (const auto &sheet : book->sheets) {
-        std::u16string n;
-        if (Status s = check_sheet_name(sheet.name, n); !s)
-            return s;
-        for (const auto &other : names) {
-            auto lower = [](char16_t c) { return c < 0x80 ? static_cast<char16_t>(std::tolower(c)) : c; };
-            if (other.size() == n.size() &&
-                std::equal(other.begin(), other.end(), n.begin(),
-                           [&](char16_t a, char16_t b) { return lower(a) == lower(b); }))
-                return Status::failure("two sheets are named '" + sheet.name + "'");
-        }
-        names.push_back(std::move(n));
-    }
+    if (Status s = check_sheet_names(book->sheets, names); !s)
+        return s;
 
     // Shared strings, in order of first use, and each text cell's index into
     // them, in the order the cells are written.

@@ -348,6 +348,9 @@ Status read_sst_strings(const std::vector<ByteView> &records, SstTable &out);
 // Checks a sheet name as the format requires (1-31 characters, none of
 // : \ / ? * [ ]); a failure says why.
 Status check_sheet_name(const std::string &name, std::u16string &utf16);
+// Every sheet's name checked as above, and no two alike ignoring ASCII case;
+// `names` gets the UTF-16 names in sheet order.
+Status check_sheet_names(const std::vector<Sheet> &sheets, std::vector<std::u16string> &names);
 
 // The BIFF8 Workbook stream of a book without a source, padded with zeros
 // to at least 4096 bytes so that it lives in regular sectors rather than the
