@@ -4,11 +4,14 @@
 // not counted and take no injected fault.
 #include "session_state.h"
 
+#include "vexahost/programs.h"
 #include "vexahost/setup.h"
 
 #include "hx_spreadsheet.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -53,6 +56,20 @@ vexahost_journal_entry c_entry(const JournalEntry &e)
         out.buttons[i] = e.buttons[static_cast<std::size_t>(i)].c_str();
     out.answer = e.answer.c_str();
     return out;
+}
+
+// A C command (count words, the first a non-empty program) as words; false
+// when it is malformed. A count of 0 is the empty command.
+bool command_words(const char *const *command, int count, std::vector<std::string> &words)
+{
+    if (count < 0 || (count > 0 && (!command || !command[0] || !*command[0])))
+        return false;
+    for (int i = 0; i < count; ++i) {
+        if (!command[i])
+            return false;
+        words.emplace_back(command[i]);
+    }
+    return true;
 }
 
 } // namespace
@@ -130,6 +147,38 @@ HX_API void vexahost_clear_answers(void)
         vexa::sim::clear_answers();
         return HX_OK;
     });
+}
+
+HX_API int vexahost_set_program(const char *name, const char *const *command, int count)
+{
+    return guarded_call("vexahost_set_program", [&]() -> int {
+        std::vector<std::string> words;
+        if (!name || !*name || !command_words(command, count, words))
+            return HX_ERR_BAD_ARGUMENT;
+        vexa::sim::set_program(name, words);
+        return HX_OK;
+    });
+}
+
+HX_API int vexahost_install_spreadsheet_program(const char *const *command, int count)
+{
+    return guarded_call("vexahost_install_spreadsheet_program", [&]() -> int {
+        std::vector<std::string> words;
+        if (count < 1 || !command_words(command, count, words))
+            return HX_ERR_BAD_ARGUMENT;
+        vexa::sim::install_spreadsheet_program(words);
+        return HX_OK;
+    });
+}
+
+HX_API int vexahost_wait_for_programs(void)
+{
+    int waited = 0;
+    guarded_call("vexahost_wait_for_programs", [&] {
+        waited = vexa::sim::wait_for_programs();
+        return HX_OK;
+    });
+    return waited;
 }
 
 HX_API int vexahost_journal_count(void)

@@ -3,6 +3,7 @@
 
 #include "vexahost/setup.h"
 
+#include "hx_cxx.h"
 #include "hx_files.h"
 #include "hx_messages.h"
 #include "hx_spreadsheet.h"
@@ -121,4 +122,32 @@ TEST_F(SetupC, ResetAndLiveBlocksMatchTheSessionApi)
     EXPECT_TRUE(!value || std::string(value) != "/kit") << "the override is gone";
     EXPECT_EQ(vexahost_journal_count(), 0);
     EXPECT_EQ(vexahost_live_blocks(), vexa::sim::live_blocks());
+}
+
+TEST_F(SetupC, ProgramsSetFromCAreWhatSpawnRequestsStart)
+{
+    const char *fails[] = {"/bin/false"};
+    const char *succeeds[] = {"/bin/true", "--ignored"};
+    EXPECT_EQ(vexahost_set_program("tool.exe", fails, 1), HX_OK);
+    int exit_code = -1;
+    EXPECT_EQ(Orvel::SpawnProgram("C:\\Tools\\TOOL.EXE", {}, true, &exit_code), 0);
+    EXPECT_NE(exit_code, 0) << "the program set for the file name ran, whatever its directory and case";
+    EXPECT_EQ(vexahost_set_program("tool.exe", succeeds, 2), HX_OK);
+    EXPECT_EQ(Orvel::SpawnProgram("C:\\Tools\\tool.exe", {}, true, &exit_code), 0);
+    EXPECT_EQ(exit_code, 0);
+    EXPECT_EQ(vexahost_set_program("tool.exe", nullptr, 0), HX_OK) << "count 0 removes the setting";
+    EXPECT_THROW(Orvel::SpawnProgram("C:\\Tools\\tool.exe", {}, true, &exit_code), Orvel::HostError);
+
+    const char *empty[] = {""};
+    const char *holes[] = {"/bin/true", nullptr};
+    EXPECT_EQ(vexahost_set_program(nullptr, succeeds, 1), HX_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(vexahost_set_program("", succeeds, 1), HX_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(vexahost_set_program("tool.exe", nullptr, 1), HX_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(vexahost_set_program("tool.exe", empty, 1), HX_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(vexahost_set_program("tool.exe", holes, 2), HX_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(vexahost_set_program("tool.exe", succeeds, -1), HX_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(vexahost_install_spreadsheet_program(succeeds, 0), HX_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(vexahost_install_spreadsheet_program(succeeds, 1), HX_OK);
+    EXPECT_EQ(Orvel::SpawnProgram("C:\\Office\\EXCEL.EXE", {}, false, &exit_code), 0);
+    EXPECT_EQ(vexahost_wait_for_programs(), 1) << "the program started without waiting is reaped";
 }

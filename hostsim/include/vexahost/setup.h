@@ -71,6 +71,23 @@ HX_API void vexahost_push_dialog_position(int position);
 /* Drops every answer not yet taken. */
 HX_API void vexahost_clear_answers(void);
 
+/* ---- Programs -------------------------------------------------------------------------- */
+
+/* The local program the host starts for requests to start the program file
+ * `name` ("excel.exe", compared without regard to case): command[0] (a path,
+ * or a name looked up in PATH) with command[1] ... command[count - 1] as
+ * leading arguments; a count of 0 removes the setting. Never through a
+ * shell. 0, or HX_ERR_BAD_ARGUMENT for a null or empty name, a negative
+ * count, a null command with a count, or a null or empty command[0]. */
+HX_API int vexahost_set_program(const char *name, const char *const *command, int count);
+/* The same command as the host's separate spreadsheet program, also named in
+ * the registry where the applications look for its directory. 0, or
+ * HX_ERR_BAD_ARGUMENT as above (a count of 0 is refused). */
+HX_API int vexahost_install_spreadsheet_program(const char *const *command, int count);
+/* Waits for the programs started without waiting that are still running;
+ * how many there were. */
+HX_API int vexahost_wait_for_programs(void);
+
 /* ---- Journal --------------------------------------------------------------------------- */
 
 /* What a journal entry records. */
