@@ -3,6 +3,7 @@
 // parameters bound once, one SQLExecute per record, one commit), against
 // writing the same final workbook once with the project's writer. Prints
 // the ratio as "RATIO bulk_insert_vs_write <CPU time ratio>".
+#include "catalog_workbook.h"
 #include "workbook/workbook.h"
 
 #include <benchmark/benchmark.h>
@@ -25,32 +26,9 @@ constexpr int column_count = 10;
 std::string base_path, work_path, final_path;
 workbook::Workbook final_book;
 
-workbook::Cell value(int r, int c)
-{
-    using workbook::Cell;
-    switch (c % 3) {
-    case 0: return Cell::make_text("part-" + std::to_string(r) + "-" + std::to_string(c));
-    case 1: return Cell::make_integer(r * 10 + c);
-    default: return Cell::make_real(r + c / 8.0);
-    }
-}
-
 void make_workbooks()
 {
-    using workbook::Cell;
-    workbook::Workbook book;
-    book.sheets.push_back({"Catalog", {}});
-    auto &rows = book.sheets[0].rows;
-    std::vector<Cell> header;
-    for (int c = 0; c < column_count; ++c)
-        header.push_back(Cell::make_text("COL" + std::to_string(c + 1)));
-    rows.push_back(header);
-    for (int r = 0; r < base_records; ++r) {
-        std::vector<Cell> row;
-        for (int c = 0; c < column_count; ++c)
-            row.push_back(value(r, c));
-        rows.push_back(std::move(row));
-    }
+    workbook::Workbook book = cvstv::bench::catalog_workbook(base_records, column_count);
     const auto dir = std::filesystem::temp_directory_path();
     const std::string pid = std::to_string(::getpid());
     base_path = (dir / ("cvstv_bulk_insert_base_" + pid + ".xls")).string();
@@ -60,12 +38,7 @@ void make_workbooks()
         std::fprintf(stderr, "cannot write the benchmark workbook: %s\n", s.error.c_str());
         std::exit(1);
     }
-    for (int r = base_records; r < base_records + new_records; ++r) {
-        std::vector<Cell> row;
-        for (int c = 0; c < column_count; ++c)
-            row.push_back(value(r, c));
-        rows.push_back(std::move(row));
-    }
+    cvstv::bench::add_catalog_records(book, base_records, new_records, column_count);
     final_book = std::move(book);
 }
 
@@ -121,7 +94,7 @@ void BM_executemany_one_commit(benchmark::State &state)
         bool ok = true;
         for (int r = base_records; r < base_records + new_records && ok; ++r) {
             for (int c = 0; c < column_count; ++c) {
-                const workbook::Cell v = value(r, c);
+                const workbook::Cell v = cvstv::bench::catalog_value(r, c);
                 if (c % 3 == 0)
                     std::snprintf(texts[c], sizeof texts[c], "%s", v.text.c_str());
                 else if (c % 3 == 1)

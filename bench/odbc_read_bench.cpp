@@ -12,6 +12,7 @@
 // comes from the page cache on both sides, as it has just been written. The
 // driver side pays for what an ODBC client pays for: the driver manager, a
 // connection per read and every value converted to text.
+#include "catalog_workbook.h"
 #include "workbook/workbook.h"
 
 #include "bench_ratio.h"
@@ -35,27 +36,7 @@ std::string workbook_path;
 
 void make_workbook()
 {
-    using workbook::Cell;
-    workbook::Workbook book;
-    book.sheets.push_back({"Catalog", {}});
-    auto &rows = book.sheets[0].rows;
-    std::vector<Cell> header;
-    for (int c = 0; c < column_count; ++c)
-        header.push_back(Cell::make_text("COL" + std::to_string(c + 1)));
-    rows.push_back(header);
-    for (int r = 0; r < record_count; ++r) {
-        std::vector<Cell> row;
-        for (int c = 0; c < column_count; ++c) {
-            switch (c % 3) {
-            case 0:
-                row.push_back(Cell::make_text("part-" + std::to_string(r) + "-" + std::to_string(c)));
-                break;
-            case 1: row.push_back(Cell::make_integer(r * 10 + c)); break;
-            default: row.push_back(Cell::make_real(r + c / 8.0)); break;
-            }
-        }
-        rows.push_back(std::move(row));
-    }
+    const workbook::Workbook book = cvstv::bench::catalog_workbook(record_count, column_count);
     workbook_path = (std::filesystem::temp_directory_path() /
                      ("cvstv_odbc_read_bench_" + std::to_string(::getpid()) + ".xls"))
                         .string();

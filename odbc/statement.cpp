@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace xlsodbc {
 
@@ -32,12 +33,17 @@ bool TextOut::put(const std::string &utf8, SQLLEN *length) const
     return false;
 }
 
-SQLRETURN text_attribute(Handle &h, const std::string &text, const TextOut &out, SQLSMALLINT *length)
+namespace {
+
+// The text into the caller's buffer, its full length into *length (kept
+// within the length type's range), and 01004 when the buffer cut it.
+template <class Length>
+SQLRETURN put_text_attribute(Handle &h, const std::string &text, const TextOut &out, Length *length)
 {
     SQLLEN full = 0;
     const bool whole = out.put(text, &full);
     if (length)
-        *length = static_cast<SQLSMALLINT>(std::min<SQLLEN>(full, 32767));
+        *length = static_cast<Length>(std::min<SQLLEN>(full, std::numeric_limits<Length>::max()));
     if (!whole && out.buffer) {
         h.diag.add("01004", "String data, right truncated");
         return SQL_SUCCESS_WITH_INFO;
@@ -45,17 +51,16 @@ SQLRETURN text_attribute(Handle &h, const std::string &text, const TextOut &out,
     return SQL_SUCCESS;
 }
 
+} // namespace
+
+SQLRETURN text_attribute(Handle &h, const std::string &text, const TextOut &out, SQLSMALLINT *length)
+{
+    return put_text_attribute(h, text, out, length);
+}
+
 SQLRETURN text_attribute(Handle &h, const std::string &text, const TextOut &out, SQLINTEGER *length)
 {
-    SQLLEN full = 0;
-    const bool whole = out.put(text, &full);
-    if (length)
-        *length = static_cast<SQLINTEGER>(full);
-    if (!whole && out.buffer) {
-        h.diag.add("01004", "String data, right truncated");
-        return SQL_SUCCESS_WITH_INFO;
-    }
-    return SQL_SUCCESS;
+    return put_text_attribute(h, text, out, length);
 }
 
 void start_result(Statement &s, ResultSet rs)
